@@ -1,0 +1,2 @@
+#include "display/billboard_path.h"
+char g_billboardPath[127];

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the three configurations: host tools (Linux), the 32-bit release
+# program file and support library, and the 64-bit test build that runs
+# under Wine. Usage: scripts/build.sh [build-folder]
+set -euo pipefail
+src=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-$src/build}
+jobs=$(nproc)
+
+cmake -S "$src" -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$out/host" -j "$jobs"
+
+for arch in i686 x86_64; do
+  cmake -S "$src" -B "$out/win-$arch" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
+    -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-$arch.cmake" \
+    -DSETUP_HOST_TOOLS="$out/host" >/dev/null
+  cmake --build "$out/win-$arch" -j "$jobs"
+done

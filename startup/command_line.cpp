@@ -1,0 +1,31 @@
+#include "startup/command_line.h"
+#include "startup/globals.h"
+
+static int IsBlank(char c) { return c == '\n' || c == '\r' || c == '\t' || c == ' '; }
+
+const char *SkipBlanks(const char *text, int mode) {
+    if (mode == 1)
+        while (*text && IsBlank(*text)) text++;
+    else
+        while (*text && !IsBlank(*text)) text++;
+    return text;
+}
+
+void ParseCommandLine(const char *line) {
+    const char *p = line ? line : "";
+    for (;;) {
+        if (!*p) return;
+        if (IsBlank(*p)) {
+            p = SkipBlanks(p, 1);
+            continue;
+        }
+        if (*p != '-') return;
+        if (p[1] == 't') {
+            g_testMode = 1;
+            MessageBoxA(0, "Test Mode Enabled", g_messageTitle, MB_ICONINFORMATION | MB_TASKMODAL);
+        } else if (p[1] == 's') {
+            g_silentMode = 1;
+        }
+        p = SkipBlanks(p + 1, 0);
+    }
+}

@@ -1,0 +1,85 @@
+#include "startup/shutdown.h"
+#include "payload/binding.h"
+#include "payload/extract.h"
+#include "script/settings.h"
+#include "script/text_blocks.h"
+#include "display/billboard_path.h"
+#include "startup/globals.h"
+
+void ReportInstallerError(const char *code) {
+    char text[160];
+    wsprintfA(text, "Installer Error: %s\n\nPlease contact the vendor of this installation file.", code);
+    MessageBoxA(0, text, g_messageTitle, MB_ICONSTOP);
+    FreeStartupBuffers();
+    UnloadLibraries();
+    DeleteTempFiles();
+}
+
+void UnloadLibraries() {
+    if (g_support.module) FreeLibrary(g_support.module);
+    if (g_plugin.present && g_plugin.module) FreeLibrary(g_plugin.module);
+    if (g_odbc.present && g_odbc.module) FreeLibrary(g_odbc.module);
+}
+
+void FreeStartupBuffers() {
+    if (g_textBuffer) LocalFree(g_textBuffer);
+    if (g_summaryBuffer) LocalFree(g_summaryBuffer);
+}
+
+static void DeleteIfNamed(const char *path) {
+    if (path[0]) DeleteFileA(path);
+}
+
+void DeleteTempFiles() {
+    FreeTextBlockFile();
+    DeleteIfNamed(g_supportLibraryPath);
+    DeleteIfNamed(g_mainScriptPath);
+    CloseFileScript();
+    DeleteIfNamed(g_fileScriptPath);
+    DeleteIfNamed(g_textBlockPath);
+    for (int i = 0; i < 3; i++) DeleteIfNamed(g_picturePath[i]);
+    DeleteIfNamed(g_billboardPath);
+    if (g_plugin.present) DeleteIfNamed(g_pluginPath);
+    if (g_odbc.present) DeleteIfNamed(g_odbcPath);
+}
+
+void ExitQuietly() {
+    UnloadLibraries();
+    DeleteTempFiles();
+    FreeStartupBuffers();
+}
+
+int RestartWindows() {
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return 0;
+    TOKEN_PRIVILEGES privileges;
+    LookupPrivilegeValueA(0, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    AdjustTokenPrivileges(token, FALSE, &privileges, 0, 0, 0);
+    int ok = GetLastError() == 0 ? ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0) : 0;
+    CloseHandle(token);
+    return ok;
+}
+
+void FinishRun() {
+    UnloadLibraries();
+    char question[255];
+    ReadDlgText("C25", question, sizeof question);
+    // Read before the main script's temp copy goes away with the temp files.
+    int logOffSilently = ReadDlgInt("srb", 0) != 0 && g_silentMode;
+    FreeStartupBuffers();
+    DeleteTempFiles();
+    if (g_installLog && g_installLog != HFILE_ERROR) _lclose(g_installLog);
+    if (g_richEdit) FreeLibrary(g_richEdit);
+    if (g_setupStatus != 0 || !g_restartNeeded) return;
+    if (logOffSilently) {
+        ExitWindowsEx(EWX_LOGOFF, (DWORD)-1);
+        return;
+    }
+    if (MessageBoxA(0, question, g_messageTitle, MB_OKCANCEL) != IDOK) return;
+    if (g_platform == 2)
+        RestartWindows();
+    else
+        ExitWindowsEx(EWX_REBOOT, 0);
+}
