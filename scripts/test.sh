@@ -18,10 +18,11 @@ xvfb=$!
 export DISPLAY=$display
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
   kill "$xvfb" >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
-wineboot -i >/dev/null 2>&1 || true
 wineserver -p
+wineboot -i >/dev/null 2>&1 || true
 ctest --test-dir "$out/win-x86_64" --output-on-failure -j 2 --timeout 300

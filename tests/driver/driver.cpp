@@ -1,0 +1,188 @@
+#include "driver.h"
+
+namespace driver {
+
+Program::~Program() {
+    if (process_) {
+        if (Running()) {
+            TerminateProcess(process_, 99);
+            WaitForSingleObject(process_, 5000);
+        }
+        CloseHandle(process_);
+    }
+}
+
+bool Program::Start(const std::string &exe, const std::string &args, const std::string &folder) {
+    std::string line = "\"" + exe + "\"";
+    if (!args.empty()) line += " " + args;
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back(0);
+    // The environment block: the test's own, with TMP and TEMP replaced.
+    std::string environment;
+    if (!temp_.empty()) {
+        char *block = GetEnvironmentStringsA();
+        for (const char *p = block; *p; p += lstrlenA(p) + 1) {
+            if (!_strnicmp(p, "TMP=", 4) || !_strnicmp(p, "TEMP=", 5)) continue;
+            environment.append(p).push_back(0);
+        }
+        FreeEnvironmentStringsA(block);
+        environment.append("TMP=" + temp_).push_back(0);
+        environment.append("TEMP=" + temp_).push_back(0);
+        environment.push_back(0);
+    }
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(exe.c_str(), buffer.data(), 0, 0, FALSE, 0,
+                        environment.empty() ? 0 : (void *)environment.data(), folder.empty() ? 0 : folder.c_str(),
+                        &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+    return true;
+}
+
+int Program::Wait(DWORD milliseconds) {
+    if (!process_) return -1;
+    if (WaitForSingleObject(process_, milliseconds) != WAIT_OBJECT_0) {
+        TerminateProcess(process_, 99);
+        WaitForSingleObject(process_, 5000);
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    return (int)code;
+}
+
+bool Program::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+namespace {
+struct Search {
+    DWORD pid;
+    const char *className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
+    Search *search = (Search *)data;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search->pid || !IsWindowVisible(window)) return TRUE;
+    if (search->className) {
+        char name[64] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (lstrcmpiA(name, search->className) != 0) return TRUE;
+    }
+    search->found.push_back(window);
+    return TRUE;
+}
+
+template <typename Predicate> HWND WaitFor(const Program &program, const char *className, DWORD ms, Predicate ok) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        for (HWND w : TopWindows(program.Id(), className))
+            if (ok(w)) return w;
+        if (!program.Running() || GetTickCount() - start > ms) return 0;
+        Sleep(20);
+    }
+}
+}  // namespace
+
+std::vector<HWND> TopWindows(DWORD pid, const char *className) {
+    Search search = {pid, className, {}};
+    EnumWindows(CollectWindow, (LPARAM)&search);
+    return search.found;
+}
+
+HWND WaitForWindow(const Program &program, const char *className, DWORD ms) {
+    return WaitFor(program, className, ms, [](HWND) { return true; });
+}
+
+HWND WaitForMessageBox(const Program &program, DWORD ms) {
+    return WaitFor(program, "#32770", ms, [](HWND w) { return GetDlgItem(w, 0xFFFF) != 0; });
+}
+
+HWND WaitForDialogWithItem(const Program &program, int itemId, DWORD ms) {
+    return WaitFor(program, "#32770", ms, [itemId](HWND w) { return GetDlgItem(w, itemId) != 0; });
+}
+
+std::string WindowText(HWND window) {
+    char text[4096] = "";
+    // WM_GETTEXT works across processes for text (the system marshals it).
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 2000, 0);
+    return text;
+}
+
+std::string ItemText(HWND dialog, int itemId) {
+    HWND item = GetDlgItem(dialog, itemId);
+    return item ? WindowText(item) : std::string();
+}
+
+std::string MessageBoxText(HWND box) { return ItemText(box, 0xFFFF); }
+
+void PressButton(HWND dialog, int buttonId) {
+    HWND button = GetDlgItem(dialog, buttonId);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), (LPARAM)button);
+}
+
+bool WaitGone(HWND window, DWORD ms) {
+    DWORD start = GetTickCount();
+    while (IsWindow(window) && IsWindowVisible(window)) {
+        if (GetTickCount() - start > ms) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+std::string ReadFileBytes(const std::string &path) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
+    if (f == INVALID_HANDLE_VALUE) return std::string();
+    std::string bytes;
+    char chunk[65536];
+    DWORD got = 0;
+    while (ReadFile(f, chunk, sizeof chunk, &got, 0) && got) bytes.append(chunk, got);
+    CloseHandle(f);
+    return bytes;
+}
+
+bool WriteFileBytes(const std::string &path, const std::string &bytes) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD put = 0;
+    BOOL ok = WriteFile(f, bytes.data(), (DWORD)bytes.size(), &put, 0);
+    CloseHandle(f);
+    return ok && put == bytes.size();
+}
+
+bool FileExists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string MakeTempFolder(const char *prefix) {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    for (unsigned n = GetTickCount();; n++) {
+        char name[MAX_PATH];
+        wsprintfA(name, "%s%s%08x", temp, prefix, n);
+        if (CreateDirectoryA(name, 0)) return name;
+    }
+}
+
+std::string ProgramFolder() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(0, path, sizeof path);
+    std::string s = path;
+    return s.substr(0, s.find_last_of('\\'));
+}
+
+std::vector<std::string> FilesIn(const std::string &folder, const char *pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\" + pattern).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(folder + "\\" + data.cFileName);
+    while (FindNextFileA(find, &data));
+    FindClose(find);
+    return names;
+}
+
+}  // namespace driver
