@@ -248,6 +248,8 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
                    std::string *to) {
         std::string data, entry;
         struct stat st;
+        if (name.size() >= ENTRY_RECORD_TEXT_MAX || folder.size() >= ENTRY_RECORD_TEXT_MAX)
+            return MakeEntry(name, folder, data, flags, now, &entry, errors);
         if (!ReadFile(source, &data)) {
             errors->push_back(source + ": missing");
             return false;
