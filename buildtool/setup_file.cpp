@@ -1,0 +1,377 @@
+#include "buildtool/setup_file.h"
+#include "buildtool/szdd.h"
+#include "payload/payload_layout.h"
+#include "supportlib/crc32.h"
+#include "supportlib/entry_header.h"
+#include "supportlib/inflate.h"
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <zlib.h>
+
+namespace {
+
+bool ReadFile(const std::string &path, std::string *out) {
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f) return false;
+    out->clear();
+    char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out->append(buf, n);
+    fclose(f);
+    return true;
+}
+
+bool WriteFile(const std::string &path, const std::string &bytes) {
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && ok;
+}
+
+void Put16(std::string &s, size_t at, unsigned v) {
+    s[at] = (char)v;
+    s[at + 1] = (char)(v >> 8);
+}
+void Put32(std::string &s, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; i++) s[at + i] = (char)(v >> (8 * i));
+}
+
+std::string DeflateRaw(const std::string &in) {
+    z_stream z;
+    memset(&z, 0, sizeof z);
+    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, in.size()) + 64, '\0');
+    z.next_in = (Bytef *)in.data();
+    z.avail_in = (uInt)in.size();
+    z.next_out = (Bytef *)&out[0];
+    z.avail_out = (uInt)out.size();
+    while (deflate(&z, Z_FINISH) == Z_OK) {
+    }
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+void DosTime(time_t t, unsigned *dosTime, unsigned *dosDate) {
+    struct tm tm;
+    localtime_r(&t, &tm);
+    if (tm.tm_year < 80) tm.tm_year = 80;
+    *dosTime = (unsigned)(tm.tm_hour << 11 | tm.tm_min << 5 | tm.tm_sec / 2);
+    *dosDate = (unsigned)((tm.tm_year - 80) << 9 | (tm.tm_mon + 1) << 5 | tm.tm_mday);
+}
+
+bool MakeEntry(const std::string &name, const std::string &folder, const std::string &data, unsigned flags,
+               time_t stamp, std::string *entry, std::vector<std::string> *errors) {
+    if (name.size() >= ENTRY_RECORD_TEXT_MAX || name.empty()) {
+        errors->push_back(name + ": name of " + std::to_string(name.size()) +
+                          " characters does not fit the entry record (at most 255)");
+        return false;
+    }
+    if (folder.size() >= ENTRY_RECORD_TEXT_MAX) {
+        errors->push_back(name + ": folder text of " + std::to_string(folder.size()) +
+                          " characters does not fit the entry record (at most 255)");
+        return false;
+    }
+    std::string packed = DeflateRaw(data);
+    std::string h(ENTRY_HEADER_SIZE, '\0');
+    memcpy(&h[0], ENTRY_SIGNATURE, 4);
+    unsigned t, d;
+    DosTime(stamp, &t, &d);
+    Put16(h, ENTRY_OFF_VERSION, ENTRY_VERSION);
+    Put16(h, ENTRY_OFF_FLAGS, flags);
+    Put16(h, ENTRY_OFF_METHOD, ENTRY_METHOD_DEFLATE);
+    Put16(h, ENTRY_OFF_TIME, t);
+    Put16(h, ENTRY_OFF_DATE, d);
+    Put32(h, ENTRY_OFF_CRC, Crc32Update(0, data.data(), data.size()));
+    Put32(h, ENTRY_OFF_STORED, (uint32_t)packed.size());
+    Put32(h, ENTRY_OFF_EXPANDED, (uint32_t)data.size());
+    Put16(h, ENTRY_OFF_NAMELEN, (unsigned)name.size());
+    Put16(h, ENTRY_OFF_EXTRALEN, (unsigned)folder.size());
+    *entry = h + name + folder + packed;
+    return true;
+}
+
+// Field n (from 1) of a "|" record.
+std::string Field(const std::string &record, int n) {
+    size_t at = 0;
+    for (int i = 0; i < n; i++) {
+        at = record.find('|', at);
+        if (at == std::string::npos) return "";
+        at++;
+    }
+    size_t end = record.find('|', at);
+    return end == std::string::npos ? "" : record.substr(at, end - at);
+}
+
+// Main script with a fresh [SIG] section holding the expected figures.
+std::string WithSignature(const std::string &script, unsigned covered, int sum) {
+    std::string out;
+    bool skipping = false;
+    size_t at = 0;
+    while (at < script.size()) {
+        size_t end = script.find('\n', at);
+        end = end == std::string::npos ? script.size() : end + 1;
+        std::string line = script.substr(at, end - at);
+        if (!line.empty() && line[0] == '[') skipping = line.compare(0, 5, "[SIG]") == 0;
+        if (!skipping) out += line;
+        at = end;
+    }
+    if (!out.empty() && out.back() != '\n') out += "\r\n";
+    out += "[SIG]\r\nCheckSum=" + std::to_string(sum) + "\r\nSize=" + std::to_string(covered) + "\r\n";
+    return out;
+}
+
+struct Entry {
+    EntryHeader h;
+    size_t offset, data;
+};
+
+// Walks the entries; false (with a message) at the first damaged one.
+bool WalkEntries(const std::string &file, std::vector<Entry> *entries, std::vector<std::string> *errors,
+                 const std::string &path) {
+    size_t at = PAYLOAD_FIRST_ENTRY;
+    const unsigned char *p = (const unsigned char *)file.data();
+    while (at < file.size()) {
+        Entry e;
+        e.offset = at;
+        if (file.size() - at < ENTRY_HEADER_SIZE || !ParseEntryHeader(p + at, &e.h)) {
+            errors->push_back(path + ": bad entry header at offset " + std::to_string(at));
+            return false;
+        }
+        size_t texts = e.h.nameLength + e.h.extraLength;
+        if (file.size() - at - ENTRY_HEADER_SIZE < texts || !ParseEntryTexts(p + at + ENTRY_HEADER_SIZE, &e.h)) {
+            errors->push_back(path + ": bad entry name at offset " + std::to_string(at));
+            return false;
+        }
+        e.data = at + ENTRY_HEADER_SIZE + texts;
+        if (e.h.stored > file.size() - e.data) {
+            errors->push_back(path + ": entry " + e.h.name + " stores " + std::to_string(e.h.stored) +
+                              " bytes past the end of the file");
+            return false;
+        }
+        entries->push_back(e);
+        at = e.data + e.h.stored;
+    }
+    return true;
+}
+
+struct MemoryInput {
+    const unsigned char *p;
+    size_t left;
+};
+int ReadMemory(void *c, unsigned char *buf, int max) {
+    MemoryInput *in = (MemoryInput *)c;
+    size_t n = in->left < (size_t)max ? in->left : (size_t)max;
+    memcpy(buf, in->p, n);
+    in->p += n;
+    in->left -= n;
+    return (int)n;
+}
+struct CrcOutput {
+    uint32_t crc;
+    uint64_t size;
+};
+int WriteCrc(void *c, const unsigned char *buf, int len) {
+    CrcOutput *o = (CrcOutput *)c;
+    o->crc = Crc32Update(o->crc, buf, (size_t)len);
+    o->size += (unsigned)len;
+    return 0;
+}
+
+}  // namespace
+
+void SetupChecksum(const std::string &file, unsigned *covered, int *sum) {
+    std::vector<Entry> entries;
+    std::vector<std::string> ignored;
+    WalkEntries(file, &entries, &ignored, "");
+    size_t from = file.size(), to = file.size();
+    for (const Entry &e : entries)
+        if (strcmp(e.h.name, SETUP_FILE_MAIN_SCRIPT) == 0) {
+            from = e.offset;
+            to = e.data + e.h.stored;
+            break;
+        }
+    uint32_t crc = Crc32Update(0, file.data(), from);
+    crc = Crc32Update(crc, file.data() + to, file.size() - to);
+    *covered = (unsigned)(file.size() - (to - from));
+    *sum = (int)(crc & 0x7FFFFFFF);
+    if (*sum == 0) *sum = 1;
+}
+
+bool LibrarySzdd(const std::string &dll, std::string *szdd, std::vector<std::string> *errors) {
+    if (dll.size() > PAYLOAD_LIBRARY_SIZE) {
+        errors->push_back("support library: " + std::to_string(dll.size()) + " bytes, slot " +
+                          std::to_string(PAYLOAD_LIBRARY_SIZE) + " bytes");
+        return false;
+    }
+    std::string padded = dll;
+    padded.resize(PAYLOAD_LIBRARY_SIZE, '\0');
+    *szdd = SzddCompress(padded, 'L');
+    const size_t room = PAYLOAD_FIRST_ENTRY - PAYLOAD_LIBRARY_OFFSET;
+    if (szdd->size() > room) {
+        errors->push_back("support library: SZDD form " + std::to_string(szdd->size()) + " bytes, slot " +
+                          std::to_string(room) + " bytes");
+        return false;
+    }
+    return true;
+}
+
+int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
+    std::string image, dll;
+    if (!ReadFile(in.engine, &image)) errors->push_back(in.engine + ": cannot be read");
+    if (!ReadFile(in.library, &dll)) errors->push_back(in.library + ": cannot be read");
+    if (!errors->empty()) return 1;
+    if (image.size() > PAYLOAD_LIBRARY_OFFSET) {
+        errors->push_back(in.engine + ": engine image " + std::to_string(image.size()) + " bytes, slot " +
+                          std::to_string(PAYLOAD_LIBRARY_OFFSET) + " bytes");
+        return 1;
+    }
+    std::string szdd;
+    if (!LibrarySzdd(dll, &szdd, errors)) {
+        errors->back() = in.library + ": " + errors->back();
+        return 1;
+    }
+    std::string head = image;
+    head.resize(PAYLOAD_LIBRARY_OFFSET, '\0');
+    head += szdd;
+    head.resize(PAYLOAD_FIRST_ENTRY, '\0');
+
+    // Setup files: required ones, then the optional libraries, main script last.
+    const char *required[] = {SETUP_FILE_PICTURE0, SETUP_FILE_PICTURE1, SETUP_FILE_PICTURE2,
+                              SETUP_FILE_TEXT_BLOCKS, SETUP_FILE_FILE_SCRIPT};
+    const char *optional[] = {SETUP_FILE_ODBC, SETUP_FILE_PLUGIN};
+    std::string before, after, script, fileScript;
+    time_t now = time(0);
+    auto add = [&](const std::string &name, const std::string &folder, const std::string &source, unsigned flags,
+                   std::string *to) {
+        std::string data, entry;
+        struct stat st;
+        if (name.size() >= ENTRY_RECORD_TEXT_MAX || folder.size() >= ENTRY_RECORD_TEXT_MAX)
+            return MakeEntry(name, folder, data, flags, now, &entry, errors);
+        if (!ReadFile(source, &data)) {
+            errors->push_back(source + ": missing");
+            return false;
+        }
+        time_t stamp = stat(source.c_str(), &st) == 0 ? st.st_mtime : now;
+        if (!MakeEntry(name, folder, data, flags, stamp, &entry, errors)) return false;
+        *to += entry;
+        return true;
+    };
+    for (const char *name : required) add(name, "\\", in.product + "/" + name, ENTRY_FLAGS_SETUP, &before);
+    for (const char *name : optional) {
+        struct stat st;
+        if (stat((in.product + "/" + name).c_str(), &st) == 0)
+            add(name, "\\", in.product + "/" + name, ENTRY_FLAGS_SETUP, &before);
+    }
+    if (!ReadFile(in.product + "/" + SETUP_FILE_MAIN_SCRIPT, &script))
+        errors->push_back(in.product + "/" + SETUP_FILE_MAIN_SCRIPT + ": missing");
+    if (!errors->empty()) return 1;
+
+    // Files to install, in the file script's order: field 22 the entry name
+    // (found in the product folder), field 23 the destination folder text.
+    ReadFile(in.product + "/" + SETUP_FILE_FILE_SCRIPT, &fileScript);
+    size_t at = 0;
+    while (at < fileScript.size()) {
+        size_t end = fileScript.find_first_of("\r\n", at);
+        if (end == std::string::npos) end = fileScript.size();
+        std::string record = fileScript.substr(at, end - at);
+        at = end + 1;
+        if (record.size() < 2 || record[0] != '|') continue;
+        std::string name = Field(record, 22), folder = Field(record, 23);
+        if (name.empty()) continue;
+        add(name, folder, in.product + "/" + name, ENTRY_FLAGS_INSTALL, &after);
+    }
+    if (!errors->empty()) return 1;
+
+    // The main script's entry is left out of the sum it carries.
+    std::string probe = head + before + after;
+    unsigned covered;
+    int sum;
+    SetupChecksum(probe, &covered, &sum);
+    std::string mainEntry;
+    if (!MakeEntry(SETUP_FILE_MAIN_SCRIPT, "\\", WithSignature(script, covered, sum), ENTRY_FLAGS_SETUP, now,
+                   &mainEntry, errors))
+        return 1;
+    if (!WriteFile(in.output, head + before + mainEntry + after)) {
+        errors->push_back(in.output + ": cannot be written");
+        return 1;
+    }
+    return 0;
+}
+
+static int CheckFile(const std::string &path, std::string *listing, std::vector<std::string> *errors,
+                     bool decode) {
+    std::string file;
+    if (!ReadFile(path, &file)) {
+        errors->push_back(path + ": cannot be read");
+        return 1;
+    }
+    if (file.size() < PAYLOAD_FIRST_ENTRY) {
+        errors->push_back(path + ": " + std::to_string(file.size()) + " bytes, shorter than the payload offset " +
+                          std::to_string(PAYLOAD_FIRST_ENTRY));
+        return 1;
+    }
+    std::string library;
+    std::string slot = file.substr(PAYLOAD_LIBRARY_OFFSET, PAYLOAD_FIRST_ENTRY - PAYLOAD_LIBRARY_OFFSET);
+    if (!SzddExpand(slot, &library) || library.size() != PAYLOAD_LIBRARY_SIZE)
+        errors->push_back(path + ": support library slot does not expand to " +
+                          std::to_string(PAYLOAD_LIBRARY_SIZE) + " bytes");
+    std::vector<Entry> entries;
+    WalkEntries(file, &entries, errors, path);
+    static InflateState state;
+    std::string script;
+    for (const Entry &e : entries) {
+        if (listing) {
+            char line[700];
+            snprintf(line, sizeof line, "%10zu %10u %10u %08x %s %s\n", e.offset, e.h.stored, e.h.expanded,
+                     e.h.crc, e.h.folder, e.h.name);
+            *listing += line;
+        }
+        if (!decode) continue;
+        MemoryInput mi = {(const unsigned char *)file.data() + e.data, e.h.stored};
+        CrcOutput co = {0, 0};
+        int r = InflateStream(&state, ReadMemory, &mi, WriteCrc, &co);
+        if (r != INFLATE_OK) errors->push_back(path + ": entry " + e.h.name + ": damaged data (" + std::to_string(r) + ")");
+        else if (co.crc != e.h.crc || co.size != e.h.expanded)
+            errors->push_back(path + ": entry " + e.h.name + ": CRC-32 or size mismatch");
+        if (strcmp(e.h.name, SETUP_FILE_MAIN_SCRIPT) == 0 && r == INFLATE_OK) {
+            z_stream z;
+            memset(&z, 0, sizeof z);
+            inflateInit2(&z, -15);
+            script.assign(e.h.expanded < (1u << 24) ? e.h.expanded : 0, '\0');
+            z.next_in = (Bytef *)file.data() + e.data;
+            z.avail_in = e.h.stored;
+            z.next_out = (Bytef *)&script[0];
+            z.avail_out = (uInt)script.size();
+            inflate(&z, Z_FINISH);
+            inflateEnd(&z);
+        }
+    }
+    if (decode) {
+        unsigned covered;
+        int sum;
+        SetupChecksum(file, &covered, &sum);
+        size_t s = script.find("[SIG]");
+        long want = 0, size = 0;
+        if (s != std::string::npos) {
+            size_t c = script.find("CheckSum=", s), z = script.find("Size=", s);
+            if (c != std::string::npos) want = atol(script.c_str() + c + 9);
+            if (z != std::string::npos) size = atol(script.c_str() + z + 5);
+        }
+        if (want != 0 && (want != sum || size != (long)covered))
+            errors->push_back(path + ": checksum " + std::to_string(sum) + " over " + std::to_string(covered) +
+                              " bytes, main script expects " + std::to_string(want) + " over " +
+                              std::to_string(size));
+    }
+    return errors->empty() ? 0 : 1;
+}
+
+int ListSetupProgram(const std::string &path, std::string *listing, std::vector<std::string> *errors) {
+    return CheckFile(path, listing, errors, false);
+}
+
+int VerifySetupProgram(const std::string &path, std::vector<std::string> *errors) {
+    return CheckFile(path, 0, errors, true);
+}

@@ -1,0 +1,63 @@
+#include "supportlib/entry_header.h"
+#include "payload/payload_layout.h"
+#include <string.h>
+
+static unsigned Get16(const unsigned char *p) { return p[0] | p[1] << 8; }
+static uint32_t Get32(const unsigned char *p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | (uint32_t)p[3] << 24;
+}
+
+bool ParseEntryHeader(const unsigned char *b, EntryHeader *h) {
+    if (memcmp(b, ENTRY_SIGNATURE, 4) != 0) return false;
+    h->version = Get16(b + ENTRY_OFF_VERSION);
+    h->flags = Get16(b + ENTRY_OFF_FLAGS);
+    h->method = Get16(b + ENTRY_OFF_METHOD);
+    h->time = Get16(b + ENTRY_OFF_TIME);
+    h->date = Get16(b + ENTRY_OFF_DATE);
+    h->crc = Get32(b + ENTRY_OFF_CRC);
+    h->stored = Get32(b + ENTRY_OFF_STORED);
+    h->expanded = Get32(b + ENTRY_OFF_EXPANDED);
+    h->nameLength = Get16(b + ENTRY_OFF_NAMELEN);
+    h->extraLength = Get16(b + ENTRY_OFF_EXTRALEN);
+    h->name[0] = h->folder[0] = 0;
+    if (h->method != ENTRY_METHOD_DEFLATE) return false;
+    return h->nameLength > 0 && h->nameLength < ENTRY_RECORD_TEXT_MAX &&
+           h->extraLength < ENTRY_RECORD_TEXT_MAX;
+}
+
+bool ParseEntryTexts(const unsigned char *b, EntryHeader *h) {
+    if (memchr(b, 0, h->nameLength + h->extraLength)) return false;
+    memcpy(h->name, b, h->nameLength);
+    h->name[h->nameLength] = 0;
+    memcpy(h->folder, b + h->nameLength, h->extraLength);
+    h->folder[h->extraLength] = 0;
+    return true;
+}
+
+static bool IsDotPart(const char *p, int len) {
+    return (len == 1 && p[0] == '.') || (len == 2 && p[0] == '.' && p[1] == '.');
+}
+
+bool IsPlainEntryName(const char *name) {
+    int len = (int)strlen(name);
+    if (len == 0 || IsDotPart(name, len)) return false;
+    for (const char *p = name; *p; p++)
+        if (*p == '\\' || *p == '/' || *p == ':' || (unsigned char)*p < 32) return false;
+    return true;
+}
+
+bool IsContainedFolderText(const char *text) {
+    if (text[0] == 0 || (text[0] == '\\' && text[1] == 0)) return true;
+    if (text[0] == '\\' || text[0] == '/') return false;
+    const char *part = text;
+    for (const char *p = text;; p++) {
+        if (*p == ':' || (*p && (unsigned char)*p < 32)) return false;
+        if (*p == '\\' || *p == '/' || *p == 0) {
+            int len = (int)(p - part);
+            if (IsDotPart(part, len)) return false;
+            if (len == 0 && *p && p != text) return false;  // "a\\b": empty part
+            if (*p == 0) return true;
+            part = p + 1;
+        }
+    }
+}

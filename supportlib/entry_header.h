@@ -1,0 +1,26 @@
+// Payload entry headers and the names they carry: parsing and the checks
+// that keep an entry inside its target folder. Plain C++ for the tools too.
+#pragma once
+#include <stdint.h>
+
+struct EntryHeader {
+    unsigned version, flags, method, time, date;
+    uint32_t crc, stored, expanded;
+    unsigned nameLength, extraLength;
+    char name[256];
+    char folder[256];
+};
+
+// Reads the fixed header from bytes (at least ENTRY_HEADER_SIZE); returns
+// false on a bad signature, method or a name/folder text too long for the
+// entry record.
+bool ParseEntryHeader(const unsigned char *bytes, EntryHeader *h);
+// Takes the name and folder text that follow the header (nameLength +
+// extraLength bytes); false when they hold a NUL.
+bool ParseEntryTexts(const unsigned char *bytes, EntryHeader *h);
+// A name that stays inside its folder: not empty, no "\" "/" ":", not "."
+// or "..", no control characters.
+bool IsPlainEntryName(const char *name);
+// Relative folder text inside the target: no drive, no leading "\" or "/",
+// no "." or ".." part. Empty text and "\" alone mean the target itself.
+bool IsContainedFolderText(const char *text);

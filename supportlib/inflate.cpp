@@ -1,0 +1,378 @@
+#include "supportlib/inflate.h"
+#include <string.h>
+
+namespace {
+
+const uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                  31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+const uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                  2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+const uint16_t kDistanceBase[30] = {1,   2,   3,   4,   5,   7,    9,    13,   17,   25,
+                                    33,  49,  65,  97,  129, 193,  257,  385,  513,  769,
+                                    1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+const uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6,
+                                    6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+const uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+
+const int kFastBits = 10;
+// Room kept free at the end of the output buffer: one longest match plus the
+// eight-byte overshoot of the word-wise copy.
+const unsigned kOutputLimit = INFLATE_BUFFER - 258 - 8;
+
+// Builds the canonical code of n lengths. Over-subscribed sets fail; an
+// incomplete set is taken only as a single one-bit code (or no code at all),
+// and never for the code-length code.
+bool BuildTable(InflateTable *t, const uint8_t *lengths, int n, bool codeLengthCode) {
+    memset(t->count, 0, sizeof t->count);
+    for (int i = 0; i < n; i++) t->count[lengths[i]]++;
+    t->count[0] = 0;
+    int left = 1, maxLength = 0, used = 0;
+    for (int len = 1; len <= 15; len++) {
+        left <<= 1;
+        left -= t->count[len];
+        if (left < 0) return false;
+        if (t->count[len]) maxLength = len;
+        used += t->count[len];
+    }
+    if (left > 0 && used > 0 && (codeLengthCode || maxLength != 1)) return false;
+    uint16_t offsets[16];
+    offsets[1] = 0;
+    for (int len = 1; len < 15; len++) offsets[len + 1] = offsets[len] + t->count[len];
+    for (int i = 0; i < n; i++)
+        if (lengths[i]) t->symbol[offsets[lengths[i]]++] = (uint16_t)i;
+
+    memset(t->fast, 0, sizeof t->fast);
+    unsigned code = 0;
+    int k = 0;
+    for (int len = 1; len <= kFastBits; len++) {
+        for (int c = 0; c < t->count[len]; c++, k++, code++) {
+            unsigned reversed = 0;
+            for (int b = 0; b < len; b++) reversed |= ((code >> b) & 1) << (len - 1 - b);
+            uint16_t entry = (uint16_t)(t->symbol[k] << 4 | len);
+            for (unsigned i = reversed; i < (1u << kFastBits); i += 1u << len) t->fast[i] = entry;
+        }
+        code <<= 1;
+    }
+    return true;
+}
+
+class Decoder {
+  public:
+    explicit Decoder(InflateState *s) : s_(s) {}
+    int Run();
+
+  private:
+    InflateState *s_;
+    int error_ = INFLATE_OK;
+
+    bool MoreInput();
+    // Fills the bit buffer to at least 57 bits (zero bytes behind the end of
+    // the input; using them is caught by MoreInput or at the end).
+    inline bool Refill() {
+        InflateState *s = s_;
+        if (s->bitCount > 56) return true;
+        if (s->inEnd - s->in >= 8) {
+            uint64_t word;
+            memcpy(&word, s->in, 8);
+            s->bits |= word << s->bitCount;
+            s->in += (63 - s->bitCount) >> 3;
+            s->bitCount |= 56;
+            return true;
+        }
+        while (s->bitCount <= 56) {
+            if (s->in < s->inEnd) {
+                s->bits |= (uint64_t)*s->in++ << s->bitCount;
+                s->bitCount += 8;
+            } else if (!MoreInput()) {
+                return false;
+            }
+        }
+        return true;
+    }
+    inline unsigned Take(int n) {
+        unsigned v = (unsigned)(s_->bits & ((1ull << n) - 1));
+        s_->bits >>= n;
+        s_->bitCount -= n;
+        return v;
+    }
+    inline int Decode(const InflateTable *t) {
+        unsigned entry = t->fast[s_->bits & ((1u << kFastBits) - 1)];
+        if (entry) {
+            Take(entry & 15);
+            return (int)(entry >> 4);
+        }
+        return DecodeSlow(t);
+    }
+    int DecodeSlow(const InflateTable *t);
+    bool Flush();
+    bool MakeRoom() { return s_->outPos <= kOutputLimit || Flush(); }
+    bool Stored();
+    bool Fixed();
+    bool Dynamic();
+    bool Codes();
+};
+
+bool Decoder::MoreInput() {
+    InflateState *s = s_;
+    if (!s->inputDone) {
+        int n = s->read(s->readContext, s->input, INFLATE_INPUT);
+        if (n < 0) {
+            error_ = INFLATE_READ_FAILED;
+            return false;
+        }
+        if (n > 0) {
+            s->in = s->input;
+            s->inEnd = s->input + n;
+            s->consumed += (unsigned)n;
+            return true;
+        }
+        s->inputDone = 1;
+    }
+    // Bits of earlier padding already used: the stream runs past its input.
+    if (s->bitCount < s->padding * 8) {
+        error_ = INFLATE_TRUNCATED;
+        return false;
+    }
+    s->padding++;
+    s->bitCount += 8;
+    return true;
+}
+
+int Decoder::DecodeSlow(const InflateTable *t) {
+    uint64_t bits = s_->bits;
+    int code = 0, first = 0, index = 0;
+    for (int len = 1; len <= 15; len++) {
+        code |= (int)(bits & 1);
+        bits >>= 1;
+        int count = t->count[len];
+        if (code - count < first) {
+            Take(len);
+            return t->symbol[index + (code - first)];
+        }
+        index += count;
+        first += count;
+        first <<= 1;
+        code <<= 1;
+    }
+    error_ = INFLATE_BAD_CODE;
+    return -1;
+}
+
+bool Decoder::Flush() {
+    InflateState *s = s_;
+    if (s->outPos > s->flushed) {
+        if (s->write(s->writeContext, s->out + s->flushed, (int)(s->outPos - s->flushed)) != 0) {
+            error_ = INFLATE_WRITE_FAILED;
+            return false;
+        }
+        s->total += s->outPos - s->flushed;
+    }
+    if (s->outPos > INFLATE_WINDOW) {
+        memmove(s->out, s->out + s->outPos - INFLATE_WINDOW, INFLATE_WINDOW);
+        s->outPos = INFLATE_WINDOW;
+    }
+    s->flushed = s->outPos;
+    return true;
+}
+
+bool Decoder::Stored() {
+    InflateState *s = s_;
+    Take(s->bitCount & 7);
+    if (!Refill()) return false;
+    unsigned len = Take(16);
+    unsigned nlen = Take(16);
+    if ((len ^ 0xFFFF) != nlen) {
+        error_ = INFLATE_BAD_BLOCK;
+        return false;
+    }
+    // Whole bytes still in the bit buffer come first.
+    while (len && s->bitCount >= 8) {
+        if (s->bitCount <= s->padding * 8) {
+            error_ = INFLATE_TRUNCATED;
+            return false;
+        }
+        if (!MakeRoom()) return false;
+        s->out[s->outPos++] = (unsigned char)Take(8);
+        len--;
+    }
+    // The bit buffer is empty now; what it held above its count were copies
+    // of the bytes copied below.
+    if (len) s->bits = 0;
+    while (len) {
+        if (s->in == s->inEnd) {
+            int n = s->inputDone ? 0 : s->read(s->readContext, s->input, INFLATE_INPUT);
+            if (n <= 0) {
+                if (n == 0) s->inputDone = 1;
+                error_ = n < 0 ? INFLATE_READ_FAILED : INFLATE_TRUNCATED;
+                return false;
+            }
+            s->in = s->input;
+            s->inEnd = s->input + n;
+            s->consumed += (unsigned)n;
+        }
+        if (s->outPos >= INFLATE_BUFFER && !Flush()) return false;
+        unsigned n = (unsigned)(s->inEnd - s->in);
+        if (n > len) n = len;
+        if (n > INFLATE_BUFFER - s->outPos) n = INFLATE_BUFFER - s->outPos;
+        memcpy(s->out + s->outPos, s->in, n);
+        s->outPos += n;
+        s->in += n;
+        len -= n;
+    }
+    return true;
+}
+
+bool Decoder::Codes() {
+    InflateState *s = s_;
+    for (;;) {
+        if (!Refill() || !MakeRoom()) return false;
+        int sym = Decode(&s->lengths);
+        if (sym < 256) {
+            if (sym < 0) return false;
+            s->out[s->outPos++] = (unsigned char)sym;
+            continue;
+        }
+        if (sym == 256) return true;
+        sym -= 257;
+        if (sym >= 29) {
+            error_ = INFLATE_BAD_CODE;
+            return false;
+        }
+        unsigned len = kLengthBase[sym] + Take(kLengthExtra[sym]);
+        int dsym = Decode(&s->distances);
+        if (dsym < 0) return false;
+        if (dsym >= 30) {
+            error_ = INFLATE_BAD_DISTANCE;
+            return false;
+        }
+        unsigned dist = kDistanceBase[dsym] + Take(kDistanceExtra[dsym]);
+        if (dist > s->outPos) {
+            error_ = INFLATE_BAD_DISTANCE;
+            return false;
+        }
+        unsigned char *dst = s->out + s->outPos;
+        const unsigned char *src = dst - dist;
+        s->outPos += len;
+        if (dist >= 8) {
+            unsigned char *end = dst + len;
+            do {
+                memcpy(dst, src, 8);
+                dst += 8;
+                src += 8;
+            } while (dst < end);
+        } else if (dist == 1) {
+            memset(dst, *src, len);
+        } else {
+            while (len--) *dst++ = *src++;
+        }
+    }
+}
+
+bool Decoder::Fixed() {
+    uint8_t lengths[320];
+    int i = 0;
+    for (; i < 144; i++) lengths[i] = 8;
+    for (; i < 256; i++) lengths[i] = 9;
+    for (; i < 280; i++) lengths[i] = 7;
+    for (; i < 288; i++) lengths[i] = 8;
+    BuildTable(&s_->lengths, lengths, 288, false);
+    for (i = 0; i < 32; i++) lengths[i] = 5;
+    BuildTable(&s_->distances, lengths, 32, false);
+    return Codes();
+}
+
+bool Decoder::Dynamic() {
+    if (!Refill()) return false;
+    int nlen = (int)Take(5) + 257;
+    int ndist = (int)Take(5) + 1;
+    int ncode = (int)Take(4) + 4;
+    if (nlen > 286 || ndist > 30) {
+        error_ = INFLATE_BAD_BLOCK;
+        return false;
+    }
+    uint8_t lengths[320];
+    memset(lengths, 0, 19);
+    for (int i = 0; i < ncode; i++) {
+        if (!Refill()) return false;
+        lengths[kCodeLengthOrder[i]] = (uint8_t)Take(3);
+    }
+    if (!BuildTable(&s_->lengths, lengths, 19, true)) {
+        error_ = INFLATE_BAD_CODE;
+        return false;
+    }
+    int index = 0;
+    while (index < nlen + ndist) {
+        if (!Refill()) return false;
+        int sym = Decode(&s_->lengths);
+        if (sym < 0) return false;
+        if (sym < 16) {
+            lengths[index++] = (uint8_t)sym;
+            continue;
+        }
+        uint8_t value = 0;
+        int repeat;
+        if (sym == 16) {
+            if (index == 0) {
+                error_ = INFLATE_BAD_CODE;
+                return false;
+            }
+            value = lengths[index - 1];
+            repeat = 3 + (int)Take(2);
+        } else if (sym == 17) {
+            repeat = 3 + (int)Take(3);
+        } else {
+            repeat = 11 + (int)Take(7);
+        }
+        if (index + repeat > nlen + ndist) {
+            error_ = INFLATE_BAD_CODE;
+            return false;
+        }
+        while (repeat--) lengths[index++] = value;
+    }
+    if (lengths[256] == 0 || !BuildTable(&s_->lengths, lengths, nlen, false) ||
+        !BuildTable(&s_->distances, lengths + nlen, ndist, false)) {
+        error_ = INFLATE_BAD_CODE;
+        return false;
+    }
+    return Codes();
+}
+
+int Decoder::Run() {
+    int last;
+    do {
+        if (!Refill()) return error_;
+        last = (int)Take(1);
+        unsigned type = Take(2);
+        bool ok;
+        if (type == 0) ok = Stored();
+        else if (type == 1) ok = Fixed();
+        else if (type == 2) ok = Dynamic();
+        else {
+            error_ = INFLATE_BAD_BLOCK;
+            ok = false;
+        }
+        if (!ok) return error_ ? error_ : INFLATE_BAD_BLOCK;
+    } while (!last);
+    if (s_->bitCount < s_->padding * 8) return INFLATE_TRUNCATED;
+    if (!Flush()) return error_;
+    return INFLATE_OK;
+}
+
+}  // namespace
+
+int InflateStream(InflateState *s, InflateRead read, void *readContext, InflateWrite write,
+                  void *writeContext) {
+    s->read = read;
+    s->readContext = readContext;
+    s->write = write;
+    s->writeContext = writeContext;
+    s->bits = 0;
+    s->bitCount = 0;
+    s->padding = 0;
+    s->inputDone = 0;
+    s->in = s->inEnd = s->input;
+    s->outPos = s->flushed = 0;
+    s->total = s->consumed = 0;
+    Decoder decoder(s);
+    return decoder.Run();
+}

@@ -1,0 +1,62 @@
+// Raw deflate decoder (stored, fixed and dynamic blocks) that streams: input
+// is pulled from a source, output goes to a sink whenever the 32 KiB history
+// window needs room. Memory is the state object alone; no size claimed by a
+// stream or its container drives an allocation. Plain C++, no Windows
+// headers, so the same unit builds for the tools and tests on the build host.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+#define INFLATE_WINDOW 32768
+#define INFLATE_BUFFER (2 * INFLATE_WINDOW)
+#define INFLATE_INPUT 16384
+
+// Pulls up to max bytes into buf; returns the count, 0 at the end, < 0 on a
+// read error.
+typedef int (*InflateRead)(void *context, unsigned char *buf, int max);
+// Takes len bytes of output; returns 0 to go on, non-zero to stop.
+typedef int (*InflateWrite)(void *context, const unsigned char *buf, int len);
+
+enum InflateResult {
+    INFLATE_OK = 0,
+    INFLATE_BAD_BLOCK = -1,   // reserved block type, stored length mismatch
+    INFLATE_BAD_CODE = -2,    // Huffman table or code not valid
+    INFLATE_BAD_DISTANCE = -3,
+    INFLATE_TRUNCATED = -4,   // input ended before the final block did
+    INFLATE_READ_FAILED = -5,
+    INFLATE_WRITE_FAILED = -6
+};
+
+struct InflateTable {
+    // Fast lookup by the next 10 bits: symbol << 4 | code length; 0 when the
+    // code is longer (or absent) and the canonical walk decides.
+    uint16_t fast[1 << 10];
+    uint16_t count[16];
+    uint16_t symbol[320];
+};
+
+struct InflateState {
+    InflateRead read;
+    void *readContext;
+    InflateWrite write;
+    void *writeContext;
+    uint64_t bits;
+    int bitCount;
+    int padding;     // zero bytes fed in behind the end of the input
+    int inputDone;
+    const unsigned char *in;
+    const unsigned char *inEnd;
+    unsigned outPos;    // write position in out
+    unsigned flushed;   // out[0..flushed) already given to the sink
+    uint64_t total;     // bytes of output so far
+    uint64_t consumed;  // bytes of input handed over by the source
+    InflateTable lengths;
+    InflateTable distances;
+    unsigned char input[INFLATE_INPUT];
+    unsigned char out[INFLATE_BUFFER + 16];
+};
+
+// Decodes one raw deflate stream. Returns INFLATE_OK when the final block
+// ended; the output so far has then been written to the sink.
+int InflateStream(InflateState *state, InflateRead read, void *readContext, InflateWrite write,
+                  void *writeContext);

@@ -1,0 +1,262 @@
+// The payload entry walk, unpacking one entry into its target folder, and
+// the program file's checksum.
+#include "supportlib/library.h"
+#include "supportlib/crc32.h"
+#include "supportlib/inflate.h"
+#include "payload/payload_layout.h"
+
+// Decoder state (about 90 KiB), taken from the system when first needed so
+// that it does not weigh on the library's image.
+static InflateState *g_inflate;
+static InflateState *Inflater() {
+    if (!g_inflate) g_inflate = (InflateState *)VirtualAlloc(0, sizeof(InflateState), MEM_COMMIT, PAGE_READWRITE);
+    return g_inflate;
+}
+
+static HANDLE OpenProgram(const char *path) {
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
+}
+
+static bool ReadAt(HANDLE file, DWORD offset, void *buf, DWORD len) {
+    DWORD got = 0;
+    if (SetFilePointer(file, (LONG)offset, 0, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+    return ReadFile(file, buf, len, &got, 0) && got == len;
+}
+
+// Reads the entry at offset; data receives the offset of its stored bytes.
+// False when the header is damaged or the stored data runs past the end.
+static bool ReadEntry(HANDLE file, DWORD fileSize, DWORD offset, EntryHeader *h, DWORD *data) {
+    unsigned char header[ENTRY_HEADER_SIZE + 2 * ENTRY_RECORD_TEXT_MAX];
+    if (offset > fileSize || fileSize - offset < ENTRY_HEADER_SIZE) return false;
+    if (!ReadAt(file, offset, header, ENTRY_HEADER_SIZE) || !ParseEntryHeader(header, h)) return false;
+    DWORD texts = h->nameLength + h->extraLength;
+    if (fileSize - offset - ENTRY_HEADER_SIZE < texts) return false;
+    if (!ReadAt(file, offset + ENTRY_HEADER_SIZE, header + ENTRY_HEADER_SIZE, texts)) return false;
+    if (!ParseEntryTexts(header + ENTRY_HEADER_SIZE, h)) return false;
+    *data = offset + ENTRY_HEADER_SIZE + texts;
+    return h->stored <= fileSize - *data;
+}
+
+static void Put32(char *p, DWORD v) {
+    for (int i = 0; i < 4; i++) p[i] = (char)(v >> (8 * i));
+}
+
+// The skipping argument is accepted for both phases alike: every entry is
+// returned in file order.
+LIBRARY_ENTRY KWP_NEXTLOOP(const char *programPath, int skipping, char *record) {
+    g_entryPending = 0;
+    if (!record || !programPath || g_entryPosition == 0) return NEXTLOOP_END;
+    HANDLE file = OpenProgram(programPath);
+    if (file == INVALID_HANDLE_VALUE) {
+        ReportProblem("Error", "Error opening archive: ", programPath);
+        return NEXTLOOP_END;
+    }
+    DWORD size = GetFileSize(file, 0);
+    DWORD data = 0;
+    bool ok = g_entryPosition < size && ReadEntry(file, size, g_entryPosition, &g_entry, &data);
+    CloseHandle(file);
+    if (!ok) {
+        if (g_entryPosition < size) ReportProblem("Error", "Error opening archive: ", programPath);
+        g_entryPosition = 0;  // a damaged walk does not go on
+        return NEXTLOOP_END;
+    }
+    ZeroMemory(record, ENTRY_RECORD_SIZE);
+    Put32(record + 0, g_entryPosition);
+    Put32(record + 4, data);
+    Put32(record + 8, g_entry.stored);
+    Put32(record + 12, g_entry.expanded);
+    Put32(record + 16, g_entry.crc);
+    Put32(record + 20, g_entry.time | g_entry.date << 16);
+    Put32(record + 24, g_entry.flags);
+    CopyBounded(record + ENTRY_RECORD_NAME, g_entry.name, ENTRY_RECORD_TEXT_MAX);
+    CopyBounded(record + ENTRY_RECORD_FOLDER, g_entry.folder, ENTRY_RECORD_TEXT_MAX);
+    g_entryData = data;
+    g_entryPosition = data + g_entry.stored;
+    g_entryPending = 1;
+    return NEXTLOOP_ENTRY;
+}
+
+struct UnpackInput {
+    HANDLE file;
+    DWORD left;
+};
+struct UnpackOutput {
+    HANDLE file;
+    uint32_t crc;
+    DWORD written;
+};
+
+static int ReadStored(void *context, unsigned char *buf, int max) {
+    UnpackInput *in = (UnpackInput *)context;
+    DWORD want = in->left < (DWORD)max ? in->left : (DWORD)max, got = 0;
+    if (want == 0) return 0;
+    if (!ReadFile(in->file, buf, want, &got, 0) || got == 0) return -1;
+    in->left -= got;
+    return (int)got;
+}
+
+// Keeps the window painting while a large entry is written.
+static void PumpMessages() {
+    MSG msg;
+    while (g_progressWindow && PeekMessageA(&msg, 0, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+static int WriteTarget(void *context, const unsigned char *buf, int len) {
+    UnpackOutput *out = (UnpackOutput *)context;
+    DWORD done = 0;
+    if (!WriteFile(out->file, buf, (DWORD)len, &done, 0) || done != (DWORD)len) return 1;
+    out->crc = Crc32Update(out->crc, buf, (size_t)len);
+    out->written += done;
+    PumpMessages();
+    return 0;
+}
+
+// Results: 0 written (or consumed); 1 no such entry pending; 2 path refused;
+// 3 folder not created; 4 replacing refused; 5 archive unreadable; 6 data
+// damaged (deflate or CRC); 7 write failed.
+LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const char *programPath,
+                         const char *targetFolder, int options) {
+    if (!g_entryPending || !entryName || lstrcmpA(entryName, g_entry.name) != 0) return 1;
+    g_entryPending = 0;
+    if (options & UNPACK_CONSUME_ONLY) return 0;
+
+    const char *fileName = (options & UNPACK_RENAMED) && g_newName[0] ? g_newName : entryName;
+    char folder[MAX_PATH], target[MAX_PATH + 2];
+    CopyBounded(folder, targetFolder ? targetFolder : "", sizeof folder);
+    if ((options & UNPACK_ADD_FOLDER) && folderText) {
+        if (!IsContainedFolderText(folderText)) {
+            ReportProblem("Error", "Output write failure: ", folderText);
+            return 2;
+        }
+        if (lstrcmpA(folderText, "\\") != 0 && folderText[0]) {
+            int len = lstrlenA(folder);
+            if (len && folder[len - 1] != '\\') AppendBounded(folder, "\\", sizeof folder);
+            AppendBounded(folder, folderText, sizeof folder);
+        }
+    }
+    int len = lstrlenA(folder);
+    while (len > 0 && folder[len - 1] == '\\') folder[--len] = 0;
+    if (!IsPlainEntryName(fileName) || len == 0 || len + 1 + lstrlenA(fileName) >= MAX_PATH) {
+        ReportProblem("Error", "Output write failure: ", fileName);
+        return 2;
+    }
+    wsprintfA(target, "%s\\%s", folder, fileName);
+
+    if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES) {
+        char question[MAX_PATH + 20];
+        wsprintfA(question, "Create Path: %s", folder);
+        if (!(options & UNPACK_CREATE_FOLDER) && !AskYesNo(question)) return 3;
+        if (!CreateFolders(folder)) {
+            ReportProblem("Error", "Error creating directory: ", folder);
+            return 3;
+        }
+    }
+    if (!(options & UNPACK_REPLACE) && GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES) {
+        char question[MAX_PATH + 40];
+        wsprintfA(question, "Are you sure you wish to replace %s", target);
+        if (!AskYesNo(question)) return 4;
+    }
+
+    if (!Inflater()) {
+        ReportProblem("Error", "Output write failure: ", target);
+        return 7;
+    }
+    UnpackInput in;
+    in.file = OpenProgram(programPath ? programPath : "");
+    if (in.file == INVALID_HANDLE_VALUE ||
+        SetFilePointer(in.file, (LONG)g_entryData, 0, FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
+        if (in.file != INVALID_HANDLE_VALUE) CloseHandle(in.file);
+        ReportProblem("Error", "Error opening archive: ", programPath ? programPath : "");
+        return 5;
+    }
+    in.left = g_entry.stored;
+
+    // Written under a temporary name first; only a complete, checked file
+    // takes the target's name.
+    char temp[MAX_PATH];
+    UnpackOutput out = {INVALID_HANDLE_VALUE, 0, 0};
+    if (GetTempFileNameA(folder, "VTU", 0, temp))
+        out.file = CreateFileA(temp, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
+    if (out.file == INVALID_HANDLE_VALUE) {
+        CloseHandle(in.file);
+        ReportProblem("Error", "Output write failure: ", target);
+        return 7;
+    }
+    int r = InflateStream(g_inflate, ReadStored, &in, WriteTarget, &out);
+    CloseHandle(in.file);
+    FILETIME local, stamp;
+    if (r == INFLATE_OK && DosDateTimeToFileTime((WORD)g_entry.date, (WORD)g_entry.time, &local) &&
+        LocalFileTimeToFileTime(&local, &stamp))
+        SetFileTime(out.file, 0, 0, &stamp);
+    CloseHandle(out.file);
+    int result = 0;
+    if (r == INFLATE_WRITE_FAILED) {
+        ReportProblem("Error", "Output write failure: ", target);
+        result = 7;
+    } else if (r != INFLATE_OK || out.crc != g_entry.crc || out.written != g_entry.expanded) {
+        ReportProblem("Error", "CRC-32 failure: ", target);
+        result = 6;
+    } else {
+        SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(target);
+        if (!MoveFileA(temp, target)) {
+            ReportProblem("Error", "Output write failure: ", target);
+            result = 7;
+        }
+    }
+    if (result) DeleteFileA(temp);
+    return result;
+}
+
+// Checksum of the program file: CRC-32 of every byte except the main
+// script's entry (which carries the expected figures), folded to a positive
+// non-zero int. size is the number of bytes covered; a file of another size
+// yields 0, which never matches a stored sum.
+LIBRARY_ENTRY SFXSIG(const char *programPath, int size) {
+    HANDLE file = OpenProgram(programPath ? programPath : "");
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    DWORD fileSize = GetFileSize(file, 0);
+    DWORD skipFrom = fileSize, skipTo = fileSize, offset = PAYLOAD_FIRST_ENTRY, data;
+    EntryHeader h;
+    while (ReadEntry(file, fileSize, offset, &h, &data)) {
+        if (lstrcmpA(h.name, SETUP_FILE_MAIN_SCRIPT) == 0) {
+            skipFrom = offset;
+            skipTo = data + h.stored;
+            break;
+        }
+        offset = data + h.stored;
+    }
+    uint32_t crc = 0;
+    DWORD covered = 0;
+    if (!Inflater()) {
+        CloseHandle(file);
+        return 0;
+    }
+    unsigned char *buf = g_inflate->input;
+    const DWORD bufSize = sizeof g_inflate->input;
+    SetFilePointer(file, 0, 0, FILE_BEGIN);
+    for (DWORD pos = 0; pos < fileSize;) {
+        DWORD got = 0;
+        if (!ReadFile(file, buf, bufSize, &got, 0) || got == 0) break;
+        for (DWORD i = 0; i < got;) {
+            DWORD at = pos + i, n = got - i;
+            if (at >= skipFrom && at < skipTo) {
+                DWORD skip = skipTo - at < n ? skipTo - at : n;
+                i += skip;
+                continue;
+            }
+            if (at < skipFrom && skipFrom - at < n) n = skipFrom - at;
+            crc = Crc32Update(crc, buf + i, n);
+            covered += n;
+            i += n;
+        }
+        pos += got;
+    }
+    CloseHandle(file);
+    if (covered != (DWORD)size) return 0;
+    int sum = (int)(crc & 0x7FFFFFFF);
+    return sum ? sum : 1;
+}

@@ -1,0 +1,68 @@
+#include "corpus.h"
+#include <random>
+#include <string.h>
+#include <zlib.h>
+
+std::vector<std::string> MakeCorpus(size_t total, unsigned seed) {
+    std::mt19937 rng(seed);
+    static const char *words[] = {"setup", "install", "folder", "the", "of", "Windows", "file", "copy",
+                                  "registry", "value", "\r\n", " ", "=", "[DLG]", "C53", "%INSTDIR%"};
+    std::vector<std::string> out;
+    out.push_back("");
+    size_t made = 0;
+    while (made < total) {
+        size_t n = 1 + rng() % 400000;
+        std::string s;
+        s.reserve(n);
+        switch (out.size() % 5) {
+        case 0:  // text
+            while (s.size() < n) s += words[rng() % 16];
+            break;
+        case 1:  // random
+            while (s.size() < n) s += (char)rng();
+            break;
+        case 2:  // binary-like: small numbers, structures, zero runs
+            while (s.size() < n) {
+                unsigned k = rng() % 8;
+                if (k == 0) s.append(rng() % 300, '\0');
+                else for (int i = 0; i < 16; i++) s += (char)((rng() % 32) * k);
+            }
+            break;
+        case 3:  // long repeats at every distance
+            while (s.size() < n) {
+                if (s.size() > 40000 && rng() % 2) {
+                    size_t d = 1 + rng() % 32768, len = 3 + rng() % 300;
+                    for (size_t i = 0; i < len; i++) s += s[s.size() - d];
+                } else {
+                    s += (char)('a' + rng() % 4);
+                }
+            }
+            break;
+        default:  // skewed alphabet: long Huffman codes
+            while (s.size() < n) {
+                unsigned r = rng();
+                s += (char)(r & 1 ? 'x' : r & 2 ? 'y' : (char)(r >> 8));
+            }
+        }
+        s.resize(n);
+        made += n;
+        out.push_back(std::move(s));
+    }
+    return out;
+}
+
+std::string ZlibDeflate(const std::string &in, int level, int strategy) {
+    z_stream z;
+    memset(&z, 0, sizeof z);
+    deflateInit2(&z, level, Z_DEFLATED, -15, 9, strategy);
+    std::string out(deflateBound(&z, in.size()) + 64, '\0');
+    z.next_in = (Bytef *)in.data();
+    z.avail_in = (uInt)in.size();
+    z.next_out = (Bytef *)&out[0];
+    z.avail_out = (uInt)out.size();
+    while (deflate(&z, Z_FINISH) == Z_OK) {
+    }
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}

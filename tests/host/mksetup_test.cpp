@@ -1,0 +1,151 @@
+// The build tool as a program: a setup program from a product folder, its
+// listing and verification, the faults verification catches, and the inputs
+// it refuses.
+#include <gtest/gtest.h>
+#include "payload/payload_layout.h"
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdlib.h>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+std::string Slurp(const std::string &path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+void Spit(const std::string &path, const std::string &bytes) {
+    std::ofstream f(path, std::ios::binary);
+    f << bytes;
+}
+
+struct ToolRun {
+    int status;
+    std::string out, err;
+};
+ToolRun Tool(const std::string &args, const std::string &dir) {
+    std::string cmd = std::string(MKSETUP_PATH) + " " + args + " >" + dir + "/out.txt 2>" + dir + "/err.txt";
+    int s = system(cmd.c_str());
+    return ToolRun{WIFEXITED(s) ? WEXITSTATUS(s) : -1, Slurp(dir + "/out.txt"), Slurp(dir + "/err.txt")};
+}
+
+class MksetupTest : public ::testing::Test {
+  protected:
+    std::string dir, product;
+    void SetUp() override {
+        char tmpl[] = "/tmp/mksetup-test.XXXXXX";
+        dir = mkdtemp(tmpl);
+        product = dir + "/product";
+        system(("mkdir -p " + product).c_str());
+        Spit(dir + "/engine.exe", std::string("MZ") + std::string(50000, 'e'));
+        std::string dll = "MZ";
+        for (int i = 0; i < 30000; i++) dll += (char)("\x00\x10\x8B\xFFsupport"[i % 10]);
+        Spit(dir + "/lib.dll", dll);
+        for (const char *n : {"_PIC0.IMG", "_PIC1.IMG", "_PIC2.IMG", "_DLG.SCR"})
+            Spit(product + "/" + n, std::string("content of ") + n);
+        Spit(product + "/_SFX.DLG", "[DLG]\r\nTI=Test\r\n[SIG]\r\nCheckSum=1\r\n");
+        Spit(product + "/_FILE1.SCR", Record("readme.txt", "\\") + Record("tool.exe", "bin\\"));
+        Spit(product + "/readme.txt", "read me\r\n");
+        std::string tool;
+        std::mt19937 rng(1);
+        for (int i = 0; i < 100000; i++) tool += (char)(rng() % 7);
+        Spit(product + "/tool.exe", tool);
+    }
+    void TearDown() override { system(("rm -rf " + dir).c_str()); }
+    static std::string Record(const std::string &name, const std::string &folder) {
+        std::string r = "|File " + name + "|";
+        for (int f = 2; f <= 21; f++) r += "|";
+        return r + name + "|" + folder + "|\r\n";
+    }
+    ToolRun Build() {
+        return Tool("build " + dir + "/engine.exe " + dir + "/lib.dll " + product + " " + dir + "/setup.exe", dir);
+    }
+};
+
+}  // namespace
+
+TEST_F(MksetupTest, BuildsListsAndVerifies) {
+    ToolRun b = Build();
+    ASSERT_EQ(b.status, 0) << b.err;
+    std::string setup = Slurp(dir + "/setup.exe");
+    EXPECT_EQ(setup.compare(0, 2, "MZ"), 0);
+    EXPECT_EQ(setup.compare(PAYLOAD_LIBRARY_OFFSET, 4, "SZDD"), 0);
+    EXPECT_EQ(setup.compare(PAYLOAD_FIRST_ENTRY, 4, "FL\x03\x04"), 0);
+    ToolRun l = Tool("list " + dir + "/setup.exe", dir);
+    ASSERT_EQ(l.status, 0) << l.err;
+    // Setup files first, main script last among them, then the file script's order.
+    const char *order[] = {"_PIC0.IMG", "_PIC1.IMG", "_PIC2.IMG", "_DLG.SCR", "_FILE1.SCR", "_SFX.DLG",
+                           "readme.txt", "tool.exe"};
+    size_t at = 0;
+    for (const char *n : order) {
+        size_t p = l.out.find(std::string(" ") + n + "\n", at);
+        ASSERT_NE(p, std::string::npos) << n << "\n" << l.out;
+        at = p;
+    }
+    EXPECT_NE(l.out.find("bin\\ tool.exe"), std::string::npos) << l.out;
+    ToolRun v = Tool("verify " + dir + "/setup.exe", dir);
+    EXPECT_EQ(v.status, 0) << v.err;
+}
+
+TEST_F(MksetupTest, VerifyCatchesDamage) {
+    ASSERT_EQ(Build().status, 0);
+    std::string good = Slurp(dir + "/setup.exe");
+    struct Case {
+        const char *what;
+        std::string bytes;
+    };
+    std::string dataFlip = good, imageFlip = good, sig = good, past = good;
+    dataFlip[good.size() - 100] ^= 0x55;        // inside tool.exe's data
+    imageFlip[1000] ^= 1;                       // engine image: checksum
+    sig[PAYLOAD_FIRST_ENTRY + 1] = 'X';         // bad signature
+    past[PAYLOAD_FIRST_ENTRY + ENTRY_OFF_STORED + 3] = 0x7F;  // stored size past the end
+    Case cases[] = {{"data", dataFlip}, {"image", imageFlip}, {"signature", sig}, {"stored size", past},
+                    {"truncated", good.substr(0, good.size() - 10)}, {"short", good.substr(0, 120000)}};
+    for (const Case &c : cases) {
+        Spit(dir + "/bad.exe", c.bytes);
+        ToolRun v = Tool("verify " + dir + "/bad.exe", dir);
+        EXPECT_NE(v.status, 0) << c.what;
+        EXPECT_NE(v.err.find("bad.exe"), std::string::npos) << c.what << ": " << v.err;
+    }
+}
+
+TEST_F(MksetupTest, RefusesWhatDoesNotFit) {
+    Spit(dir + "/engine.exe", std::string(PAYLOAD_LIBRARY_OFFSET + 1, 'e'));
+    ToolRun r = Build();
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("engine.exe"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("102913"), std::string::npos) << r.err;
+    SetUp();
+
+    Spit(dir + "/lib.dll", std::string(PAYLOAD_LIBRARY_SIZE + 1, 'l'));
+    r = Build();
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("46081"), std::string::npos) << r.err;
+
+    std::string noise;
+    std::mt19937 rng(2);
+    for (int i = 0; i < 40000; i++) noise += (char)rng();
+    Spit(dir + "/lib.dll", noise);
+    r = Build();
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("lib.dll"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("26089"), std::string::npos) << r.err;
+    SetUp();
+
+    remove((product + "/_DLG.SCR").c_str());
+    r = Build();
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("_DLG.SCR: missing"), std::string::npos) << r.err;
+    SetUp();
+
+    std::string longName(300, 'n');
+    Spit(product + "/" + longName.substr(0, 250), "x");
+    Spit(product + "/_FILE1.SCR", Record(longName, "\\"));
+    r = Build();
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("300"), std::string::npos) << r.err;
+}
