@@ -175,3 +175,21 @@ TEST_F(VariablesTest, ExpansionIsCutAtTheBufferOfItsMode) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VariablesTest, ConditionsFollowTheLettersSelectedNow) {
+    WriteScript("[ACT]\r\nNdx=4\r\n+1z=B\r\n+2z=A\r\n+4z=D\r\n");
+    LoadSupportLibrary();
+    CopyText(g_componentLetters, "", sizeof g_componentLetters);  // before the components page
+    EXPECT_EQ(g_support.CHECKCONDITION(1, "ACT"), 1);
+    EXPECT_EQ(g_support.CHECKCONDITION(2, "ACT"), 0);  // main component
+    EXPECT_EQ(g_support.CHECKCONDITION(3, "ACT"), 0);  // no letter
+    CopyText(g_componentLetters, "AB", sizeof g_componentLetters);  // chosen, WRITEREG not yet called
+    EXPECT_EQ(g_support.CHECKCONDITION(1, "ACT"), 0);
+    EXPECT_EQ(g_support.CHECKCONDITION(4, "ACT"), 1);
+    EXPECT_TRUE(ListItemApplies("ACT", 1));
+    EXPECT_FALSE(ListItemApplies("ACT", 4));
+}
+
+}  // namespace
