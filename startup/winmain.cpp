@@ -13,13 +13,6 @@
 #include "startup/text.h"
 #include "wizard/wizard.h"
 
-// Decimal value of every character as a digit (no sign, no stop).
-static int ParseDigits(const char *text) {
-    int value = 0;
-    for (; *text; text++) value = value * 10 + (*text - '0');
-    return value;
-}
-
 // Steps 1 to 13: command line, own path, libraries and setup files.
 // Returns 0 when the run must end (the error has been reported).
 static int StartSetupFiles(HINSTANCE instance, const char *commandLine) {
@@ -97,7 +90,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     g_backgroundStyle = ReadDlgInt("BG1", 0);
     char colour[10];
     ReadDlgText("BG2", colour, sizeof colour);
-    g_backgroundColour = ParseDigits(colour);
+    g_backgroundColour = ParseDecimal(colour);
     if (ReadDlgInt("DLL50", 0) && CallPlugin(1000) != 0) return ExitQuietly(), 0;
     if (RunActions(10, 0) == 1) return ExitQuietly(), 0;
     HandMessagesToSupportLibrary();

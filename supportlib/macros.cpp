@@ -27,6 +27,11 @@ static void ReplaceAll(char *text, int size, const char *name, const char *value
     }
 }
 
+// Every listed variable is replaced in one pass over the text; a value put in
+// is not scanned again, so a value that names a variable (its own included)
+// stays as it is and the expansion always ends. The result is cut at the
+// caller's buffer: CONVERT_BLOCK_SIZE bytes for mode 5 (text blocks),
+// CONVERT_BUFFER_SIZE for modes 1, 2 and 3.
 LIBRARY_ENTRY CONVERTMACRO(char *buffer, int mode) {
     if (!buffer || !g_scriptPath[0]) return 0;
     int size = mode == 5 ? CONVERT_BLOCK_SIZE : CONVERT_BUFFER_SIZE;
@@ -42,16 +47,34 @@ LIBRARY_ENTRY CONVERTMACRO(char *buffer, int mode) {
     return 0;
 }
 
-// 0 when the item's component letter ("+%iz", first character) is empty or
-// among the component letters selected last (WRITEREG tells them; "A" until
-// then).
+typedef int(WINAPI *PFN_GetSystemVariable)(int number, char *buffer);
+
+// The component letters selected now: asked from the setup program (its
+// GetSystemVariable 400), so that actions and pages before the installation
+// follow the user's choice; the letters WRITEREG was given otherwise.
+static void CurrentComponentLetters(char *letters, int size) {
+    CopyBounded(letters, g_componentLetters, size);
+    PFN_GetSystemVariable getSystem =
+        (PFN_GetSystemVariable)GetProcAddress(GetModuleHandleA(0), "GetSystemVariable");
+    if (!getSystem) return;
+    char buffer[256];
+    buffer[0] = 0;
+    getSystem(400, buffer);
+    buffer[sizeof buffer - 1] = 0;
+    CopyBounded(letters, buffer, size);
+}
+
+// 0 when the item applies: its component letter ("+%iz", first character)
+// is empty, is "A" (the main component, always installed) or is among the
+// selected component letters.
 LIBRARY_ENTRY CHECKCONDITION(int item, const char *section) {
     if (!section || !g_scriptPath[0]) return 0;
-    char key[20], value[64];
+    char key[20], value[64], letters[32];
     wsprintfA(key, "+%iz", item);
     GetPrivateProfileStringA(section, key, "", value, sizeof value, g_scriptPath);
-    if (!value[0]) return 0;
-    for (const char *p = g_componentLetters; *p; p++)
+    if (!value[0] || value[0] == 'A' || value[0] == 'a') return 0;
+    CurrentComponentLetters(letters, sizeof letters);
+    for (const char *p = letters; *p; p++)
         if (*p == value[0]) return 0;
     return 1;
 }

@@ -1,0 +1,210 @@
+// Windows detection over a table of version data, the initial variables in
+// their order, shell folder values, disk space and version formatting.
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <shlobj.h>
+#include <string>
+#include <vector>
+#include "driver.h"
+#include "payload/binding.h"
+#include "script/settings.h"
+#include "script/system_variables.h"
+#include "script/variables.h"
+#include "startup/globals.h"
+#include "startup/text.h"
+
+using namespace driver;
+
+namespace {
+
+OSVERSIONINFOEXA Version(DWORD platform, DWORD major, DWORD minor, WORD servicePack = 0) {
+    OSVERSIONINFOEXA v;
+    ZeroMemory(&v, sizeof v);
+    v.dwOSVersionInfoSize = sizeof v;
+    v.dwPlatformId = platform;
+    v.dwMajorVersion = major;
+    v.dwMinorVersion = minor;
+    v.wServicePackMajor = servicePack;
+    return v;
+}
+
+TEST(WindowsFamily, VersionTable) {
+    struct Row {
+        DWORD platform, major, minor;
+        WORD servicePack;
+        int family, servicePackSeen;
+    } rows[] = {
+        {VER_PLATFORM_WIN32_WINDOWS, 3, 95, 0, 1, -1},  // older than 95
+        {VER_PLATFORM_WIN32_WINDOWS, 4, 0, 0, 1, -1},   // 95
+        {VER_PLATFORM_WIN32_WINDOWS, 4, 10, 0, 2, -1},  // 98
+        {VER_PLATFORM_WIN32_WINDOWS, 4, 90, 0, 16, -1}, // ME
+        {VER_PLATFORM_WIN32_NT, 3, 51, 0, 4, -1},
+        {VER_PLATFORM_WIN32_NT, 4, 0, 6, 4, -1},        // NT 4: no service pack kept
+        {VER_PLATFORM_WIN32_NT, 5, 0, 4, 8, 4},         // 2000 SP4
+        {VER_PLATFORM_WIN32_NT, 5, 1, 2, 32, -1},       // XP
+        {VER_PLATFORM_WIN32_NT, 5, 2, 0, 0, -1},        // newer: unknown
+        {VER_PLATFORM_WIN32_NT, 6, 1, 1, 0, -1},
+        {VER_PLATFORM_WIN32_NT, 10, 0, 0, 0, -1},
+    };
+    for (const Row &row : rows) {
+        int servicePack = -1;
+        OSVERSIONINFOEXA v = Version(row.platform, row.major, row.minor, row.servicePack);
+        EXPECT_EQ(ClassifyWindowsVersion(v, &servicePack), row.family) << row.major << "." << row.minor;
+        EXPECT_EQ(servicePack, row.servicePackSeen) << row.major << "." << row.minor;
+    }
+}
+
+TEST(WindowsFamily, DetectionReadsTheRunningVersion) {
+    g_windowsFamily = 0;
+    EXPECT_EQ(DetectWindowsFamily(), 1);
+    OSVERSIONINFOEXA v;
+    ZeroMemory(&v, sizeof v);
+    v.dwOSVersionInfoSize = sizeof v;
+    ASSERT_TRUE(GetVersionExA((OSVERSIONINFOA *)&v));
+    int sp = 0;
+    EXPECT_EQ(g_windowsFamily, ClassifyWindowsVersion(v, &sp));
+}
+
+TEST(SystemQueries, ParseDecimalHasNoSignAndNoStop) {
+    EXPECT_EQ(ParseDecimal("12"), 12);
+    EXPECT_EQ(ParseDecimal(""), 0);
+    EXPECT_EQ(ParseDecimal("026"), 26);
+    EXPECT_EQ(ParseDecimal("1a"), 10 + ('a' - '0'));
+}
+
+TEST(SystemQueries, FreeSpaceSaturatesInsteadOfWrapping) {
+    const unsigned long long kb = 1024;
+    EXPECT_EQ(FreeBytesToKB(0), 0);
+    EXPECT_EQ(FreeBytesToKB(1023), 0);
+    EXPECT_EQ(FreeBytesToKB(5 * kb + 10), 5);
+    EXPECT_EQ(FreeBytesToKB((unsigned long long)INT_MAX * kb), INT_MAX);
+    EXPECT_EQ(FreeBytesToKB(((unsigned long long)INT_MAX + 1) * kb), INT_MAX);  // 2 TB
+    EXPECT_EQ(FreeBytesToKB(3ull * 1024 * 1024 * 1024 * 1024), INT_MAX);         // 3 TB
+    EXPECT_EQ(FreeBytesToKB(~0ull), INT_MAX);
+    // Cluster figures whose 32-bit product would wrap.
+    EXPECT_EQ(ClusterSpaceToKB(8, 512, 1000), 4000);
+    EXPECT_EQ(ClusterSpaceToKB(64, 4096, 0x00100000), 268435456);  // 256 GB
+    EXPECT_EQ(ClusterSpaceToKB(128, 4096, 0xFFFFFFFFu), INT_MAX);
+    int free = GetFreeDiskSpaceKB("C:\\some\\folder");
+    EXPECT_GT(free, 0);
+    EXPECT_EQ(GetFreeDiskSpaceKB("Q:\\"), 0);
+}
+
+TEST(SystemQueries, FileVersionOfASystemLibrary) {
+    char system[MAX_PATH], result[50] = "";
+    GetSystemDirectoryA(system, sizeof system);
+    std::string kernel = std::string(system) + "\\kernel32.dll";
+    ASSERT_EQ(FormatFileVersion(kernel.c_str(), result), 1);
+    int a, b, c, d;
+    char extra;
+    EXPECT_EQ(sscanf(result, "%d.%d.%d.%d%c", &a, &b, &c, &d, &extra), 4) << result;
+    std::string plain = MakeTempFolder("ver") + "\\plain.txt";
+    WriteFileBytes(plain, "no version");
+    lstrcpyA(result, "keep");
+    EXPECT_EQ(FormatFileVersion(plain.c_str(), result), 0);
+    EXPECT_STREQ(result, "keep");
+}
+
+// Support library entries as start-up calls them.
+std::vector<std::string> s_regCalls;
+int s_initmakPlatform, s_initmakFamily;
+int SUPPORT_CALL FakeGetReg(int root, const char *key, const char *name, char *result, int) {
+    s_regCalls.push_back(std::to_string(root) + ":" + key + ":" + name);
+    wsprintfA(result, "reg-%s", name);
+    return 1;
+}
+int SUPPORT_CALL FakeInitmak(const char *, int platform, int family, int, int) {
+    s_initmakPlatform = platform;
+    s_initmakFamily = family;
+    return 0;
+}
+
+class InitVariablesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        saved_ = g_support;
+        g_support.GETREG = FakeGetReg;
+        g_support.INITMAK = FakeInitmak;
+        s_regCalls.clear();
+        script_ = MakeTempFolder("ini") + "\\_SFX.DLG";
+        g_registeredOwner[0] = g_registeredOrganisation[0] = 0;
+    }
+    void TearDown() override { g_support = saved_; }
+    void Run(const std::string &text) {
+        ASSERT_TRUE(WriteFileBytes(script_, text));
+        CopyText(g_scriptPath, script_.c_str(), sizeof g_scriptPath);
+        InitVariables();
+    }
+    std::string Value(const std::string &name) {
+        char value[256];
+        GetVariable(name.c_str(), value);
+        return value;
+    }
+    std::vector<std::string> Listed() {
+        std::vector<std::string> names;
+        int n = GetPrivateProfileIntA("VARIABLES", "#", 0, g_scriptPath);
+        for (int i = 1; i <= n; i++) {
+            char key[16], name[64];
+            wsprintfA(key, "%i", i);
+            GetPrivateProfileStringA("VARIABLES", key, "", name, sizeof name, g_scriptPath);
+            names.push_back(name);
+        }
+        return names;
+    }
+    SupportLibrary saved_;
+    std::string script_;
+};
+
+TEST_F(InitVariablesTest, StartupVariablesInTheirOrder) {
+    g_windowsFamily = 32;
+    Run("[DLG]\r\nRUI=0\r\n[VARIABLES]\r\n#=3\r\n1=%APPDATA%\r\n2=%DESK%\r\n3=%KEEP%\r\n"
+        "%APPDATA%=%%26\r\n%DESK%=%%\r\n%KEEP%=%X%\r\n");
+    std::vector<std::string> expected = {
+        "%APPDATA%", "%DESK%", "%KEEP%", "%UNINSTNAME%", "%INSTDIR%", "%ROOTDRV%", "%SOURCEDRV%"};
+    char path[MAX_PATH];
+    bool desktop = GetSpecialFolderPath(path, CSIDL_DESKTOP) != 0;
+    if (desktop) expected.push_back("%DESKTOPDIR%");
+    if (GetSpecialFolderPath(path, CSIDL_PERSONAL)) expected.push_back("%PERSONALDIR%");
+    for (const char *name : {"%USERNAME%", "%USERORG%", "%USERID%", "%PROGRAMFILESDIR%", "%COMMONFILESDIR%",
+                             "%WINDIR%", "%SYSDIR%", "%SYS32DIR%", "%FONTSDIR%", "%INSTDATE%", "%CLARIONIDX%",
+                             "%CLARIONID%", "%BINVAR_1%", "%BINVAR_2%", "%BINVAR_3%"})
+        expected.push_back(name);
+    EXPECT_EQ(Listed(), expected);
+
+    EXPECT_EQ(Value("%UNINSTNAME%"), "uninstx.exe");
+    EXPECT_EQ(Value("%INSTDATE%"), "00/00/0000 00:00:00");
+    EXPECT_EQ(Value("%USERNAME%"), "");  // RUI 0: the registry is not asked
+    EXPECT_EQ(Value("%USERORG%"), "");
+    EXPECT_EQ(Value("%PROGRAMFILESDIR%"), "reg-ProgramFilesDir");
+    EXPECT_EQ(Value("%COMMONFILESDIR%"), "reg-CommonFilesDir");
+    ASSERT_EQ(s_regCalls.size(), 2u);
+    EXPECT_EQ(s_regCalls[0], "3:SOFTWARE\\Microsoft\\Windows\\CurrentVersion:ProgramFilesDir");
+
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    EXPECT_EQ(Value("%WINDIR%"), windows);
+    EXPECT_EQ(Value("%SYSDIR%"), std::string(windows) + "\\SYSTEM");
+    EXPECT_EQ(Value("%SYS32DIR%"), std::string(windows) + "\\SYSTEM32");  // NT family under Wine
+    EXPECT_EQ(Value("%FONTSDIR%"), std::string(windows) + "\\FONTS");
+    EXPECT_EQ(s_initmakPlatform, 2);
+    EXPECT_EQ(s_initmakFamily, 32);
+
+    // "%%n" values become the shell folder's path.
+    ASSERT_TRUE(GetSpecialFolderPath(path, 26));
+    EXPECT_EQ(Value("%APPDATA%"), path);
+    if (desktop) {
+        GetSpecialFolderPath(path, CSIDL_DESKTOP);
+        EXPECT_EQ(Value("%DESK%"), path);
+    }
+    EXPECT_EQ(Value("%KEEP%"), "%X%");
+}
+
+TEST_F(InitVariablesTest, RegisteredUserWhenAsked) {
+    Run("[DLG]\r\nRUI=1\r\n");
+    EXPECT_EQ(Value("%USERNAME%"), "reg-RegisteredOwner");
+    EXPECT_EQ(Value("%USERORG%"), "reg-RegisteredOrganization");
+    ASSERT_EQ(s_regCalls.size(), 4u);
+    EXPECT_EQ(s_regCalls[0], "3:SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion:RegisteredOwner");
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+// Text blocks scanned from a real "_DLG.SCR" into the text buffer, a dialog
+// item or the block output file, with cut lines, cut texts and missing blocks.
+#include <gtest/gtest.h>
+#include <string>
+#include "driver.h"
+#include "payload/binding.h"
+#include "script/text_blocks.h"
+#include "startup/globals.h"
+
+using namespace driver;
+
+namespace {
+
+int s_convertCalls;
+int SUPPORT_CALL FakeConvertMacro(char *buffer, int mode) {
+    s_convertCalls++;
+    if (mode == 5 && buffer[0] == '%') buffer[0] = '#';
+    return 0;
+}
+
+class TextBlocksTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = MakeTempFolder("txb");
+        saved_ = g_support;
+        g_support.CONVERTMACRO = FakeConvertMacro;
+        s_convertCalls = 0;
+        g_textBuffer = (char *)LocalAlloc(LMEM_FIXED, TEXT_BUFFER_SIZE + 8);
+        FillMemory(g_textBuffer, TEXT_BUFFER_SIZE + 8, 'G');
+        g_textBuffer[0] = 0;
+    }
+    void TearDown() override {
+        FreeTextBlockFile();
+        EXPECT_EQ(std::string(g_textBuffer + TEXT_BUFFER_SIZE, 8), std::string(8, 'G')) << "text buffer overrun";
+        LocalFree(g_textBuffer);
+        g_textBuffer = 0;
+        g_support = saved_;
+    }
+    void Load(const std::string &text) {
+        std::string path = folder_ + "\\_DLG.SCR";
+        ASSERT_TRUE(WriteFileBytes(path, text));
+        ASSERT_EQ(LoadTextBlockFile(path.c_str()), 1);
+    }
+    std::string Extract(const char *name, int style, int *found = 0) {
+        std::string start = std::string("[STR ") + name + "]", end = std::string("[END ") + name + "]";
+        g_textBuffer[0] = 0;
+        int result = ExtractTextBlock(start.c_str(), end.c_str(), 0, 0, style, 0);
+        if (found) *found = result;
+        return result ? g_textBuffer : "<missing>";
+    }
+    std::string folder_;
+    SupportLibrary saved_;
+};
+
+TEST_F(TextBlocksTest, ParagraphStylesCaseAndFirstBlockOnly) {
+    Load("intro\r\n[str wel] rest ignored\r\none\r\ntwo\r\n\r\nthree\r\n[END WEL]\r\n"
+         "[STR WEL]\r\nsecond\r\n[END WEL]\r\n");
+    EXPECT_EQ(Extract("WEL", 1), "one\r\ntwo\n\nthree");
+    EXPECT_EQ(Extract("WEL", 0), "one\r\ntwo\r\n\r\nthree");
+    EXPECT_EQ(Extract("LIC", 1), "<missing>");
+}
+
+TEST_F(TextBlocksTest, EdgesOfTheFile) {
+    int found = 0;
+    // The last end marker without CR LF; the scan stops at the end of the copy.
+    Load("[STR A]\r\nlast\r\n[END A]");
+    EXPECT_EQ(Extract("A", 1, &found), "last");
+    FreeTextBlockFile();
+    // Bare LF line ends lose the first character of the next line.
+    Load("[STR B]\nxline\n[END B]\n");
+    g_textBuffer[0] = 0;
+    EXPECT_EQ(ExtractTextBlock("[STR B]", "[END B]", 0, 0, 1, 0), 0);  // "END B]" is no marker
+    FreeTextBlockFile();
+    // An end marker before any start marker delivers what the buffer holds.
+    Load("[END C]\r\n");
+    lstrcpyA(g_textBuffer, "before");
+    EXPECT_EQ(ExtractTextBlock("[STR C]", "[END C]", 0, 0, 1, 0), 1);
+    EXPECT_STREQ(g_textBuffer, "before");
+    FreeTextBlockFile();
+    std::string empty = folder_ + "\\empty.scr";
+    WriteFileBytes(empty, "");
+    EXPECT_EQ(LoadTextBlockFile(empty.c_str()), 0);
+    EXPECT_EQ(LoadTextBlockFile((folder_ + "\\absent.scr").c_str()), 0);
+}
+
+TEST_F(TextBlocksTest, LongLinesAndLongTextsAreCut) {
+    std::string longLine(6000, 'L');
+    Load("[STR L]\r\n" + longLine + "\r\nnext\r\n[END L]\r\n");
+    EXPECT_EQ(Extract("L", 1), std::string(TEXT_LINE_SIZE - 1, 'L') + "\r\nnext");
+    FreeTextBlockFile();
+
+    std::string text, line(99, 'x');
+    for (int i = 0; i < 400; i++) text += line + "\r\n";  // about 40 000 bytes
+    Load("[STR BIG]\r\n" + text + "[END BIG]\r\nafter\r\n");
+    std::string got = Extract("BIG", 1);
+    EXPECT_EQ(got.size(), (size_t)TEXT_BUFFER_SIZE - 1);
+    EXPECT_EQ(got.substr(0, 103), line + "\r\n" + line.substr(0, 2));
+}
+
+TEST_F(TextBlocksTest, DeliveryToADialogItemExpandsTheText) {
+    Load("[STR FIN]\r\n%APP% done\r\n[END FIN]\r\n");
+    HWND parent = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, 0, 0, 0, 0);
+    HWND item = CreateWindowA("EDIT", "resource text", WS_CHILD, 0, 0, 10, 10, parent, (HMENU)77, 0, 0);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(ExtractTextBlock("[STR FIN]", "[END FIN]", parent, 77, 1, 0), 1);
+    EXPECT_EQ(ItemText(parent, 77), "#APP% done");
+    EXPECT_EQ(s_convertCalls, 1);
+    // A missing block leaves the item as the resource made it.
+    SetDlgItemTextA(parent, 77, "resource text");
+    EXPECT_EQ(ExtractTextBlock("[STR NONE]", "[END NONE]", parent, 77, 1, 0), 0);
+    EXPECT_EQ(ItemText(parent, 77), "resource text");
+    DestroyWindow(parent);
+}
+
+TEST_F(TextBlocksTest, OutputFileIsWrittenAndClosedAlsoWhenTheBlockIsMissing) {
+    Load("[STR LIC]\r\nterms\r\n\r\nmore\r\n[END LIC]\r\n");
+    std::string out = folder_ + "\\lic.tmp";
+    g_blockOutputFile = _lcreat(out.c_str(), 0);
+    ASSERT_NE(g_blockOutputFile, HFILE_ERROR);
+    EXPECT_EQ(ExtractTextBlock("[STR LIC]", "[END LIC]", 0, 0, 0, 0), 1);
+    EXPECT_EQ(g_blockOutputFile, 0);
+    EXPECT_EQ(ReadFileBytes(out), "terms\r\n\r\nmore");
+    EXPECT_TRUE(DeleteFileA(out.c_str()));  // closed: no handle keeps it
+
+    g_blockOutputFile = _lcreat(out.c_str(), 0);
+    EXPECT_EQ(ExtractTextBlock("[STR REA]", "[END REA]", 0, 0, 0, 0), 0);
+    EXPECT_EQ(g_blockOutputFile, 0);
+    EXPECT_EQ(ReadFileBytes(out), "");
+    EXPECT_TRUE(DeleteFileA(out.c_str()));
+}
+
+}  // namespace
