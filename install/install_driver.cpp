@@ -1,0 +1,290 @@
+#include "install/install_driver.h"
+#include "install/file_checks.h"
+#include "install/file_copy.h"
+#include "install/file_record.h"
+#include "install/install_log.h"
+#include "install/install_state.h"
+#include "install/later_steps.h"
+#include "install/registrations.h"
+#include "payload/binding.h"
+#include "payload/extract.h"
+#include "payload/paths.h"
+#include "script/settings.h"
+#include "startup/globals.h"
+#include "startup/text.h"
+
+LONGLONG g_tickBusyTicks;
+DWORD g_tickCount;
+
+static HFONT s_titleFont;
+static int s_detectionRecord;
+static int s_detectionCount;
+static int s_walkEnded;
+
+static void SetBar(HWND page, int id, DWORD percent) {
+    if (page) SendDlgItemMessageA(page, id, PBAR_SETPOS, (WPARAM)percent, 0);
+}
+
+static void ShowText(HWND page, int id, const char *text) {
+    if (page) SetDlgItemTextA(page, id, text);
+}
+
+static void ShowDlgText(HWND page, int id, const char *key, int mode) {
+    char text[CONVERT_BUFFER_SIZE];
+    ReadDlgText(key, text, 255);
+    if (mode && g_support.CONVERTMACRO) g_support.CONVERTMACRO(text, mode);
+    text[CONVERT_BUFFER_SIZE - 1] = 0;
+    ShowText(page, id, text);
+}
+
+// The frame that created the page (its owner for the stand-alone dialog).
+static HWND Frame(HWND page) { return page ? GetParent(page) : 0; }
+
+static void EnableNext(HWND page, BOOL enable) {
+    HWND frame = Frame(page);
+    if (frame) EnableWindow(GetDlgItem(frame, IDC_FRAME_NEXT), enable);
+}
+
+static void HandBack(HWND page) {
+    s_walkEnded = 1;
+    HWND frame = Frame(page);
+    if (!frame) return;
+    EnableNext(page, TRUE);
+    SendMessageA(frame, WM_COMMAND, IDC_FRAME_NEXT, 0);
+}
+
+static void SetTitleLooks(HWND page, const char *titleKey, int titleMode, const char *subtitleKey) {
+    if (!page) return;
+    s_titleFont = CreateFontA(13, 0, 0, 0, 600, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Verdana");
+    SendDlgItemMessageA(page, IDC_PAGE_TITLE, WM_SETFONT, (WPARAM)s_titleFont, 0);
+    ShowDlgText(page, IDC_PAGE_TITLE, titleKey, titleMode);
+    ShowDlgText(page, IDC_PAGE_SUBTITLE, subtitleKey, 2);
+}
+
+static void DeleteTitleFont() {
+    if (s_titleFont) DeleteObject(s_titleFont);
+    s_titleFont = 0;
+}
+
+void StartCopy(HWND page) {
+    s_walkEnded = 0;
+    g_progressPage = page;
+    g_progressMessage = RegisterWindowMessageA("CKWP1");
+    g_progressMessage2 = RegisterWindowMessageA("CKWP2");
+    if (g_support.KWP_UINIT_MP) g_support.KWP_UINIT_MP(page);
+    ShowDlgText(page, IDC_PHASE_TEXT, "P1", 0);
+    g_skipOptimised = ReadSettingInt("FLE", "OPT", 0);
+
+    int createdFolder = OpenInstallLog();
+    WriteLogHeader();
+    char drive[3];
+    CopyText(drive, g_ownPath, sizeof drive);
+    WriteSetting("VARIABLES", "%SOURCEDRV%", drive);
+
+    JoinPath(g_backupFolder, sizeof g_backupFolder, g_installFolder, "_BACKUP_");
+    if (g_support.INITMAK)
+        g_support.INITMAK(g_scriptPath, g_platform, g_windowsFamily, g_clarionVersion, (int)g_installLog);
+    g_backupsOn = ReadDlgInt("BU", 0) != 0;
+    g_unpackOptions = 0x400Au | (ReadDlgInt("OW", 0) ? UNPACK_REPLACE : 0u);
+    if (createdFolder) LogRecord("Create :", g_installFolder);
+    if (!g_testMode) CreateScriptFolders();
+    RewindFileScript(g_fileScript);
+    g_tickBusyTicks = 0;
+    g_tickCount = 0;
+}
+
+// Ends the walk with setup status 2 and the "Aborted" record.
+static void AbortWalk(int result) {
+    g_setupStatus = 2;
+    char text[LONG_TEXT];
+    CopyText(text, EntryResultText(result), sizeof text);
+    AppendText(text, EntryName(), sizeof text);
+    LogRecord("Aborted", text);
+}
+
+// The file script must not hold records for files the payload does not
+// carry: those files would silently be missing from the installation.
+static void CheckLeftoverRecords() {
+    char record[FILE_RECORD_SIZE];
+    while (ReadFileRecord(g_fileScript, record) == RECORD_READ) {
+        char folder[LONG_TEXT], name[LONG_TEXT];
+        RecordField(record, 23, folder, sizeof folder);
+        if (lstrcmpA(folder, BILLBOARD_FOLDER) == 0) continue;
+        RecordField(record, 22, name, sizeof name);
+        g_setupStatus = 2;
+        char text[LONG_TEXT];
+        CopyText(text, "no payload entry for ", sizeof text);
+        AppendText(text, name[0] ? name : record, sizeof text);
+        LogRecord("Aborted", text);
+        return;
+    }
+}
+
+static void FinishCopy(HWND page) {
+    ShowDlgText(page, IDC_PHASE_TEXT, "P2", 0);
+    if (!g_testMode && g_setupStatus == 0) {
+        CreateShortcuts();
+        ChangeIniFiles();
+        if (g_support.WRITEREG) g_support.WRITEREG(g_componentLetters);
+        RegisterQueuedFiles();
+        EmptySelfRegistrationQueue();
+        InstallOdbcEntries();
+        ShowDlgText(page, IDC_PHASE_TEXT, "P3", 0);
+        if (ListCount("TPL") != 0) {
+            char text[255], caption[255];
+            ReadDlgText("C72", text, sizeof text);
+            ReadDlgText("C73", caption, sizeof caption);
+            // A silent setup asks nobody: it registers the templates as a
+            // Yes would.
+            if (g_silentMode || MessageBoxA(0, text, caption, MB_YESNO | MB_TASKMODAL) == IDYES)
+                RegisterClarionTemplates();
+        }
+    }
+    EmptySelfRegistrationQueue();
+    SetBar(page, IDC_OVERALL_BAR, 99);
+    HandBack(page);
+}
+
+int CopyTick(HWND page) {
+    if (s_walkEnded) return 1;
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    g_tickCount++;
+    int next = g_support.KWP_NEXTLOOP ? g_support.KWP_NEXTLOOP(g_ownPath, 0, g_entryRecord) : NEXTLOOP_END;
+    int ended = 0;
+    if (next < 0) {
+        if (g_setupStatus == 0) CheckLeftoverRecords();
+        ended = 1;
+    } else if (next == NEXTLOOP_ENTRY) {
+        SetBar(page, IDC_FILE_BAR, 0);
+        g_perFileProgressOff = 0;
+        if (lstrcmpA(EntryFolderText(), BILLBOARD_FOLDER) == 0) {
+            ShowBillboardEntry(page);
+        } else {
+            int result = InstallCurrentEntry(page);
+            if (result != ENTRY_INSTALLED) {
+                AbortWalk(result);
+                ended = 1;
+            } else {
+                if (!g_perFileProgressOff && g_lastSkipState == SKIP_NONE) SetBar(page, IDC_FILE_BAR, 100);
+                CountStep();
+                SetBar(page, IDC_OVERALL_BAR, g_overallPercent);
+            }
+        }
+    }
+    if (ended) FinishCopy(page);
+    QueryPerformanceCounter(&end);
+    g_tickBusyTicks += end.QuadPart - start.QuadPart;
+    return ended;
+}
+
+void StartDetection(HWND page) {
+    s_walkEnded = 0;
+    g_progressPage = page;
+    s_detectionRecord = 0;
+    s_detectionCount = ReadSettingInt("FLE", "Ndx", 0);
+    RewindFileScript(g_fileScript);
+    if (page) {
+        ShowWindow(GetDlgItem(page, IDC_OVERALL_BAR), SW_HIDE);
+        ShowWindow(GetDlgItem(page, IDC_OVERALL_FRAME), SW_HIDE);
+    }
+}
+
+int DetectionTick(HWND page) {
+    if (s_walkEnded) return 1;
+    s_detectionRecord++;
+    int read = ReadFileRecord(g_fileScript, g_fileRecord);
+    // A script with fewer records than [FLE] "Ndx" ends the walk at its
+    // end rather than testing its last record again and again.
+    if (s_detectionRecord > s_detectionCount || g_setupStatus != 0 || read != RECORD_READ) {
+        HandBack(page);
+        return 1;
+    }
+    char name[LONG_TEXT], folder[LONG_TEXT];
+    RecordField(g_fileRecord, 22, name, sizeof name);
+    RecordField(g_fileRecord, 23, folder, sizeof folder);
+    if (lstrcmpA(folder, BILLBOARD_FOLDER) == 0) return 0;
+    char target[LONG_TEXT], display[LONG_TEXT];
+    if (BuildTargetPath(name, folder, target, sizeof target)) {
+        BuildDisplayPath(target, name, folder, display, sizeof display);
+        ShowText(page, IDC_TARGET_TEXT, display);
+        char description[LONG_TEXT];
+        RecordField(g_fileRecord, 1, description, sizeof description);
+        ShowText(page, IDC_DESCRIPTION_TEXT, description);
+        int replace = 0;
+        int skip = DecideFile(g_fileRecord, target, &replace);
+        if (skip == SKIP_NONE && replace && FileInUse(target)) g_setupStatus = 9;
+    }
+    CountStep();
+    SetBar(page, IDC_FILE_BAR, g_overallPercent);
+    return 0;
+}
+
+void EndDetection() { g_progressCounter = 0; }
+
+// Messages the page framework paints and colours for every page.
+static INT_PTR CommonPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        return 0;
+    }
+    return 0;
+}
+
+INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != 0 && g_progressMessage && message == g_progressMessage) {
+        if (!g_perFileProgressOff) SetBar(page, IDC_FILE_BAR, (DWORD)lParam);
+        SetWindowLongPtrA(page, DWLP_MSGRESULT, 1);
+        return TRUE;
+    }
+    switch (message) {
+    case WM_INITDIALOG:
+        if (g_speedFlag)
+            ShowDlgText(page, IDCANCEL, "C2", 0);
+        else
+            SetTitleLooks(page, "P1", 0, "C65");
+        StartCopy(page);
+        EnableNext(page, FALSE);
+        SetTimer(page, WALK_TIMER, 1, 0);
+        return TRUE;
+    case WM_TIMER: {
+        KillTimer(page, WALK_TIMER);
+        if (!CopyTick(page)) SetTimer(page, WALK_TIMER, 1, 0);
+        return TRUE;
+    }
+    case WM_DESTROY:
+        KillTimer(page, WALK_TIMER);
+        DeleteTitleFont();
+        return 0;
+    case WM_PAINT:
+    case WM_CTLCOLORSTATIC:
+        return CommonPageMessage(page, message, wParam, lParam);
+    }
+    return 0;
+}
+
+INT_PTR CALLBACK DetectionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetTitleLooks(page, "C69", 2, "C80");
+        StartDetection(page);
+        EnableNext(page, FALSE);
+        SetTimer(page, WALK_TIMER, 1, 0);
+        return TRUE;
+    case WM_TIMER:
+        KillTimer(page, WALK_TIMER);
+        if (!DetectionTick(page)) SetTimer(page, WALK_TIMER, 1, 0);
+        return TRUE;
+    case WM_DESTROY:
+        KillTimer(page, WALK_TIMER);
+        DeleteTitleFont();
+        EndDetection();
+        return 0;
+    case WM_PAINT:
+    case WM_CTLCOLORSTATIC:
+        return CommonPageMessage(page, message, wParam, lParam);
+    }
+    return 0;
+}

@@ -1,0 +1,23 @@
+// The install log: one-line records written through the support library's
+// LOGINFO, and a [DLG] section with texts for the uninstaller.
+#pragma once
+#include <windows.h>
+
+#define LOG_BANNER "*** KVX32 Vantrel 3.0"
+
+// One record: tag, blank, text, CR LF. Lost when the log is not open.
+void LogRecord(const char *tag, const char *text);
+// A file record's tag ("Copy   :"): with variant set the closing ":"
+// becomes ";".
+void LogFileRecord(const char *tag, int variant, const char *text);
+int InstallLogOpen();
+
+// Copy-page start: works out the log path from [DLG] "LO", creates its
+// folder and the installation folder (unless in test mode), opens or
+// creates the log, writes the banner and the uninstaller's [DLG] section.
+// Returns 1 when the installation folder was created.
+int OpenInstallLog();
+// The empty record and the four header records; stores %INSTDATE%.
+void WriteLogHeader();
+// "%02i/%02i/%i %02i:%02i:%02i" of the start time.
+void FormatTimeStamp(char *buffer, int size);

@@ -1,0 +1,23 @@
+#include "install/install_state.h"
+#include "startup/globals.h"
+
+char g_installFolder[127];
+char g_setupTypeName[20];
+DWORD g_progressCounter;
+DWORD g_overallPercent;
+HWND g_progressPage;
+int g_perFileProgressOff;
+char g_installLogPath[127];
+char g_backupFolder[127];
+WORD g_backupsOn;
+DWORD g_unpackOptions;
+int g_skipOptimised;
+UINT g_progressMessage;
+UINT g_progressMessage2;
+
+DWORD TotalSteps() { return g_recordsPerTick > 0 ? (DWORD)g_recordsPerTick : 1u; }
+
+void CountStep() {
+    g_progressCounter++;
+    g_overallPercent = g_progressCounter * 100u / TotalSteps();
+}

@@ -1,0 +1,295 @@
+// Files the target holds open, and input that does not fit: scripts out of
+// step with the payload, records that name other files, paths too long,
+// writes that fail half way.
+#include "install_fixture.h"
+#include "install/file_copy.h"
+
+using namespace driver;
+
+namespace {
+
+class LockedFileTest : public InstallFixture {
+  protected:
+    // Starts the helper that holds path open; waits until it holds it.
+    bool Hold(Program &holder, const std::string &path) {
+        std::string ready = path + ".held";
+        DeleteFileA(ready.c_str());
+        if (!holder.Start(ProgramFolder() + "\\holdfile.exe", "\"" + path + "\" \"" + ready + "\"")) return false;
+        for (int i = 0; i < 200 && !FileExists(ready); i++) Sleep(50);
+        return FileExists(ready);
+    }
+};
+
+static std::string PendingRenames() {
+    HKEY key;
+    std::string all;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ, &key))
+        return all;
+    DWORD size = 0, type = 0;
+    if (RegQueryValueExA(key, "PendingFileRenameOperations", 0, &type, 0, &size) == ERROR_SUCCESS && size) {
+        std::string data(size, 0);
+        RegQueryValueExA(key, "PendingFileRenameOperations", 0, &type, (BYTE *)&data[0], &size);
+        for (char &c : data)
+            if (c == 0) c = '|';
+        all = data;
+    }
+    RegCloseKey(key);
+    return all;
+}
+
+TEST_F(LockedFileTest, HeldFileWaitsUnderTemporaryNameForTheRestart) {
+    FileSpec first;
+    first.name = "held.dll";
+    first.folder = "bin\\";
+    first.bytes = "old content";
+    first.fields[5] = "1";
+    Prepare({first});
+    RunCopy();
+    std::string target = app_ + "\\bin\\held.dll";
+    ASSERT_EQ("old content", ReadFileBytes(target));
+
+    Program holder;
+    ASSERT_TRUE(Hold(holder, target));
+    first.bytes = "new content";
+    Prepare({first});
+    RunCopy();
+    EXPECT_EQ(0, g_setupStatus);
+    EXPECT_EQ(1, g_restartNeeded);
+    // The old file stays; its copy is in the backup folder; the new one
+    // waits in the same folder under a VT name.
+    EXPECT_EQ("old content", ReadFileBytes(target));
+    EXPECT_EQ("old content", ReadFileBytes(app_ + "\\_BACKUP_\\held.001"));
+    std::vector<std::string> waiting = FilesIn(app_ + "\\bin", "VT*");
+    ASSERT_EQ(1u, waiting.size());
+    EXPECT_EQ("new content", ReadFileBytes(waiting[0]));
+    std::vector<std::string> expected = {
+        "Create : " + app_ + "\\_BACKUP_",
+        "Locked : " + target,
+        "Replace: " + target,
+        "Backup : " + app_ + "\\_BACKUP_\\held.001",
+    };
+    EXPECT_EQ(expected, LastRecords());
+    // Where Wine keeps replacements for the next start.
+    std::string pending = PendingRenames();
+    std::string lowerPending = pending;
+    for (char &c : lowerPending) c = (char)tolower((unsigned char)c);
+    std::string source = waiting[0];
+    for (char &c : source) c = (char)tolower((unsigned char)c);
+    std::string dest = target;
+    for (char &c : dest) c = (char)tolower((unsigned char)c);
+    EXPECT_NE(std::string::npos, lowerPending.find(source.substr(2))) << pending;
+    EXPECT_NE(std::string::npos, lowerPending.find(dest.substr(2))) << pending;
+}
+
+TEST_F(LockedFileTest, WindowsNinetyFiveFamilyUsesWininit) {
+    FileSpec f;
+    f.name = "held95.dll";
+    f.bytes = "old";
+    Prepare({f});
+    RunCopy();
+    std::string target = app_ + "\\held95.dll";
+    Program holder;
+    ASSERT_TRUE(Hold(holder, target));
+    g_platform = 1;
+    f.bytes = "new";
+    Prepare({f}, "BU=0\r\n");
+    RunCopy();
+    g_platform = 2;
+    EXPECT_EQ(1, g_restartNeeded);
+    char source[MAX_PATH] = "";
+    GetPrivateProfileStringA("rename", target.c_str(), "", source, sizeof source, "wininit.ini");
+    ASSERT_TRUE(source[0]);
+    EXPECT_EQ("new", ReadFileBytes(source));
+    WritePrivateProfileStringA("rename", target.c_str(), 0, "wininit.ini");
+}
+
+TEST_F(LockedFileTest, DetectionStopsBeforeAnythingIsWritten) {
+    FileSpec f;
+    f.name = "busy.dll";
+    f.bytes = "old";
+    Prepare({f});
+    RunCopy();
+    std::string target = app_ + "\\busy.dll";
+    Program holder;
+    ASSERT_TRUE(Hold(holder, target));
+
+    FileSpec other;
+    other.name = "free.txt";
+    other.bytes = "x";
+    Prepare({other, f}, "", "[FLE]\r\nNdx=2\r\n");
+    g_setupStatus = 0;
+    StartDetection(0);
+    int ticks = 1;
+    while (!DetectionTick(0) && ticks < 100) ticks++;
+    EndDetection();
+    EXPECT_EQ(9, g_setupStatus);
+    EXPECT_EQ(3, ticks);  // two records, the walk ends on the next tick
+    EXPECT_TRUE(fake::calls.empty());
+
+    // Without the holder the same script passes.
+    holder.Wait(0);
+    g_setupStatus = 0;
+    StartDetection(0);
+    while (!DetectionTick(0)) {
+    }
+    EXPECT_EQ(0, g_setupStatus);
+    // A script shorter than [FLE] "Ndx" ends at its end.
+    Prepare({other}, "", "[FLE]\r\nNdx=50\r\n");
+    StartDetection(0);
+    ticks = 1;
+    while (!DetectionTick(0) && ticks < 100) ticks++;
+    EXPECT_EQ(2, ticks);
+}
+
+class FaultTest : public InstallFixture {
+  protected:
+    std::vector<FileSpec> Three() {
+        std::vector<FileSpec> files;
+        for (const char *n : {"a.txt", "b.txt", "c.txt"}) {
+            FileSpec f;
+            f.name = n;
+            f.bytes = Bytes(n, 3000);
+            files.push_back(f);
+        }
+        return files;
+    }
+    bool Logged(const std::string &start) {
+        for (const std::string &l : LogLines())
+            if (l.rfind(start, 0) == 0) return true;
+        return false;
+    }
+};
+
+TEST_F(FaultTest, ScriptShorterThanThePayload) {
+    std::vector<FileSpec> files = Three();
+    Prepare(files);
+    WriteFileScript(Record(files[0]) + "\r\n" + Record(files[1]) + "\r\n");
+    RunCopy();
+    EXPECT_EQ(2, g_setupStatus);
+    EXPECT_FALSE(FileExists(app_ + "\\c.txt"));
+    EXPECT_TRUE(Logged("Aborted no file record for c.txt"));
+    EXPECT_FALSE(Logged("Copy   : " + app_ + "\\c.txt"));
+    EXPECT_TRUE(fake::writeRegCalls.empty());  // no finishing changes
+}
+
+TEST_F(FaultTest, ScriptLongerThanThePayload) {
+    std::vector<FileSpec> files = Three();
+    Prepare(files);
+    fake::entries.pop_back();
+    FileSpec billboard;
+    billboard.name = "bill1.img";
+    billboard.folder = "%BILLBOARD%\\";
+    WriteFileScript(Record(files[0]) + "\r\n" + Record(files[1]) + "\r\n" + Record(billboard) + "\r\n" +
+                    Record(files[2]) + "\r\n");
+    RunCopy();
+    EXPECT_EQ(2, g_setupStatus);
+    EXPECT_TRUE(Logged("Aborted no payload entry for c.txt"));
+    EXPECT_TRUE(fake::writeRegCalls.empty());
+}
+
+TEST_F(FaultTest, BillboardRecordsAtTheEndAreNotMissingFiles) {
+    std::vector<FileSpec> files = Three();
+    Prepare(files);
+    FileSpec billboard;
+    billboard.name = "bill1.img";
+    billboard.folder = "%BILLBOARD%\\";
+    WriteFileScript(Record(files[0]) + "\r\n" + Record(files[1]) + "\r\n" + Record(files[2]) + "\r\n" +
+                    Record(billboard) + "\r\n");
+    fake::Entry e;
+    e.name = "bill1.img";
+    e.folder = "%BILLBOARD%\\";
+    fake::entries.insert(fake::entries.begin() + 1, e);
+    RunCopy();
+    EXPECT_EQ(0, g_setupStatus);
+    EXPECT_EQ(3u, g_progressCounter);  // billboards do not count
+    EXPECT_EQ(files[2].bytes, Installed("c.txt"));
+}
+
+TEST_F(FaultTest, RecordOfAnotherFileOrWithoutFields) {
+    std::vector<FileSpec> files = Three();
+    Prepare(files);
+    WriteFileScript(Record(files[0]) + "\r\n" + Record(files[2]) + "\r\n" + Record(files[1]) + "\r\n");
+    RunCopy();
+    EXPECT_EQ(2, g_setupStatus);
+    EXPECT_TRUE(Logged("Aborted file record does not match b.txt"));
+    EXPECT_FALSE(FileExists(app_ + "\\b.txt"));
+    EXPECT_FALSE(FileExists(app_ + "\\c.txt"));
+
+    Prepare(files);
+    WriteFileScript(Record(files[0]) + "\r\nno fields at all\r\n" + Record(files[2]) + "\r\n");
+    RunCopy();
+    EXPECT_EQ(2, g_setupStatus);
+    EXPECT_FALSE(FileExists(app_ + "\\b.txt"));
+
+    // A short record without name fields still pairs with its entry; its
+    // missing fields read as empty and 0 (mode 0: a plain copy).
+    Prepare({files[0]});
+    WriteFileScript("|just a description|\r\n");
+    RunCopy();
+    EXPECT_EQ(0, g_setupStatus);
+    EXPECT_EQ(files[0].bytes, Installed("a.txt"));
+}
+
+TEST_F(FaultTest, TargetPathTooLong) {
+    std::vector<FileSpec> files = Three();
+    files[1].folder = std::string(230, 'f') + "\\";
+    Prepare(files);
+    RunCopy();
+    EXPECT_EQ(2, g_setupStatus);
+    EXPECT_TRUE(Logged("Aborted target path too long: b.txt"));
+    EXPECT_EQ(files[0].bytes, Installed("a.txt"));
+    EXPECT_FALSE(FileExists(app_ + "\\c.txt"));
+    // Nothing was written under a cut path.
+    EXPECT_TRUE(FilesIn(app_, "ff*").empty());
+}
+
+TEST_F(FaultTest, FailedWriteLeavesNoHalfFileAndRestoresTheOld) {
+    std::vector<FileSpec> files = Three();
+    Prepare(files);
+    RunCopy();
+    ASSERT_EQ(0, g_setupStatus);
+
+    // A new file that fails half way and a replaced one that fails.
+    FileSpec fresh;
+    fresh.name = "fresh.txt";
+    fresh.bytes = Bytes("fresh", 4000);
+    Prepare({fresh});
+    fake::entries[0].fail = true;
+    RunCopy();
+    EXPECT_EQ(2, g_setupStatus);
+    EXPECT_FALSE(FileExists(app_ + "\\fresh.txt"));
+    EXPECT_TRUE(Logged("Aborted unpack failed: fresh.txt"));
+    EXPECT_FALSE(Logged("Copy   : " + app_ + "\\fresh.txt"));
+
+    files[1].bytes = Bytes("newer b", 4000);
+    Prepare({files[1]});
+    fake::entries[0].fail = true;
+    RunCopy();
+    EXPECT_EQ(2, g_setupStatus);
+    EXPECT_EQ(Bytes("b.txt", 3000), Installed("b.txt"));  // the old file is back
+    EXPECT_FALSE(FileExists(app_ + "\\_BACKUP_\\b.001"));
+    EXPECT_FALSE(Logged("Replace: " + app_ + "\\b.txt"));
+
+    // A library that reports success without writing: not logged as copied.
+    Prepare({fresh});
+    fake::entries[0].lie = true;
+    RunCopy();
+    EXPECT_EQ(2, g_setupStatus);
+    EXPECT_TRUE(Logged("Aborted file not written: fresh.txt"));
+    EXPECT_FALSE(Logged("Copy   : " + app_ + "\\fresh.txt"));
+}
+
+TEST_F(FaultTest, UnwritableTargetFolder) {
+    // A file where the target folder should be: the library cannot write.
+    std::vector<FileSpec> files = Three();
+    files[2].folder = "blocked\\";
+    Prepare(files);
+    CreateDirectoryA(app_.c_str(), 0);
+    WriteFileBytes(app_ + "\\blocked", "in the way");
+    RunCopy();
+    EXPECT_EQ(2, g_setupStatus);
+    EXPECT_TRUE(Logged("Aborted unpack failed: c.txt"));
+    EXPECT_EQ("in the way", Installed("blocked"));
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+// An in-process support library for the install tests: serves payload
+// entries from memory and writes them the way the real library does (target
+// folder, the entry's folder text with option 0x2, the new name with
+// 0x20000, nothing with 0x10), and writes log records like LOGINFO.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace fake {
+
+struct Entry {
+    std::string name;
+    std::string folder;   // destination folder text
+    std::string bytes;
+    bool fail = false;    // write half of the bytes, then report failure
+    bool lie = false;     // report success without writing anything
+};
+
+struct UnpackCall {
+    std::string name, folder, target;
+    int options;
+    std::string renamedTo;  // KWP_U_FILERENAME name in force for the call
+};
+
+extern std::vector<Entry> entries;
+extern std::vector<UnpackCall> calls;
+extern std::vector<std::string> writeRegCalls;
+extern int nextIndex;
+extern int nextLoopDepth;   // > 1 means a tick ran inside another one
+extern int maxNextLoopDepth;
+extern bool pumpDuringUnpack;
+extern std::string installFolder;  // %INSTDIR%
+
+// Points g_support at the fake entries and clears the record.
+void Install();
+std::string Expand(const std::string &text);
+
+}  // namespace fake

@@ -1,0 +1,156 @@
+// A product folder, a main script and a file script on disk, the fake
+// support library, and helpers that run the copy page's walk without a
+// window and read back the install log.
+#pragma once
+#include <gtest/gtest.h>
+#include "driver.h"
+#include "fake_library.h"
+#include "install/file_record.h"
+#include "install/install_driver.h"
+#include "install/install_state.h"
+#include "payload/binding.h"
+#include "payload/extract.h"
+#include "script/settings.h"
+#include "startup/globals.h"
+#include "startup/text.h"
+#include <map>
+#include <sstream>
+
+struct FileSpec {
+    std::string name, folder, bytes;
+    std::map<int, std::string> fields;  // file-record fields by number
+};
+
+class InstallFixture : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        saved_ = g_support;
+        root_ = driver::MakeTempFolder("ins");
+        app_ = root_ + "\\App";
+        fake::Install();
+        fake::installFolder = app_;
+        CopyText(g_installFolder, app_.c_str(), sizeof g_installFolder);
+        CopyText(g_componentLetters, "A", sizeof g_componentLetters);
+        CopyText(g_setupTypeName, "Typical", sizeof g_setupTypeName);
+        CopyText(g_windowTitle, "Sample Product", sizeof g_windowTitle);
+        CopyText(g_ownPath, "C:\\media\\setup.exe", sizeof g_ownPath);
+        g_platform = 2;
+        g_windowsFamily = 16;
+        g_clarionVersion = 0;
+        g_testMode = 0;
+        g_silentMode = 1;
+        g_setupStatus = 0;
+        g_restartNeeded = 0;
+        g_installLog = 0;
+        g_noReadOnlyFlag = g_noLogFlag = 0;
+        g_recordsPerTick = 0;
+        g_progressCounter = 0;
+        GetLocalTime(&g_startTime);
+        dlg_ = "LO=install.log\r\nBU=1\r\nOW=1\r\nC59=Uninstall Sample\r\nC60=Removing files\r\n"
+               "C61=sixty-one\r\nC62=sixty-two\r\nC63=sixty-three\r\nC2=Cancel\r\nP1=Copying\r\nP2=Settings\r\n";
+    }
+    void TearDown() override {
+        CloseLog();
+        CloseFileScript();
+        g_fileScript = 0;
+        g_support = saved_;
+        g_testMode = 0;
+        g_setupStatus = 0;
+    }
+
+    static std::string Record(const FileSpec &f) {
+        std::string r = "|";
+        for (int n = 1; n <= 23; n++) {
+            auto it = f.fields.find(n);
+            std::string v = it != f.fields.end() ? it->second : "";
+            if (n == 1 && v.empty()) v = "file " + f.name;
+            if (n == 5 && v.empty()) v = "1";
+            if (n == 22) v = f.name;
+            if (n == 23) v = f.folder;
+            r += v + "|";
+        }
+        return r;
+    }
+
+    // Writes the scripts for files (records paired with the entries) and
+    // hands the entries to the fake library.
+    void Prepare(const std::vector<FileSpec> &files, const std::string &extraDlg = "",
+                 const std::string &otherSections = "") {
+        std::string script = "[DLG]\r\n" + dlg_ + extraDlg + otherSections;
+        std::string path = root_ + "\\_SFX.DLG";
+        ASSERT_TRUE(driver::WriteFileBytes(path, script));
+        CopyText(g_scriptPath, path.c_str(), sizeof g_scriptPath);
+        std::string records;
+        for (const FileSpec &f : files) records += Record(f) + "\r\n";
+        WriteFileScript(records);
+        fake::entries.clear();
+        for (const FileSpec &f : files) {
+            fake::Entry e;
+            e.name = f.name;
+            e.folder = f.folder;
+            e.bytes = f.bytes;
+            fake::entries.push_back(e);
+        }
+        fake::nextIndex = 0;
+        fake::calls.clear();
+    }
+    void WriteFileScript(const std::string &records) {
+        CloseFileScript();
+        std::string path = root_ + "\\_FILE1.SCR";
+        ASSERT_TRUE(driver::WriteFileBytes(path, records));
+        OpenFileScript(path.c_str());
+    }
+
+    // Runs the copy page's start and its ticks to the end; the number of
+    // ticks it took.
+    int RunCopy() {
+        g_setupStatus = 0;
+        g_progressCounter = 0;
+        StartCopy(0);
+        int ticks = 1;
+        while (!CopyTick(0) && ticks < 100000) ticks++;
+        CloseLog();
+        return ticks;
+    }
+    void CloseLog() {
+        if (g_installLog && g_installLog != HFILE_ERROR) _lclose(g_installLog);
+        g_installLog = 0;
+    }
+
+    std::vector<std::string> LogLines() {
+        std::string text = driver::ReadFileBytes(app_ + "\\install.log");
+        std::vector<std::string> lines;
+        size_t start = 0, at;
+        while ((at = text.find("\r\n", start)) != std::string::npos) {
+            lines.push_back(text.substr(start, at - start));
+            start = at + 2;
+        }
+        if (start < text.size()) lines.push_back(text.substr(start));
+        return lines;
+    }
+    // The records of the last installation (behind its last "Module :"),
+    // header excluded.
+    std::vector<std::string> LastRecords() {
+        std::vector<std::string> lines = LogLines(), out;
+        size_t module = 0;
+        for (size_t i = 0; i < lines.size(); i++)
+            if (lines[i].rfind("Module : ", 0) == 0) module = i;
+        for (size_t i = module + 4; i < lines.size(); i++) out.push_back(lines[i]);
+        return out;
+    }
+    std::string Installed(const std::string &relative) { return driver::ReadFileBytes(app_ + "\\" + relative); }
+
+    std::string root_, app_, dlg_;
+    SupportLibrary saved_;
+};
+
+inline std::string Bytes(const std::string &seed, size_t size) {
+    std::string s(size, 0);
+    unsigned x = 2166136261u;
+    for (char c : seed) x = (x ^ (unsigned char)c) * 16777619u;
+    for (size_t i = 0; i < size; i++) {
+        x = x * 1103515245u + 12345u;
+        s[i] = (char)(x >> 16);
+    }
+    return s;
+}

@@ -1,0 +1,399 @@
+// The file copy engine and the install log over real files: record fields,
+// the version and date rules, backup and temporary names, a fresh
+// installation of a nested product and a second one over it.
+#include "install_fixture.h"
+#include "install/file_checks.h"
+#include "install/file_copy.h"
+#include "install/install_log.h"
+#include "install/registrations.h"
+
+using namespace driver;
+
+namespace {
+
+TEST(FileRecordTest, FieldsNumbersAndLineEnds) {
+    std::string folder = MakeTempFolder("rec");
+    std::string path = folder + "\\f.scr";
+    // CR LF, a lone LF, a line without its end at the end of the script.
+    WriteFileBytes(path, "|one|1|Arial|12|x9|\r\n|two||\n|three|-5|");
+    HFILE script = _lopen(path.c_str(), OF_READ);
+    char record[FILE_RECORD_SIZE];
+    ASSERT_EQ(RECORD_READ, ReadFileRecord(script, record));
+    char text[20];
+    RecordField(record, 1, text, sizeof text);
+    EXPECT_STREQ("one", text);
+    EXPECT_EQ(12u, RecordNumber(record, 4));
+    // Digits without validation: "x9" reads as ('x' - 48) * 10 + 9.
+    EXPECT_EQ((DWORD)(('x' - '0') * 10 + 9), RecordNumber(record, 5));
+    EXPECT_EQ(0u, RecordNumber(record, 6));  // behind the last "|"
+    RecordField(record, 3, text, 4);
+    EXPECT_STREQ("Ari", text);  // cut to the buffer
+    ASSERT_EQ(RECORD_READ, ReadFileRecord(script, record));
+    EXPECT_STREQ("|two||", record);
+    ASSERT_EQ(RECORD_READ, ReadFileRecord(script, record));
+    EXPECT_STREQ("|three|-5|", record);
+    EXPECT_EQ(RECORD_NONE, ReadFileRecord(script, record));
+    EXPECT_STREQ("|three|-5|", record);  // the last record stays
+    RewindFileScript(script);
+    ASSERT_EQ(RECORD_READ, ReadFileRecord(script, record));
+    RecordField(record, 1, text, sizeof text);
+    EXPECT_STREQ("one", text);
+    _lclose(script);
+
+    // A line that does not end inside 400 bytes is not taken as a record.
+    WriteFileBytes(path, "|" + std::string(450, 'a') + "|\r\n");
+    script = _lopen(path.c_str(), OF_READ);
+    EXPECT_EQ(RECORD_TOO_LONG, ReadFileRecord(script, record));
+    _lclose(script);
+}
+
+class FileChecksTest : public ::testing::Test {
+  protected:
+    void SetUp() override { folder_ = MakeTempFolder("chk"); }
+    std::string Versioned(const char *version) {
+        return ProgramFolder() + "\\versioned_" + version + ".dll";
+    }
+    std::string folder_;
+};
+
+TEST_F(FileChecksTest, VersionRules) {
+    char text[50];
+    ASSERT_TRUE(ReadFileVersionText(Versioned("1500").c_str(), text, sizeof text));
+    EXPECT_STREQ("1.5.0.0", text);
+    std::string v15 = Versioned("1500");
+    // Not older: each part on its own.
+    EXPECT_FALSE(VersionSaysReplace(v15.c_str(), "2.0.0.0", RULE_NOT_OLDER));
+    EXPECT_TRUE(VersionSaysReplace(v15.c_str(), "1.6.0.0", RULE_NOT_OLDER));
+    EXPECT_TRUE(VersionSaysReplace(v15.c_str(), "1.5", RULE_NOT_OLDER));
+    EXPECT_FALSE(VersionSaysReplace(v15.c_str(), "1,4,9,9", RULE_NOT_OLDER));
+    // Newer: major, minor, release, build in order; equal keeps.
+    EXPECT_TRUE(VersionSaysReplace(v15.c_str(), "2.0.0.0", RULE_NEWER));
+    EXPECT_FALSE(VersionSaysReplace(v15.c_str(), "1.5.0.0", RULE_NEWER));
+    EXPECT_FALSE(VersionSaysReplace(v15.c_str(), "1.4.9.9", RULE_NEWER));
+    EXPECT_TRUE(VersionSaysReplace(v15.c_str(), " 1.5.0.1", RULE_NEWER));
+    // No version resource: replace under both rules.
+    std::string plain = folder_ + "\\plain.dll";
+    WriteFileBytes(plain, "no resource here");
+    EXPECT_TRUE(VersionSaysReplace(plain.c_str(), "0.0.0.1", RULE_NOT_OLDER));
+    EXPECT_TRUE(VersionSaysReplace(plain.c_str(), "0.0.0.0", RULE_NEWER));
+}
+
+static void SetWriteTime(const std::string &path, WORD year, WORD month, WORD day, WORD hour, WORD minute) {
+    SYSTEMTIME st = {};
+    st.wYear = year;
+    st.wMonth = month;
+    st.wDay = day;
+    st.wHour = hour;
+    st.wMinute = minute;
+    FILETIME local, utc;
+    SystemTimeToFileTime(&st, &local);
+    LocalFileTimeToFileTime(&local, &utc);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, OPEN_EXISTING, 0, 0);
+    SetFileTime(h, 0, 0, &utc);
+    CloseHandle(h);
+}
+
+TEST_F(FileChecksTest, DateRulesCompareDateAndTimeApart) {
+    std::string path = folder_ + "\\dated.txt";
+    WriteFileBytes(path, "x");
+    SetWriteTime(path, 1999, 5, 1, 12, 0);
+    // Later date but lower time: kept.
+    EXPECT_FALSE(DateSaysReplace(path.c_str(), 20000101, 110000, RULE_NOT_OLDER));
+    EXPECT_TRUE(DateSaysReplace(path.c_str(), 20000101, 120000, RULE_NOT_OLDER));
+    EXPECT_FALSE(DateSaysReplace(path.c_str(), 20000101, 120000, RULE_NEWER));
+    EXPECT_TRUE(DateSaysReplace(path.c_str(), 19990501, 120002, RULE_NEWER));
+    EXPECT_FALSE(DateSaysReplace(path.c_str(), 19990430, 235959, RULE_NOT_OLDER));
+    EXPECT_FALSE(DateSaysReplace((folder_ + "\\absent").c_str(), 29991231, 235959, RULE_NOT_OLDER));
+}
+
+TEST_F(FileChecksTest, BackupAndTemporaryNames) {
+    char name[MAX_PATH];
+    std::string dll = folder_ + "/app.dll";
+    ASSERT_TRUE(NumberedBackupName(dll.c_str(), name, sizeof name));
+    EXPECT_EQ(folder_ + "\\app.001", name);
+    WriteFileBytes(folder_ + "\\app.001", "x");
+    ASSERT_TRUE(NumberedBackupName((folder_ + "\\app.exe").c_str(), name, sizeof name));
+    EXPECT_EQ(folder_ + "\\app.002", name);
+    // A dot in a folder name is not an extension.
+    ASSERT_TRUE(NumberedBackupName((folder_ + "\\v1.2\\readme").c_str(), name, sizeof name));
+    EXPECT_EQ(folder_ + "\\v1.2\\readme.001", name);
+
+    char temp[20];
+    ASSERT_TRUE(TemporaryName(folder_.c_str(), temp, sizeof temp));
+    ASSERT_EQ(8, lstrlenA(temp));
+    EXPECT_EQ('V', temp[0]);
+    EXPECT_EQ('T', temp[1]);
+    EXPECT_EQ('0', temp[2]);
+    EXPECT_EQ('.', temp[4]);
+    static const char digits[] = "0123456789abcdefghijklmnopqrstuv";
+    DWORD id = GetCurrentProcessId();
+    EXPECT_EQ(digits[id & 31], temp[3]);
+    EXPECT_EQ(digits[(id >> 5) & 31], temp[5]);
+    EXPECT_EQ(digits[(id >> 10) & 31], temp[6]);
+    EXPECT_EQ(digits[(id >> 15) & 31], temp[7]);
+    WriteFileBytes(folder_ + "\\" + temp, "taken");
+    char second[20];
+    ASSERT_TRUE(TemporaryName(folder_.c_str(), second, sizeof second));
+    EXPECT_EQ('a', second[2]);
+}
+
+TEST_F(FileChecksTest, InUseTestSeesOtherHoldersAndKeepsReadOnly) {
+    std::string path = folder_ + "\\held.dll";
+    WriteFileBytes(path, "x");
+    EXPECT_FALSE(FileInUse(path.c_str()));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(FileInUse(path.c_str()));
+    EXPECT_TRUE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
+    EXPECT_TRUE(FileInUse(path.c_str()));
+    CloseHandle(h);
+}
+
+TEST_F(FileChecksTest, SelfRegistrationQueueHoldsItsSize) {
+    EmptySelfRegistrationQueue();
+    for (int i = 0; i < SELF_REG_QUEUE_SIZE; i++) ASSERT_TRUE(QueueSelfRegistration(1, "C:\\x.dll"));
+    EXPECT_FALSE(QueueSelfRegistration(3, "C:\\y.tlb"));
+    EXPECT_EQ(SELF_REG_QUEUE_SIZE, SelfRegistrationCount());
+    EmptySelfRegistrationQueue();
+    EXPECT_EQ(0, SelfRegistrationCount());
+}
+
+class CopyTest : public InstallFixture {};
+
+// A nested product: 220 files in folders three levels deep.
+static std::vector<FileSpec> NestedProduct() {
+    std::vector<FileSpec> files;
+    for (int i = 0; i < 220; i++) {
+        FileSpec f;
+        f.name = "file" + std::to_string(i) + (i % 3 ? ".dat" : ".txt");
+        int a = i % 4, b = (i / 4) % 5;
+        f.folder = i % 7 == 0 ? "" : "lvl" + std::to_string(a) + "\\sub" + std::to_string(b) + "\\";
+        if (i % 11 == 0 && !f.folder.empty()) f.folder += "deep\\";
+        f.bytes = Bytes(f.name, (size_t)(i * 37 % 5000));
+        files.push_back(f);
+    }
+    return files;
+}
+
+TEST_F(CopyTest, FreshInstallWritesEveryFileAndTheLog) {
+    std::vector<FileSpec> files = NestedProduct();
+    Prepare(files);
+    g_recordsPerTick = 220;
+    int ticks = RunCopy();
+    EXPECT_EQ(0, g_setupStatus);
+    EXPECT_EQ(221, ticks);  // one entry per tick, then the end
+    EXPECT_EQ(100u, g_overallPercent);
+    for (const FileSpec &f : files) ASSERT_EQ(f.bytes, Installed(f.folder + f.name)) << f.folder + f.name;
+
+    std::vector<std::string> lines = LogLines();
+    ASSERT_GT(lines.size(), 10u);
+    // The profile functions may drop the blank behind the banner tag.
+    EXPECT_EQ(0u, lines[0].rfind("*** KVX32 Vantrel 3.0", 0));
+    EXPECT_LE(lines[0].size(), 22u);
+    std::string log = ReadFileBytes(app_ + "\\install.log");
+    char value[64];
+    GetPrivateProfileStringA("DLG", "L1", "", value, sizeof value, (app_ + "\\install.log").c_str());
+    EXPECT_STREQ("Uninstall Sample", value);
+    GetPrivateProfileStringA("DLG", "L2", "", value, sizeof value, (app_ + "\\install.log").c_str());
+    EXPECT_STREQ("Removing files", value);
+    GetPrivateProfileStringA("DLG", "C63", "", value, sizeof value, (app_ + "\\install.log").c_str());
+    EXPECT_STREQ("sixty-three", value);
+    size_t blank = 0;
+    while (blank < lines.size() && lines[blank] != " ") blank++;
+    ASSERT_LT(blank + 5, lines.size());
+    char stamp[32];
+    FormatTimeStamp(stamp, sizeof stamp);
+    EXPECT_EQ(std::string("Module : Sample Product - [Typical] - ") + stamp, lines[blank + 1]);
+    EXPECT_EQ("Source : C:\\media\\setup.exe", lines[blank + 2]);
+    EXPECT_EQ(0u, lines[blank + 3].rfind("PrevLev: ", 0));
+    EXPECT_EQ("CompInf: A", lines[blank + 4]);
+    EXPECT_EQ("Create : " + app_, lines[blank + 5]);
+    std::vector<std::string> copies;
+    for (size_t i = blank + 6; i < lines.size(); i++) copies.push_back(lines[i]);
+    ASSERT_EQ(files.size(), copies.size());
+    for (size_t i = 0; i < files.size(); i++)
+        EXPECT_EQ("Copy   : " + app_ + "\\" + files[i].folder + files[i].name, copies[i]);
+
+    char variable[64];
+    GetPrivateProfileStringA("VARIABLES", "%INSTDATE%", "", variable, sizeof variable, g_scriptPath);
+    EXPECT_STREQ(stamp, variable);
+    GetPrivateProfileStringA("VARIABLES", "%SOURCEDRV%", "", variable, sizeof variable, g_scriptPath);
+    EXPECT_STREQ("C:", variable);
+    ASSERT_EQ(1u, fake::writeRegCalls.size());
+    EXPECT_EQ("A", fake::writeRegCalls[0]);
+    // Option word: base, replace without asking, the folder text added.
+    EXPECT_EQ(0x402A, fake::calls[0].options);
+}
+
+static FileSpec Spec(const std::string &name, int mode, const std::string &bytes,
+                     std::map<int, std::string> fields = {}) {
+    FileSpec f;
+    f.name = name;
+    f.bytes = bytes;
+    f.fields = fields;
+    f.fields[5] = std::to_string(mode);
+    return f;
+}
+
+TEST_F(CopyTest, SecondRunFollowsOverwriteModesAndKeepsBackups) {
+    std::string v15 = ReadFileBytes(ProgramFolder() + "\\versioned_1500.dll");
+    std::string v16 = ReadFileBytes(ProgramFolder() + "\\versioned_1600.dll");
+    std::string v20 = ReadFileBytes(ProgramFolder() + "\\versioned_2000.dll");
+    ASSERT_FALSE(v15.empty());
+    std::vector<FileSpec> first = {
+        Spec("plain.txt", 0, "old plain"),     Spec("replace.txt", 1, "old replace"),
+        Spec("lib2a.dll", 1, v15),             Spec("lib2b.dll", 1, v15),
+        Spec("lib3.dll", 1, v15),              Spec("dated4.txt", 1, "old dated"),
+        Spec("keep9.txt", 1, "old keep"),      Spec("variant.txt", 1, "old variant"),
+    };
+    Prepare(first);
+    RunCopy();
+    ASSERT_EQ(0, g_setupStatus);
+    std::string dated = app_ + "\\dated4.txt";
+    {
+        SYSTEMTIME st = {1999, 5, 0, 1, 12, 0, 0, 0};
+        FILETIME local, utc;
+        SystemTimeToFileTime(&st, &local);
+        LocalFileTimeToFileTime(&local, &utc);
+        HANDLE h = CreateFileA(dated.c_str(), GENERIC_WRITE, 0, 0, OPEN_EXISTING, 0, 0);
+        SetFileTime(h, 0, 0, &utc);
+        CloseHandle(h);
+    }
+
+    std::vector<FileSpec> second = {
+        Spec("plain.txt", 0, "new plain"),
+        Spec("replace.txt", 1, "new replace"),
+        Spec("lib2a.dll", 2, v20, {{6, "2.0.0.0"}}),                // part 2 lower: kept
+        Spec("lib2b.dll", 2, v16, {{6, "1.6.0.0"}}),                // replaced
+        Spec("lib3.dll", 3, v15, {{6, "1.5.0.0"}}),                 // equal: kept
+        Spec("dated4.txt", 4, "new dated", {{6, "20000101"}, {7, "110000"}}),  // time lower: kept
+        Spec("keep9.txt", 9, "new keep"),
+        Spec("variant.txt", 1, "new variant", {{14, "1"}}),
+        Spec("only.txt", 1, "never", {{18, "1"}}),                  // only if present
+        Spec("optional.txt", 1, "never", {{20, "C"}}),              // component not chosen
+        Spec("nt.txt", 1, "never", {{15, "1"}}),                    // 95 family only
+    };
+    Prepare(second);
+    RunCopy();
+    ASSERT_EQ(0, g_setupStatus);
+    EXPECT_EQ("new plain", Installed("plain.txt"));
+    EXPECT_EQ("new replace", Installed("replace.txt"));
+    EXPECT_EQ(v15, Installed("lib2a.dll"));
+    EXPECT_EQ(v16, Installed("lib2b.dll"));
+    EXPECT_EQ(v15, Installed("lib3.dll"));
+    EXPECT_EQ("old dated", Installed("dated4.txt"));
+    EXPECT_EQ("old keep", Installed("keep9.txt"));
+    EXPECT_EQ("new variant", Installed("variant.txt"));
+    EXPECT_FALSE(FileExists(app_ + "\\only.txt"));
+    EXPECT_FALSE(FileExists(app_ + "\\optional.txt"));
+    EXPECT_FALSE(FileExists(app_ + "\\nt.txt"));
+    // Backups: the replaced files' old contents, extension replaced.
+    std::string b = app_ + "\\_BACKUP_\\";
+    EXPECT_EQ("old replace", ReadFileBytes(b + "replace.001"));
+    EXPECT_EQ(v15, ReadFileBytes(b + "lib2b.001"));
+    EXPECT_EQ("old variant", ReadFileBytes(b + "variant.001"));
+    EXPECT_FALSE(FileExists(b + "plain.001"));  // mode 0: no backup
+
+    std::vector<std::string> expected = {
+        "Copy   : " + app_ + "\\plain.txt",
+        "Create : " + app_ + "\\_BACKUP_",
+        "Replace: " + app_ + "\\replace.txt",
+        "Backup : " + b + "replace.001",
+        "Skipped: " + app_ + "\\lib2a.dll",
+        "Replace: " + app_ + "\\lib2b.dll",
+        "Backup : " + b + "lib2b.001",
+        "Skipped: " + app_ + "\\lib3.dll",
+        "Skipped: " + app_ + "\\dated4.txt",
+        "Skipped: " + app_ + "\\keep9.txt",
+        "Replace; " + app_ + "\\variant.txt",
+        "Backup ; " + b + "variant.001",
+        "Skipped: " + app_ + "\\only.txt",
+        "Skipped: " + app_ + "\\optional.txt",
+        "Skipped: " + app_ + "\\nt.txt",
+    };
+    EXPECT_EQ(expected, LastRecords());
+    // Skipped entries are consumed without being written.
+    for (const fake::UnpackCall &c : fake::calls)
+        if (c.name == "lib2a.dll" || c.name == "only.txt") EXPECT_TRUE(c.options & UNPACK_CONSUME_ONLY);
+
+    // A third run numbers its backups on.
+    Prepare({Spec("replace.txt", 1, "third replace")});
+    RunCopy();
+    EXPECT_EQ("new replace", ReadFileBytes(b + "replace.002"));
+    std::vector<std::string> lines = LogLines();
+    int banners = 0, modules = 0;
+    for (const std::string &l : lines) {
+        banners += l.rfind("*** KVX32", 0) == 0;
+        modules += l.rfind("Module :", 0) == 0;
+    }
+    EXPECT_EQ(1, banners);
+    EXPECT_EQ(3, modules);
+}
+
+TEST_F(CopyTest, ReadOnlyTargetsAndTheNoReadOnlyRule) {
+    Prepare({Spec("ro.txt", 1, "old"), Spec("ro2.txt", 1, "old")});
+    RunCopy();
+    SetFileAttributesA((app_ + "\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA((app_ + "\\ro2.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    Prepare({Spec("ro.txt", 1, "new")});
+    RunCopy();
+    EXPECT_EQ("new", Installed("ro.txt"));  // the attribute is cleared first
+    g_noReadOnlyFlag = 1;
+    Prepare({Spec("ro2.txt", 1, "new")});
+    RunCopy();
+    g_noReadOnlyFlag = 0;
+    EXPECT_EQ("old", Installed("ro2.txt"));
+    EXPECT_EQ(std::vector<std::string>{"Skipped: " + app_ + "\\ro2.txt"}, LastRecords());
+}
+
+TEST_F(CopyTest, UniqueUninstallerGetsTheNextFreeName) {
+    Prepare({Spec("uninstx.exe", 1, "u0")}, "", "[UNINST]\r\nUnique=1\r\n");
+    RunCopy();
+    WriteFileBytes(app_ + "\\uninstx1.exe", "u1");
+    Prepare({Spec("uninstx.exe", 1, "u2")}, "", "[UNINST]\r\nUnique=1\r\n[VARIABLES]\r\n#=1\r\n1=%UNINSTNAME%\r\n");
+    RunCopy();
+    EXPECT_EQ("u0", Installed("uninstx.exe"));
+    EXPECT_EQ("u1", Installed("uninstx1.exe"));
+    EXPECT_EQ("u2", Installed("uninstx2.exe"));
+    char value[64];
+    GetPrivateProfileStringA("VARIABLES", "%UNINSTNAME%", "", value, sizeof value, g_scriptPath);
+    EXPECT_STREQ("uninstx2.exe", value);
+    EXPECT_EQ(std::vector<std::string>{"Copy   : " + app_ + "\\uninstx2.exe"}, LastRecords());
+    ASSERT_FALSE(fake::calls.empty());
+    EXPECT_TRUE(fake::calls.back().options & UNPACK_RENAMED);
+}
+
+TEST_F(CopyTest, TestModeChangesNothing) {
+    g_testMode = 1;
+    Prepare(NestedProduct());
+    RunCopy();
+    g_testMode = 0;
+    EXPECT_EQ(0, g_setupStatus);
+    EXPECT_FALSE(FileExists(app_));
+    EXPECT_TRUE(fake::writeRegCalls.empty());
+    for (const fake::UnpackCall &c : fake::calls) ASSERT_TRUE(c.options & UNPACK_CONSUME_ONLY);
+}
+
+TEST_F(CopyTest, VariableFoldersAndLongPathsOnScreen) {
+    std::string other = root_ + "\\Other";
+    fake::installFolder = other;  // %INSTDIR% expands elsewhere on purpose
+    FileSpec f = Spec("var.txt", 1, "var");
+    f.folder = "%INSTDIR%\\cfg\\";
+    Prepare({f});
+    RunCopy();
+    EXPECT_EQ("var", ReadFileBytes(other + "\\cfg\\var.txt"));
+    ASSERT_EQ(1u, fake::calls.size());
+    EXPECT_FALSE(fake::calls[0].options & UNPACK_ADD_FOLDER);  // the expanded folder is the target
+    EXPECT_EQ(other + "\\cfg\\", fake::calls[0].target);
+
+    char display[256];
+    std::string longFolder(120, 'd');
+    std::string target = app_ + "\\" + longFolder + "\\x.txt";
+    BuildDisplayPath(target.c_str(), "x.txt", (longFolder + "\\").c_str(), display, sizeof display);
+    EXPECT_EQ(app_ + "\\....\\x.txt", display);
+    BuildDisplayPath(target.c_str(), "x.txt", "%INSTDIR%\\", display, sizeof display);
+    EXPECT_STREQ("....\\x.txt", display);
+}
+
+}  // namespace
