@@ -9,7 +9,7 @@ namespace {
 
 const char kErrorTail[] = "\n\nPlease contact the vendor of this installation file.";
 
-std::string Setup(const char *name) { return ProgramFolder() + "\\" + name; }
+std::string SetupProgram(const char *name) { return ProgramFolder() + "\\" + name; }
 
 struct SetupRun {
     std::string temp = MakeTempFolder("sp");
@@ -37,13 +37,13 @@ struct SetupRun {
 }  // namespace
 
 TEST(StartupPayloadTest, PluginThatDoesNotLoadEndsWith0010) {
-    SetupRun run(Setup("broken_plugin_setup.exe"));
+    SetupRun run(SetupProgram("broken_plugin_setup.exe"));
     EXPECT_EQ(run.NextMessage(), std::string("Installer Error: 0010") + kErrorTail);
     run.ExpectCleanEnd();
 }
 
 TEST(StartupPayloadTest, PluginWithoutItsEntryEndsWith0011) {
-    SetupRun run(Setup("plugin_without_entry_setup.exe"), "-t");
+    SetupRun run(SetupProgram("plugin_without_entry_setup.exe"), "-t");
     EXPECT_EQ(run.NextMessage(), "Test Mode Enabled");
     EXPECT_EQ(run.NextMessage(), std::string("Installer Error: 0011") + kErrorTail);
     run.ExpectCleanEnd();
@@ -51,7 +51,7 @@ TEST(StartupPayloadTest, PluginWithoutItsEntryEndsWith0011) {
 
 // A sound program file gets past every start-up step to the wizard frame.
 TEST(StartupPayloadTest, SoundSetupReachesTheWizard) {
-    SetupRun run(Setup("startup_setup.exe"));
+    SetupRun run(SetupProgram("startup_setup.exe"));
     HWND frame = WaitForDialogWithItem(run.program, IDCANCEL, 15000);
     ASSERT_NE(frame, (HWND)0);
     EXPECT_EQ(MessageBoxText(frame), "");  // the frame, not a message box
@@ -60,7 +60,7 @@ TEST(StartupPayloadTest, SoundSetupReachesTheWizard) {
 // One changed byte in a file to install: the checksum no longer matches, the
 // script's message shows and the run ends quietly.
 TEST(StartupPayloadTest, DamagedProgramFileIsRefused) {
-    std::string bytes = ReadFileBytes(Setup("startup_setup.exe"));
+    std::string bytes = ReadFileBytes(SetupProgram("startup_setup.exe"));
     size_t at = bytes.find("readme.txt\\");
     ASSERT_NE(at, std::string::npos);
     bytes[bytes.size() - 3] ^= 0x01;
