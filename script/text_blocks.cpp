@@ -3,6 +3,7 @@
 // Start-up form: the file is only opened and kept; the scan comes with the
 // pages that show text blocks.
 static HFILE s_file;
+HFILE g_blockOutputFile = HFILE_ERROR;
 
 int LoadTextBlockFile(const char *path) {
     s_file = _lopen(path, OF_READ);

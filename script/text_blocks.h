@@ -2,6 +2,10 @@
 #pragma once
 #include <windows.h>
 
+// Temp file that receives a block delivered to item 0; the block is written
+// and the file closed by ExtractTextBlock.
+extern HFILE g_blockOutputFile;
+
 int LoadTextBlockFile(const char *path);
 void FreeTextBlockFile();
 // Finds the block between the markers and delivers it to the dialog item
