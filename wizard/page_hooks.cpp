@@ -11,14 +11,13 @@
 #include "wizard/page_framework.h"
 #include "wizard/pages.h"
 
-char g_setupTypeName[20];
+// g_setupTypeName and g_installFolder live with the install state,
+// g_userId with the initial variables.
 char g_setupTypeDescription[100];
-char g_installFolder[127];
 char g_spaceText[20];
 char g_programGroup[127];
 char g_userName[80];
 char g_userCompany[80];
-char g_userId[30];
 int g_finishMask;
 
 static void SetFrameCaptions(const char *nextKey, const char *cancelKey) {
