@@ -3,6 +3,8 @@
 // heading and subheading, picture and colours like every page.
 #include "display/pictures.h"
 #include "script/settings.h"
+#include "wizard/default_folder.h"
+#include "install/install_state.h"
 #include "wizard/page_framework.h"
 #include "wizard/pages.h"
 
@@ -50,6 +52,21 @@ SHELL_PAGE(UserInfoPageProc, 628, 621, 0, 0)
 SHELL_PAGE(SetupTypePageProc, 614, 601, "C30", "ST")
 SHELL_PAGE(ComponentsPageProc, 587, 588, "C29", "C79")
 SHELL_PAGE(ClarionPageProc, 572, 573, "C11", "C76")
-SHELL_PAGE(DestinationPageProc, 522, 523, "C12", "C66")
+static INT_PTR DestinationShell(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    static HFONT font;
+    static const ShellPage shell = {522, 523, "C12", "C66"};
+    if (message == WM_INITDIALOG) {
+        // The folder the copy will use: computed on the first showing, kept
+        // afterwards.
+        if (!g_defaultFolderComputed) ComputeDefaultFolder();
+        else SplitInstallFolder();
+        SetDlgItemTextA(page, 101, g_installFolder);
+        SetItemTextFromKey(page, "C13", 524, 0);
+    }
+    return ShellPageMessage(shell, &font, page, message, wParam, lParam);
+}
+INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DestinationShell(page, message, wParam, lParam);
+}
 SHELL_PAGE(ProgramFolderPageProc, 596, 597, "C26", "C77")
 SHELL_PAGE(InputFieldsPageProc, 1012, 1013, 0, 0)

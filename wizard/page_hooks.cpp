@@ -8,6 +8,7 @@
 #include "script/settings.h"
 #include "startup/globals.h"
 #include "startup/text.h"
+#include "wizard/default_folder.h"
 #include "wizard/page_framework.h"
 #include "wizard/pages.h"
 
@@ -55,12 +56,15 @@ void PageCommit(HWND page, int index) {
 
 void PageAfterLeave(HWND page, int index) {
     if (index == g_pageIndex.components) SettleActionPages();
+    if (index == g_pageIndex.destination) SplitInstallFolder();
 }
 
 void PageSkipDefault(HWND page, int index) {
     if (index == g_pageIndex.setupType) {
         ReadDlgText("C45", g_setupTypeName, sizeof g_setupTypeName);
         ReadDlgText("C46", g_setupTypeDescription, sizeof g_setupTypeDescription);
+    } else if (index == g_pageIndex.destination) {
+        if (!g_defaultFolderComputed) ComputeDefaultFolder();
     } else if (index == g_pageIndex.components) {
         if (!g_componentLetters[0]) CopyText(g_componentLetters, "A", sizeof g_componentLetters);
     }
