@@ -100,7 +100,14 @@ HWND WaitForWindow(const Program &program, const char *className, DWORD ms) {
 }
 
 HWND WaitForMessageBox(const Program &program, DWORD ms) {
-    return WaitFor(program, "#32770", ms, [](HWND w) { return GetDlgItem(w, 0xFFFF) != 0; });
+    // The text item 0xFFFF and at least one of the answer buttons: the
+    // engine's own notice dialogs carry an icon item 0xFFFF but no button.
+    return WaitFor(program, "#32770", ms, [](HWND w) {
+        if (!GetDlgItem(w, 0xFFFF)) return false;
+        for (int id = IDOK; id <= IDNO; id++)
+            if (GetDlgItem(w, id)) return true;
+        return false;
+    });
 }
 
 HWND WaitForDialogWithItem(const Program &program, int itemId, DWORD ms) {
