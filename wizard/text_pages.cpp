@@ -259,6 +259,9 @@ INT_PTR CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         }
         EnableWindow(FrameButton(IDCANCEL), FALSE);
         EnableWindow(FrameButton(IDC_BACK), FALSE);
+        // A silent setup has nobody to press Finish: the page leaves itself
+        // once it is shown, as if Next had been pressed.
+        if (g_silentMode) PostMessageA(g_frameWindow, WM_COMMAND, IDC_NEXT, 0);
         return TRUE;
     }
     if (CommonPageMessage(page, message, wParam, lParam, &font, 0, red, 5, &result)) return result;
