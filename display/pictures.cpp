@@ -112,6 +112,14 @@ void LoadPictureSlot(HWND window, int slot, const char *path) {
     g_pictures[slot].bitmap = LoadPicture(window, path, &g_pictures[slot].palette, 0);
 }
 
+void LoadPagePicture(HWND page, int index, const char *path) {
+    if (index >= 0 && index < PAGE_PICTURE_SLOTS) LoadPictureSlot(page, index, path);
+}
+
+void FreePagePicture(int index) {
+    if (index >= 0 && index < PAGE_PICTURE_SLOTS) FreePictureSlot(index);
+}
+
 static void BitmapSize(HBITMAP bitmap, int *w, int *h) {
     BITMAP info = {};
     GetObjectA(bitmap, sizeof info, &info);

@@ -30,6 +30,11 @@ void FreePicture(HBITMAP bitmap, HPALETTE palette);
 // Loads a picture into a slot, freeing what the slot held.
 void LoadPictureSlot(HWND window, int slot, const char *path);
 void FreePictureSlot(int slot);
+// The picture of wizard page `index`: slots from PAGE_PICTURE_SLOTS up
+// belong to the billboards and the background, so a page with a higher
+// index shows no picture instead of taking one of theirs.
+void LoadPagePicture(HWND page, int index, const char *path);
+void FreePagePicture(int index);
 
 // Opaque painter. exactSize 1: natural size; otherwise stretched by 52 x 72
 // pixels on screens that are not at 96 pixels per inch.

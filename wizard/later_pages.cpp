@@ -20,7 +20,7 @@ static INT_PTR ShellPageMessage(const ShellPage &shell, HFONT *font, HWND page, 
     case WM_INITDIALOG:
         SetWindowLongPtrA(page, DWLP_USER, (LONG_PTR)lParam);
         *font = CreateHeadingFont(page, shell.headingItem, 13, 0, 600);
-        LoadPictureSlot(page, (int)lParam, SetupPicturePath(2));
+        LoadPagePicture(page, (int)lParam, SetupPicturePath(2));
         if (shell.headingKey) SetItemTextFromKey(page, shell.headingKey, shell.headingItem, 2);
         if (shell.subheadingKey) SetItemTextFromKey(page, shell.subheadingKey, shell.subheadingItem, 2);
         return TRUE;
@@ -35,7 +35,7 @@ static INT_PTR ShellPageMessage(const ShellPage &shell, HFONT *font, HWND page, 
     case WM_DESTROY:
         DeleteHeadingFont(*font);
         *font = 0;
-        FreePictureSlot(PageIndexOf(page));
+        FreePagePicture(PageIndexOf(page));
         return TRUE;
     }
     return FALSE;

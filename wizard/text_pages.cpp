@@ -16,14 +16,14 @@ int PageIndexOf(HWND page) { return (int)GetWindowLongPtrA(page, DWLP_USER); }
 static int StartPage(HWND page, LPARAM index, HFONT *font, int headingItem, int weight, int picture) {
     SetWindowLongPtrA(page, DWLP_USER, (LONG_PTR)index);
     *font = headingItem ? CreateHeadingFont(page, headingItem, 13, 0, weight) : 0;
-    LoadPictureSlot(page, (int)index, SetupPicturePath(picture));
+    LoadPagePicture(page, (int)index, SetupPicturePath(picture));
     return (int)index;
 }
 
 static void EndPage(HWND page, HFONT *font) {
     DeleteHeadingFont(*font);
     *font = 0;
-    FreePictureSlot(PageIndexOf(page));
+    FreePagePicture(PageIndexOf(page));
 }
 
 // WM_PAINT, WM_CTLCOLORSTATIC and WM_DESTROY as every page handles them.
