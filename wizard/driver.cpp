@@ -43,7 +43,10 @@ static short AddPage(int templateId, DLGPROC procedure, int enabled, const char 
     return (short)g_pageCount++;
 }
 
-static void AddActionPages(int phase) {
+// Appends the action pages of one phase, keeping `reserve` places free for
+// the built-in pages that follow, so that a script with too many action
+// pages loses some of them, never the copy or the finish page.
+static void AddActionPages(int phase, int reserve) {
     int count = ListCount("ACT");
     for (int n = 1; n <= count; n++) {
         if (ReadListFieldInt("ACT", n, "t", 0) != phase) continue;
@@ -57,8 +60,9 @@ static void AddActionPages(int phase) {
         case 1900: templateId = IDD_README; procedure = ReadmePageProc; break;
         default: continue;
         }
+        if (g_pageCount >= MAX_PAGES - reserve) return;  // no room left: the rest are dropped
         short index = AddPage(templateId, procedure, 1, "", n, templateId);
-        if (index < 0) return;  // no room left: further action pages are dropped
+        if (index < 0) return;
         g_actionMarker[index] = index;
     }
 }
@@ -79,12 +83,12 @@ static void BuildPageList() {
     at.clarion = AddPage(IDD_CLARION, ClarionPageProc, 0, "Z5", 0, IDD_CLARION);
     at.destination = AddPage(IDD_DESTINATION, DestinationPageProc, 0, "Z12", 0, IDD_DESTINATION);
     g_actionMarker[0] = -1;
-    AddActionPages(20);
+    AddActionPages(20, 5);  // program folder, ready, detection, copy, finish
     at.programFolder = AddPage(IDD_PROGRAMFOLDER, ProgramFolderPageProc, 0, "Z9", 0, IDD_PROGRAMFOLDER);
     at.ready = AddPage(IDD_READY, ReadyPageProc, 0, "Z11", 0, IDD_READY);
     at.detection = AddPage(IDD_COPY, DetectionPageProc, 0, "DetectIUF", 0, IDD_COPY);
     at.copy = AddPage(g_speedFlag ? IDD_COPY_ALONE : IDD_COPY, CopyPageProc, 1, "", 0, IDD_COPY);
-    AddActionPages(40);
+    AddActionPages(40, 1);
     at.finish = AddPage(IDD_FINISH, FinishPageProc, 1, "", 0, IDD_FINISH, 1);
 }
 
