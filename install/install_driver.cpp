@@ -1,4 +1,5 @@
 #include "install/install_driver.h"
+#include "display/pictures.h"
 #include "install/file_checks.h"
 #include "install/file_copy.h"
 #include "install/file_record.h"
@@ -12,6 +13,8 @@
 #include "script/settings.h"
 #include "startup/globals.h"
 #include "startup/text.h"
+#include "wizard/page_framework.h"
+#include "wizard/pages.h"
 
 LONGLONG g_tickBusyTicks;
 DWORD g_tickCount;
@@ -222,15 +225,26 @@ int DetectionTick(HWND page) {
 
 void EndDetection() { g_progressCounter = 0; }
 
-// Messages the page framework paints and colours for every page.
+// Painting and static colours as on every page: the page picture in its
+// slot, the title and subtitle in the header's colours.
 static INT_PTR CommonPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT:
-        return 0;
-    case WM_CTLCOLORSTATIC:
-        return 0;
+        PaintPage(page, 437, 1, 1, PageIndexOf(page));
+        return TRUE;
+    case WM_CTLCOLORSTATIC: {
+        HBRUSH brush = HeaderColours((HDC)wParam, (HWND)lParam, message, page, IDC_PAGE_TITLE);
+        if (!brush) brush = HeaderColours((HDC)wParam, (HWND)lParam, message, page, IDC_PAGE_SUBTITLE);
+        return (INT_PTR)brush;
+    }
     }
     return 0;
+}
+
+// The page index given at creation, and the picture of the page's slot.
+static void StartPageLooks(HWND page, LPARAM index, int picture) {
+    SetWindowLongPtrA(page, DWLP_USER, (LONG_PTR)index);
+    if (picture) LoadPagePicture(page, (int)index, SetupPicturePath(2));
 }
 
 INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -241,6 +255,7 @@ INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
     }
     switch (message) {
     case WM_INITDIALOG:
+        StartPageLooks(page, lParam, !g_speedFlag);
         if (g_speedFlag)
             ShowDlgText(page, IDCANCEL, "C2", 0);
         else
@@ -257,6 +272,7 @@ INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
     case WM_DESTROY:
         KillTimer(page, WALK_TIMER);
         DeleteTitleFont();
+        if (!g_silentMode && !g_speedFlag) FreePagePicture(PageIndexOf(page));
         return 0;
     case WM_PAINT:
     case WM_CTLCOLORSTATIC:
@@ -268,6 +284,7 @@ INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
 INT_PTR CALLBACK DetectionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
+        StartPageLooks(page, lParam, 1);
         SetTitleLooks(page, "C69", 2, "C80");
         StartDetection(page);
         EnableNext(page, FALSE);
@@ -280,6 +297,7 @@ INT_PTR CALLBACK DetectionPageProc(HWND page, UINT message, WPARAM wParam, LPARA
     case WM_DESTROY:
         KillTimer(page, WALK_TIMER);
         DeleteTitleFont();
+        FreePagePicture(PageIndexOf(page));
         EndDetection();
         return 0;
     case WM_PAINT:
