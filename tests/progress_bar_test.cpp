@@ -406,6 +406,33 @@ TEST(BackgroundWindow, GradientRunsFromPureBlueDownInBands) {
     EXPECT_GE(GetBValue(p.at(5, h - 1)), 75);
     EXPECT_LT(GetBValue(p.at(5, h - 1)), 255 - 100);
 
+    // Fixed client heights with their bands worked out by hand: 60 rows of
+    // 1 pixel falling by 3 to blue 78; 700 rows in 175 bands of 4 falling
+    // by 1 to blue 81.
+    ShowWindow(window, SW_RESTORE);
+    struct Height {
+        int height, lastBlue, firstBandEnd, secondBlue;
+    } heights[] = {{60, 78, 1, 252}, {700, 81, 4, 254}};
+    for (const Height &c : heights) {
+        RECT frame = {0, 0, 300, c.height};
+        AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+        SetWindowPos(window, 0, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOZORDER);
+        GetClientRect(window, &client);
+        ASSERT_EQ(client.bottom, c.height);
+        Repaint(window);
+        p = Capture(window);
+        EXPECT_EQ(p.at(10, 0), RGB(0, 0, 255)) << c.height;
+        EXPECT_EQ(p.at(10, c.firstBandEnd - 1), RGB(0, 0, 255)) << c.height;
+        EXPECT_EQ(p.at(10, c.firstBandEnd), RGB(0, 0, c.secondBlue)) << c.height;
+        EXPECT_EQ(p.at(10, c.height - 1), RGB(0, 0, c.lastBlue)) << c.height;
+        if (c.height == 700) {
+            EXPECT_EQ(p.at(10, 695), RGB(0, 0, 82));
+            EXPECT_EQ(p.at(10, 696), RGB(0, 0, 81));
+        }
+    }
+    ShowWindow(window, SW_SHOWMAXIMIZED);
+    GetClientRect(window, &client);
+
     // A solid backdrop instead.
     g_backgroundStyle = 1;
     g_backgroundColour = RGB(255, 0, 0);
