@@ -17,11 +17,15 @@ static BarState *LockState(HWND window, HGLOBAL *block) {
     return *block ? (BarState *)GlobalLock(*block) : 0;
 }
 
+// Width of the frame around the filled area: the white frame of the flat
+// style, or both bevels, the gap and the two frames of the 3-D style.
 static int Inset(HWND window, const BarState &s) {
-    int inset = ((GetWindowLongA(window, GWL_STYLE) & PBS_3D) && s_3dAllowed) ? 2 * s.bevel + s.gap + 2 : 1;
-    return inset + 1;
+    return ((GetWindowLongA(window, GWL_STYLE) & PBS_3D) && s_3dAllowed) ? 2 * s.bevel + s.gap + 2 : 1;
 }
 
+// Repaints the filled area and the text, not the frame. The whole area
+// inside the frame is invalidated: leaving out its outermost ring would keep
+// that ring in the old colours while the bar moves.
 static void RepaintBar(HWND window, const BarState &s) {
     RECT r;
     GetClientRect(window, &r);
@@ -64,7 +68,6 @@ static void PaintBar(HWND window, HDC dc, const BarState &s) {
     GetClientRect(window, &r);
     FrameRect(dc, &r, (HBRUSH)GetStockObject(WHITE_BRUSH));
     InflateRect(&r, -1, -1);
-    int offset = 1;
     if ((GetWindowLongA(window, GWL_STYLE) & PBS_3D) && s_3dAllowed) {
         DrawBevel(dc, r, s.bevel, 1);
         InflateRect(&r, -s.bevel, -s.bevel);
@@ -80,14 +83,18 @@ static void PaintBar(HWND window, HDC dc, const BarState &s) {
         InflateRect(&r, -s.bevel, -s.bevel);
         FrameRect(dc, &r, (HBRUSH)GetStockObject(BLACK_BRUSH));
         InflateRect(&r, -1, -1);
-        offset = 1 + 2 * s.bevel + s.gap;
     }
+    // Bevels and gaps wider than the window leave an empty area, not a
+    // turned-over one.
+    if (r.right < r.left) r.right = r.left;
+    if (r.bottom < r.top) r.bottom = r.top;
     unsigned total = s.range ? s.range : 1;
     unsigned done = s.position < total ? s.position : total;
     int W = r.right - r.left, H = r.bottom - r.top;
-    if (W < 0) W = 0;
-    if (H < 0) H = 0;
-    int dx = (int)(done * (unsigned)W / total), dy = (int)(done * (unsigned)H / total);
+    // 64-bit products: a position near 65535 times a width above 65536
+    // would not fit in 32 bits.
+    int dx = (int)((unsigned long long)done * (unsigned)W / total);
+    int dy = (int)((unsigned long long)done * (unsigned)H / total);
     RECT doneRect = r, rest = r;
     switch (s.orientation) {
     case 1: doneRect.left = r.right - dx; rest.right = doneRect.left; break;
@@ -100,7 +107,9 @@ static void PaintBar(HWND window, HDC dc, const BarState &s) {
     HGDIOBJ oldFont = SelectObject(dc, s.font ? (HGDIOBJ)s.font : GetStockObject(SYSTEM_FONT));
     SIZE size = {};
     GetTextExtentPoint32A(dc, text, length, &size);
-    int x = offset + (W - size.cx) / 2, y = offset + (H - size.cy) / 2;
+    // Centred in the area inside the frame (in the 3-D style that area also
+    // lies inside the black frame, one pixel further in than the bevels).
+    int x = r.left + (W - size.cx) / 2, y = r.top + (H - size.cy) / 2;
     ExtTextOutA(dc, x, y, ETO_CLIPPED | ETO_OPAQUE, &rest, text, length, 0);
     SetBkColor(dc, s.bar);
     SetTextColor(dc, s.background);
