@@ -2,11 +2,13 @@
 
 # Lean code for the engine, the support library and the stand-ins: no
 # exceptions, no RTTI, no unwind tables, unused sections dropped, nothing but
-# system DLLs at run time.
+# system DLLs at run time. No -fdata-sections: the mingw compiler then puts
+# zero-filled arrays into .data$ sections, which take their full size in the
+# file instead of costing nothing in .bss.
 function(setup_lean target)
   target_compile_options(${target} PRIVATE
     -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-    -fno-unwind-tables -ffunction-sections -fdata-sections -fno-ident
+    -fno-unwind-tables -ffunction-sections -fno-ident
     -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
   target_link_options(${target} PRIVATE
     -Wl,--gc-sections -s -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)

@@ -1,6 +1,8 @@
 // Stand-in plug-in library vtdllx.dll: at each call it reads and changes the
 // setup's variables through the program's exports, as a product's plug-in
 // would, and appends what it saw to the file named by "%PLUGINREPORT%".
+// A test can fix its answer to one code with the environment variable
+// VTDLLX_ANSWER_<code> (a decimal number); the call then does nothing else.
 #include <windows.h>
 
 typedef int(WINAPI *PFN_GetVariable)(const char *name, char *buffer);
@@ -13,6 +15,13 @@ static void Append(HANDLE file, const char *text) {
 }
 
 extern "C" __declspec(dllexport) int WINAPI VANTREL_CALLDLL(int code) {
+    char name[32], answer[16];
+    wsprintfA(name, "VTDLLX_ANSWER_%i", code);
+    if (GetEnvironmentVariableA(name, answer, sizeof answer) && answer[0]) {
+        int value = 0;
+        for (const char *c = answer; *c >= '0' && *c <= '9'; c++) value = value * 10 + (*c - '0');
+        return value;
+    }
     HMODULE program = GetModuleHandleA(0);
     PFN_GetVariable getVariable = (PFN_GetVariable)GetProcAddress(program, "GetVariable");
     PFN_SetVariable setVariable = (PFN_SetVariable)GetProcAddress(program, "SetVariable");

@@ -48,6 +48,9 @@ bool IsPlainEntryName(const char *name) {
 
 bool IsContainedFolderText(const char *text) {
     if (text[0] == 0 || (text[0] == '\\' && text[1] == 0)) return true;
+    // One leading backslash is the file script's usual form ("\docs\"):
+    // the text is appended to the target folder, which ends without one.
+    if (text[0] == '\\') text++;
     if (text[0] == '\\' || text[0] == '/') return false;
     const char *part = text;
     for (const char *p = text;; p++) {

@@ -21,8 +21,9 @@ bool ParseEntryTexts(const unsigned char *bytes, EntryHeader *h);
 // A name that stays inside its folder: not empty, no "\" "/" ":", not "."
 // or "..", no control characters.
 bool IsPlainEntryName(const char *name);
-// Relative folder text inside the target: no drive, no leading "\" or "/",
-// no "." or ".." part. Empty text and "\" alone mean the target itself.
+// Relative folder text inside the target: no drive, no "\\" or "/" at its
+// start (one leading "\" is the usual form), no "." or ".." part. Empty
+// text and "\" alone mean the target itself.
 bool IsContainedFolderText(const char *text);
 
 // Reads len bytes at offset of the program file into buf; false unless all

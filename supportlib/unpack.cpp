@@ -121,7 +121,8 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
         }
         if (lstrcmpA(folderText, "\\") != 0 && folderText[0]) {
             int len = lstrlenA(folder);
-            if (len && folder[len - 1] != '\\') AppendBounded(folder, "\\", sizeof folder);
+            if (len && folder[len - 1] != '\\' && folderText[0] != '\\') AppendBounded(folder, "\\", sizeof folder);
+            if (len && folder[len - 1] == '\\' && folderText[0] == '\\') folderText++;
             AppendBounded(folder, folderText, sizeof folder);
         }
     }

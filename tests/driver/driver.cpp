@@ -100,7 +100,18 @@ HWND WaitForWindow(const Program &program, const char *className, DWORD ms) {
 }
 
 HWND WaitForMessageBox(const Program &program, DWORD ms) {
-    return WaitFor(program, "#32770", ms, [](HWND w) { return GetDlgItem(w, 0xFFFF) != 0; });
+    // The text item 0xFFFF, a plain static, and at least one of the answer
+    // buttons: the engine's notice dialog has an icon as its item 0xFFFF
+    // and no button, the wizard frame a group box.
+    return WaitFor(program, "#32770", ms, [](HWND w) {
+        HWND text = GetDlgItem(w, 0xFFFF);
+        char kind[16] = "";
+        if (!text || !GetClassNameA(text, kind, sizeof kind) || lstrcmpiA(kind, "Static")) return false;
+        if ((GetWindowLongA(text, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return false;
+        for (int id = IDOK; id <= IDNO; id++)
+            if (GetDlgItem(w, id)) return true;
+        return false;
+    });
 }
 
 HWND WaitForDialogWithItem(const Program &program, int itemId, DWORD ms) {

@@ -113,9 +113,10 @@ TEST(EntryNamesTest, NamesAndFolderTextsThatLeaveTheTargetAreRefused) {
         EXPECT_TRUE(IsPlainEntryName(ok)) << ok;
     for (const char *bad : {"", ".", "..", "..\\x", "a\\b", "a/b", "C:x", "\\x", "a\x01"})
         EXPECT_FALSE(IsPlainEntryName(bad)) << bad;
-    for (const char *ok : {"", "\\", "sub\\", "sub\\deeper\\", "%BILLBOARD%\\", "a.b\\c"})
+    for (const char *ok : {"", "\\", "sub\\", "sub\\deeper\\", "%BILLBOARD%\\", "a.b\\c", "\\docs\\",
+                           "\\Windows\\"})
         EXPECT_TRUE(IsContainedFolderText(ok)) << ok;
-    for (const char *bad : {"..\\", "sub\\..\\..\\", "\\\\server\\share\\", "\\Windows\\", "C:\\", "C:x\\",
+    for (const char *bad : {"..\\", "sub\\..\\..\\", "\\\\server\\share\\", "\\..\\", "C:\\", "C:x\\",
                             "/etc/", "sub\\.\\", "a\\\\b\\"})
         EXPECT_FALSE(IsContainedFolderText(bad)) << bad;
 }

@@ -1,0 +1,269 @@
+// The pages that only show text: welcome, licence, readme, ready, finish,
+// and the information and readme pages of custom actions.
+#include "display/pictures.h"
+#include "script/settings.h"
+#include "script/text_blocks.h"
+#include "startup/globals.h"
+#include "startup/text.h"
+#include "wizard/page_framework.h"
+#include "wizard/page_hooks.h"
+#include "wizard/pages.h"
+
+int PageIndexOf(HWND page) { return (int)GetWindowLongPtrA(page, DWLP_USER); }
+
+// Common start of a page: remembers its index, makes the heading font and
+// loads the page picture into the page's slot.
+static int StartPage(HWND page, LPARAM index, HFONT *font, int headingItem, int weight, int picture) {
+    SetWindowLongPtrA(page, DWLP_USER, (LONG_PTR)index);
+    *font = headingItem ? CreateHeadingFont(page, headingItem, 13, 0, weight) : 0;
+    LoadPagePicture(page, (int)index, SetupPicturePath(picture));
+    return (int)index;
+}
+
+static void EndPage(HWND page, HFONT *font) {
+    DeleteHeadingFont(*font);
+    *font = 0;
+    FreePagePicture(PageIndexOf(page));
+}
+
+// WM_PAINT, WM_CTLCOLORSTATIC and WM_DESTROY as every page handles them.
+// Returns 1 when the message was one of them (result in *result).
+static int CommonPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam, HFONT *font, int banner,
+                             const int *redItems, int redCount, INT_PTR *result) {
+    switch (message) {
+    case WM_PAINT:
+        PaintPage(page, banner ? 437 : 0, banner ? 1 : 0, banner, PageIndexOf(page));
+        *result = TRUE;
+        return 1;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        if (message == WM_CTLCOLORBTN && banner) return 0;
+        for (int i = 0; i < redCount; i++) {
+            HBRUSH brush = HeaderColours((HDC)wParam, (HWND)lParam, message, page, redItems[i]);
+            if (brush) {
+                *result = (INT_PTR)brush;
+                return 1;
+            }
+        }
+        *result = FALSE;
+        return 1;
+    case WM_DESTROY:
+        EndPage(page, font);
+        *result = TRUE;
+        return 1;
+    }
+    return 0;
+}
+
+// Block names of an action page: "[STR tag]" / "[END tag]" (second = 0) or
+// "[STR2 tag]" / "[END2 tag]".
+static void ActionBlockMarkers(int action, int second, char *start, char *end) {
+    char tag[20];
+    ReadListField("ACT", action, "sg", tag, sizeof tag);
+    wsprintfA(start, second ? "[STR2 %s]" : "[STR %s]", tag);
+    wsprintfA(end, second ? "[END2 %s]" : "[END %s]", tag);
+}
+
+static void SetActionHeading(HWND page, int action, int item) {
+    char heading[127];
+    ReadListField("ACT", action, "p17", heading, sizeof heading);
+    SetDlgItemTextA(page, item, heading);
+}
+
+INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    static HFONT font;
+    static const int red[] = {501, 502};
+    INT_PTR result;
+    if (message == WM_INITDIALOG) {
+        StartPage(page, lParam, &font, 501, 700, 0);
+        ExtractTextBlock("[STR WC1]", "[END WC1]", page, 501, 0, 0);
+        ExtractTextBlock("[STR WEL]", "[END WEL]", page, 502, 1, 0);
+        return TRUE;
+    }
+    if (CommonPageMessage(page, message, wParam, lParam, &font, 0, red, 2, &result)) return result;
+    return FALSE;
+}
+
+INT_PTR CALLBACK LicencePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    static HFONT font;
+    static const int red[] = {511, 514};
+    INT_PTR result;
+    if (message == WM_INITDIALOG) {
+        StartPage(page, lParam, &font, 514, 600, 2);
+        SetItemTextFromKey(page, "C9", 514, 2);
+        SetItemTextFromKey(g_frameWindow, "C3", IDC_NEXT, 0);
+        SetItemTextFromKey(g_frameWindow, "C4", IDCANCEL, 0);
+        SetItemTextFromKey(page, "L1", 511, 2);
+        SetItemTextFromKey(page, "L2", 512, 2);
+        LoadBlockIntoRichEdit(page, 513, "[STR LIC]", "[END LIC]", ReadDlgInt("RTF2", 0));
+        return TRUE;
+    }
+    if (CommonPageMessage(page, message, wParam, lParam, &font, 1, red, 2, &result)) return result;
+    return FALSE;
+}
+
+INT_PTR CALLBACK ReadmePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    static HFONT font;
+    static const int red[] = {542, 543};
+    INT_PTR result;
+    if (message == WM_INITDIALOG) {
+        int index = StartPage(page, lParam, &font, 542, 600, 2);
+        int action = index >= 0 && index < g_pageCount ? g_pages[index].actionNumber : 0;
+        int rich = ReadDlgInt("RTF1", 0);
+        if (!action) {
+            SetItemTextFromKey(page, "C8", 542, 2);
+            SetItemTextFromKey(page, "C78", 543, 2);
+            LoadBlockIntoRichEdit(page, 541, "[STR REA]", "[END REA]", rich);
+        } else {
+            char start[40], end[40];
+            SetActionHeading(page, action, 542);
+            SetItemTextFromKey(page, "C78", 543, 0);
+            ActionBlockMarkers(action, 1, start, end);
+            ExtractTextBlock(start, end, page, 543, 1, 0);
+            ActionBlockMarkers(action, 0, start, end);
+            LoadBlockIntoRichEdit(page, 541, start, end, rich);
+        }
+        return TRUE;
+    }
+    if (CommonPageMessage(page, message, wParam, lParam, &font, 1, red, 2, &result)) return result;
+    return FALSE;
+}
+
+INT_PTR CALLBACK InformationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    static HFONT font;
+    static const int red[] = {1002, 1003};
+    INT_PTR result;
+    if (message == WM_INITDIALOG) {
+        int index = StartPage(page, lParam, &font, 1002, 600, 2);
+        int action = index >= 0 && index < g_pageCount ? g_pages[index].actionNumber : 0;
+        char start[40], end[40];
+        SetActionHeading(page, action, 1002);
+        ActionBlockMarkers(action, 0, start, end);
+        ExtractTextBlock(start, end, page, 1001, 1, 0);
+        ActionBlockMarkers(action, 1, start, end);
+        ExtractTextBlock(start, end, page, 1003, 1, 0);
+        return TRUE;
+    }
+    if (CommonPageMessage(page, message, wParam, lParam, &font, 1, red, 2, &result)) return result;
+    return FALSE;
+}
+
+// A list line from a [DLG] heading key (100 characters).
+static void AddKeyLine(HWND list, const char *key) {
+    char text[100];
+    ReadDlgText(key, text, sizeof text);
+    SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)text);
+}
+
+static void AddLine(HWND list, const char *format, const char *a, const char *b = "") {
+    char line[300];
+    char first[128], second[128];
+    CopyText(first, a, sizeof first);
+    CopyText(second, b, sizeof second);
+    wsprintfA(line, format, first, second);
+    SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)line);
+}
+
+static void FillReadyList(HWND list) {
+    SendMessageA(list, LB_SETHORIZONTALEXTENT, 500, 0);
+    AddKeyLine(list, "C38");
+    AddLine(list, "    %s : %s", g_setupTypeName, g_setupTypeDescription);
+    AddLine(list, "", "");
+    AddKeyLine(list, "C39");
+    AddLine(list, "    %s", g_installFolder);
+    AddLine(list, "", "");
+    if (!g_spaceText[0]) wsprintfA(g_spaceText, "%i KB", g_diskRequired);
+    AddKeyLine(list, "C51");
+    AddLine(list, "    %s", g_spaceText);
+    AddLine(list, "", "");
+    if (ReadDlgInt("Z9", 0)) {
+        AddKeyLine(list, "C44");
+        AddLine(list, "    %s", g_programGroup);
+        AddLine(list, "", "");
+    }
+    if (ReadDlgInt("Z10", 0)) {
+        char label[100], id[20];
+        AddKeyLine(list, "C40");
+        ReadDlgText("C41", label, sizeof label);
+        AddLine(list, "     %s %s", label, g_userName);
+        ReadDlgText("C42", label, sizeof label);
+        AddLine(list, "     %s %s", label, g_userCompany);
+        ReadDlgText("C35", id, sizeof id);
+        if (id[0]) {
+            ReadDlgText("C43", label, sizeof label);
+            AddLine(list, "     %s %s", label, g_userId);
+        }
+    }
+}
+
+INT_PTR CALLBACK ReadyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    static HFONT font;
+    static const int red[] = {704, 705};
+    INT_PTR result;
+    if (message == WM_INITDIALOG) {
+        StartPage(page, lParam, &font, 704, 600, 2);
+        SetItemTextFromKey(page, "C36", 704, 2);
+        SetItemTextFromKey(page, "C75", 705, 2);
+        ExtractTextBlock("[STR CS1]", "[END CS1]", page, 701, 0, 0);
+        SetItemTextFromKey(page, "C37", 702, 0);
+        FillReadyList(GetDlgItem(page, 703));
+        return TRUE;
+    }
+    if (CommonPageMessage(page, message, wParam, lParam, &font, 1, red, 2, &result)) return result;
+    return FALSE;
+}
+
+void ReadFinishChecks(HWND page) {
+    if (IsDlgButtonChecked(page, 333) == BST_CHECKED) g_finishMask += 1;
+    if (IsDlgButtonChecked(page, 334) == BST_CHECKED) g_finishMask += 2;
+    if (IsDlgButtonChecked(page, 335) == BST_CHECKED) g_finishMask += 4;
+}
+
+INT_PTR CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    static HFONT font;
+    static const int red[] = {333, 334, 335, 551, 552};
+    INT_PTR result;
+    if (message == WM_INITDIALOG) {
+        StartPage(page, lParam, &font, 0, 0, 0);
+        switch (g_setupStatus) {
+        case 0:
+            ExtractTextBlock("[STR FIN]", "[END FIN]", page, 551, 1, 0);
+            SetItemTextFromKey(g_frameWindow, "C19", IDC_NEXT, 0);
+            break;
+        case 2:
+            SetItemTextFromKey(page, "E2", 551, 0);
+            SetItemTextFromKey(g_frameWindow, "C23", IDC_NEXT, 0);
+            break;
+        case 9:
+            SetItemTextFromKey(page, "E10", 551, 0);
+            SetItemTextFromKey(g_frameWindow, "C23", IDC_NEXT, 0);
+            break;
+        }
+        if (g_summaryBuffer && g_summaryBuffer[0]) {
+            ShowWindow(GetDlgItem(page, 552), SW_SHOW);
+            g_summaryBuffer[SUMMARY_BUFFER_SIZE - 1] = 0;
+            SetDlgItemTextA(page, 552, g_summaryBuffer);
+        }
+        g_finishMask = 0;
+        if (g_setupStatus == 0) {
+            static const char keys[3][4] = {"CB1", "CB2", "CB3"};
+            for (int k = 0; k < 3; k++) {
+                char caption[50];
+                ReadSetting("RUN", keys[k], caption, sizeof caption);
+                if (!caption[0]) continue;
+                HWND box = GetDlgItem(page, 333 + k);
+                SetWindowTextA(box, caption);
+                SendMessageA(box, BM_SETCHECK, BST_CHECKED, 0);
+                ShowWindow(box, SW_SHOW);
+            }
+        }
+        EnableWindow(FrameButton(IDCANCEL), FALSE);
+        EnableWindow(FrameButton(IDC_BACK), FALSE);
+        // A silent setup has nobody to press Finish: the page leaves itself
+        // once it is shown, as if Next had been pressed.
+        if (g_silentMode) PostMessageA(g_frameWindow, WM_COMMAND, IDC_NEXT, 0);
+        return TRUE;
+    }
+    if (CommonPageMessage(page, message, wParam, lParam, &font, 0, red, 5, &result)) return result;
+    return FALSE;
+}
