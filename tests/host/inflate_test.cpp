@@ -6,6 +6,7 @@
 #include "supportlib/entry_data.h"
 #include "supportlib/entry_header.h"
 #include "supportlib/inflate.h"
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string.h>
@@ -106,6 +107,22 @@ TEST(InflateTest, Crc32KnownValues) {
     EXPECT_EQ(Crc32Update(0, "123456789", 9), 0xCBF43926u);
     EXPECT_EQ(Crc32Update(Crc32Update(0, "1234", 4), "56789", 5), 0xCBF43926u);
     EXPECT_EQ(Crc32Update(0, "", 0), 0u);
+    // Eight bytes a step: every length and alignment around the step, and
+    // sums carried over pieces, against zlib's crc32.
+    std::mt19937 rng(5);
+    std::string data(70000, '\0');
+    for (char &c : data) c = (char)rng();
+    for (size_t from = 0; from < 9; from++)
+        for (size_t len = 0; len < 40; len++)
+            ASSERT_EQ(Crc32Update(0, data.data() + from, len),
+                      (uint32_t)crc32(0, (const Bytef *)data.data() + from, (uInt)len)) << from << " " << len;
+    uint32_t pieces = 0;
+    for (size_t at = 0; at < data.size();) {
+        size_t n = std::min(data.size() - at, (size_t)(rng() % 5000));
+        pieces = Crc32Update(pieces, data.data() + at, n);
+        at += n;
+    }
+    EXPECT_EQ(pieces, (uint32_t)crc32(0, (const Bytef *)data.data(), (uInt)data.size()));
 }
 
 TEST(EntryNamesTest, NamesAndFolderTextsThatLeaveTheTargetAreRefused) {
