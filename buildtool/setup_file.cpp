@@ -2,6 +2,7 @@
 #include "buildtool/szdd.h"
 #include "payload/payload_layout.h"
 #include "supportlib/crc32.h"
+#include "supportlib/entry_data.h"
 #include "supportlib/entry_header.h"
 #include "supportlib/inflate.h"
 #include <stdio.h>
@@ -38,22 +39,6 @@ void Put32(std::string &s, size_t at, uint32_t v) {
     for (int i = 0; i < 4; i++) s[at + i] = (char)(v >> (8 * i));
 }
 
-std::string DeflateRaw(const std::string &in) {
-    z_stream z;
-    memset(&z, 0, sizeof z);
-    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, in.size()) + 64, '\0');
-    z.next_in = (Bytef *)in.data();
-    z.avail_in = (uInt)in.size();
-    z.next_out = (Bytef *)&out[0];
-    z.avail_out = (uInt)out.size();
-    while (deflate(&z, Z_FINISH) == Z_OK) {
-    }
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
-
 void DosTime(time_t t, unsigned *dosTime, unsigned *dosDate) {
     struct tm tm;
     localtime_r(&t, &tm);
@@ -74,7 +59,7 @@ bool MakeEntry(const std::string &name, const std::string &folder, const std::st
                           " characters does not fit the entry record (at most 255)");
         return false;
     }
-    std::string packed = DeflateRaw(data);
+    std::string packed = CompressEntryData(data);
     std::string h(ENTRY_HEADER_SIZE, '\0');
     memcpy(&h[0], ENTRY_SIGNATURE, 4);
     unsigned t, d;
@@ -169,18 +154,25 @@ int ReadMemory(void *c, unsigned char *buf, int max) {
     in->left -= n;
     return (int)n;
 }
-struct CrcOutput {
-    uint32_t crc;
-    uint64_t size;
-};
-int WriteCrc(void *c, const unsigned char *buf, int len) {
-    CrcOutput *o = (CrcOutput *)c;
-    o->crc = Crc32Update(o->crc, buf, (size_t)len);
-    o->size += (unsigned)len;
-    return 0;
-}
+int Discard(void *, const unsigned char *, int) { return 0; }
 
 }  // namespace
+
+std::string CompressEntryData(const std::string &in) {
+    z_stream z;
+    memset(&z, 0, sizeof z);
+    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, in.size()) + 64, '\0');
+    z.next_in = (Bytef *)in.data();
+    z.avail_in = (uInt)in.size();
+    z.next_out = (Bytef *)&out[0];
+    z.avail_out = (uInt)out.size();
+    while (deflate(&z, Z_FINISH) == Z_OK) {
+    }
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
 
 void SetupChecksum(const std::string &file, unsigned *covered, int *sum) {
     std::vector<Entry> entries;
@@ -331,12 +323,11 @@ static int CheckFile(const std::string &path, std::string *listing, std::vector<
         }
         if (!decode) continue;
         MemoryInput mi = {(const unsigned char *)file.data() + e.data, e.h.stored};
-        CrcOutput co = {0, 0};
-        int r = InflateStream(&state, ReadMemory, &mi, WriteCrc, &co);
-        if (r != INFLATE_OK) errors->push_back(path + ": entry " + e.h.name + ": damaged data (" + std::to_string(r) + ")");
-        else if (co.crc != e.h.crc || co.size != e.h.expanded)
-            errors->push_back(path + ": entry " + e.h.name + ": CRC-32 or size mismatch");
-        if (strcmp(e.h.name, SETUP_FILE_MAIN_SCRIPT) == 0 && r == INFLATE_OK) {
+        // The check the support library makes when it unpacks the entry.
+        int r = InflateEntry(&state, &e.h, ReadMemory, &mi, Discard, 0);
+        if (r != ENTRY_DATA_OK)
+            errors->push_back(path + ": entry " + e.h.name + ": damaged data, CRC-32 or size mismatch");
+        if (strcmp(e.h.name, SETUP_FILE_MAIN_SCRIPT) == 0 && r == ENTRY_DATA_OK) {
             z_stream z;
             memset(&z, 0, sizeof z);
             inflateInit2(&z, -15);

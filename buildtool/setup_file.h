@@ -17,6 +17,8 @@ int ListSetupProgram(const std::string &path, std::string *listing, std::vector<
 int VerifySetupProgram(const std::string &path, std::vector<std::string> *errors);
 // The library's SZDD form as it goes into a setup program (padded first).
 bool LibrarySzdd(const std::string &dll, std::string *szdd, std::vector<std::string> *errors);
+// Stored data of an entry: raw deflate at the best level.
+std::string CompressEntryData(const std::string &data);
 // Checksum the support library's SFXSIG computes for a whole file: covered
 // byte count and sum.
 void SetupChecksum(const std::string &file, unsigned *covered, int *sum);

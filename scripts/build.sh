@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the three configurations: host tools (Linux), the 32-bit release
-# program file and support library, and the 64-bit test build that runs
-# under Wine. Usage: scripts/build.sh [build-folder]
+# Builds the configurations: host tools (Linux), the fuzz targets (Linux,
+# clang), the 32-bit release program file and support library, and the
+# 64-bit test build that runs under Wine. Usage: scripts/build.sh [build-folder]
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$src/build}
@@ -9,6 +9,13 @@ jobs=$(nproc)
 
 cmake -S "$src" -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$out/host" -j "$jobs"
+
+# Fuzz targets (clang, libFuzzer with address and undefined-behaviour
+# checks); each runs SETUP_FUZZ_SECONDS in the tests.
+cmake -S "$src" -B "$out/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSETUP_FUZZ=ON \
+  -DSETUP_HOST_TOOLS="$out/host" -DSETUP_FUZZ_SECONDS="${SETUP_FUZZ_SECONDS:-60}" >/dev/null
+cmake --build "$out/fuzz" -j "$jobs"
 
 for arch in i686 x86_64; do
   cmake -S "$src" -B "$out/win-$arch" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \

@@ -64,3 +64,16 @@ bool IsContainedFolderText(const char *text) {
         }
     }
 }
+
+bool ReadEntryAt(EntryReadAt read, void *context, uint32_t fileSize, uint32_t offset, EntryHeader *h,
+                 uint32_t *data) {
+    unsigned char header[ENTRY_HEADER_SIZE + 2 * ENTRY_RECORD_TEXT_MAX];
+    if (offset > fileSize || fileSize - offset < ENTRY_HEADER_SIZE) return false;
+    if (!read(context, offset, header, ENTRY_HEADER_SIZE) || !ParseEntryHeader(header, h)) return false;
+    uint32_t texts = h->nameLength + h->extraLength;
+    if (fileSize - offset - ENTRY_HEADER_SIZE < texts) return false;
+    if (!read(context, offset + ENTRY_HEADER_SIZE, header + ENTRY_HEADER_SIZE, texts)) return false;
+    if (!ParseEntryTexts(header + ENTRY_HEADER_SIZE, h)) return false;
+    *data = offset + ENTRY_HEADER_SIZE + texts;
+    return h->stored <= fileSize - *data;
+}

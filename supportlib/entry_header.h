@@ -25,3 +25,13 @@ bool IsPlainEntryName(const char *name);
 // start (one leading "\" is the usual form), no "." or ".." part. Empty
 // text and "\" alone mean the target itself.
 bool IsContainedFolderText(const char *text);
+
+// Reads len bytes at offset of the program file into buf; false unless all
+// of them were read.
+typedef bool (*EntryReadAt)(void *context, uint32_t offset, void *buf, uint32_t len);
+// Reads the entry at offset of a program file of fileSize bytes (header,
+// name and folder text); data receives the offset of its stored bytes, and
+// the next entry starts at data + stored. False when the header is damaged
+// or the texts or the stored data run past the end of the file.
+bool ReadEntryAt(EntryReadAt read, void *context, uint32_t fileSize, uint32_t offset, EntryHeader *h,
+                 uint32_t *data);

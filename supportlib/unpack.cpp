@@ -2,6 +2,7 @@
 // the program file's checksum.
 #include "supportlib/library.h"
 #include "supportlib/crc32.h"
+#include "supportlib/entry_data.h"
 #include "supportlib/inflate.h"
 #include "payload/payload_layout.h"
 
@@ -17,24 +18,19 @@ static HANDLE OpenProgram(const char *path) {
     return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
 }
 
-static bool ReadAt(HANDLE file, DWORD offset, void *buf, DWORD len) {
+static bool ReadAt(void *file, uint32_t offset, void *buf, uint32_t len) {
     DWORD got = 0;
-    if (SetFilePointer(file, (LONG)offset, 0, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
-    return ReadFile(file, buf, len, &got, 0) && got == len;
+    if (SetFilePointer((HANDLE)file, (LONG)offset, 0, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+    return ReadFile((HANDLE)file, buf, len, &got, 0) && got == len;
 }
 
 // Reads the entry at offset; data receives the offset of its stored bytes.
 // False when the header is damaged or the stored data runs past the end.
 static bool ReadEntry(HANDLE file, DWORD fileSize, DWORD offset, EntryHeader *h, DWORD *data) {
-    unsigned char header[ENTRY_HEADER_SIZE + 2 * ENTRY_RECORD_TEXT_MAX];
-    if (offset > fileSize || fileSize - offset < ENTRY_HEADER_SIZE) return false;
-    if (!ReadAt(file, offset, header, ENTRY_HEADER_SIZE) || !ParseEntryHeader(header, h)) return false;
-    DWORD texts = h->nameLength + h->extraLength;
-    if (fileSize - offset - ENTRY_HEADER_SIZE < texts) return false;
-    if (!ReadAt(file, offset + ENTRY_HEADER_SIZE, header + ENTRY_HEADER_SIZE, texts)) return false;
-    if (!ParseEntryTexts(header + ENTRY_HEADER_SIZE, h)) return false;
-    *data = offset + ENTRY_HEADER_SIZE + texts;
-    return h->stored <= fileSize - *data;
+    uint32_t at = 0;
+    bool ok = ReadEntryAt(ReadAt, file, fileSize, offset, h, &at);
+    *data = at;
+    return ok;
 }
 
 static void Put32(char *p, DWORD v) {
@@ -80,11 +76,6 @@ struct UnpackInput {
     HANDLE file;
     DWORD left;
 };
-struct UnpackOutput {
-    HANDLE file;
-    uint32_t crc;
-    DWORD written;
-};
 
 static int ReadStored(void *context, unsigned char *buf, int max) {
     UnpackInput *in = (UnpackInput *)context;
@@ -104,12 +95,9 @@ static void PumpMessages() {
     }
 }
 
-static int WriteTarget(void *context, const unsigned char *buf, int len) {
-    UnpackOutput *out = (UnpackOutput *)context;
+static int WriteTarget(void *file, const unsigned char *buf, int len) {
     DWORD done = 0;
-    if (!WriteFile(out->file, buf, (DWORD)len, &done, 0) || done != (DWORD)len) return 1;
-    out->crc = Crc32Update(out->crc, buf, (size_t)len);
-    out->written += done;
+    if (!WriteFile((HANDLE)file, buf, (DWORD)len, &done, 0) || done != (DWORD)len) return 1;
     PumpMessages();
     return 0;
 }
@@ -178,26 +166,26 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
     // Written under a temporary name first; only a complete, checked file
     // takes the target's name.
     char temp[MAX_PATH];
-    UnpackOutput out = {INVALID_HANDLE_VALUE, 0, 0};
+    HANDLE out = INVALID_HANDLE_VALUE;
     if (GetTempFileNameA(folder, "VTU", 0, temp))
-        out.file = CreateFileA(temp, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
-    if (out.file == INVALID_HANDLE_VALUE) {
+        out = CreateFileA(temp, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
+    if (out == INVALID_HANDLE_VALUE) {
         CloseHandle(in.file);
         ReportProblem("Error", "Output write failure: ", target);
         return 7;
     }
-    int r = InflateStream(g_inflate, ReadStored, &in, WriteTarget, &out);
+    int r = InflateEntry(g_inflate, &g_entry, ReadStored, &in, WriteTarget, out);
     CloseHandle(in.file);
     FILETIME local, stamp;
-    if (r == INFLATE_OK && DosDateTimeToFileTime((WORD)g_entry.date, (WORD)g_entry.time, &local) &&
+    if (r == ENTRY_DATA_OK && DosDateTimeToFileTime((WORD)g_entry.date, (WORD)g_entry.time, &local) &&
         LocalFileTimeToFileTime(&local, &stamp))
-        SetFileTime(out.file, 0, 0, &stamp);
-    CloseHandle(out.file);
+        SetFileTime(out, 0, 0, &stamp);
+    CloseHandle(out);
     int result = 0;
-    if (r == INFLATE_WRITE_FAILED) {
+    if (r == ENTRY_DATA_WRITE_FAILED) {
         ReportProblem("Error", "Output write failure: ", target);
         result = 7;
-    } else if (r != INFLATE_OK || out.crc != g_entry.crc || out.written != g_entry.expanded) {
+    } else if (r != ENTRY_DATA_OK) {
         ReportProblem("Error", "CRC-32 failure: ", target);
         result = 6;
     } else {

@@ -1,0 +1,118 @@
+// Arbitrary bytes as the payload of a setup program, behind the engine image
+// and the support library: the entry walk the library makes for
+// KWP_NEXTLOOP, and for every entry the decode and check of KWP_UNPACK, over
+// memory instead of the program file.
+#include "payload/payload_layout.h"
+#include "supportlib/entry_data.h"
+#include "supportlib/entry_header.h"
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <zlib.h>
+
+namespace {
+
+// The program file: zero bytes up to the first entry, then the input.
+struct ProgramFile {
+    const uint8_t *payload;
+    uint32_t size;  // whole file
+};
+
+bool ReadProgram(void *c, uint32_t offset, void *buf, uint32_t len) {
+    ProgramFile *f = (ProgramFile *)c;
+    if (offset > f->size || f->size - offset < len) return false;
+    unsigned char *out = (unsigned char *)buf;
+    for (uint32_t i = 0; i < len; i++) {
+        uint32_t at = offset + i;
+        out[i] = at < PAYLOAD_FIRST_ENTRY ? 0 : f->payload[at - PAYLOAD_FIRST_ENTRY];
+    }
+    return true;
+}
+
+struct Stored {
+    const uint8_t *p;
+    uint32_t left;
+    int chunk;
+};
+int ReadStored(void *c, unsigned char *buf, int max) {
+    Stored *s = (Stored *)c;
+    uint32_t n = s->left;
+    if (n > (uint32_t)max) n = (uint32_t)max;
+    if (n > (uint32_t)s->chunk) n = (uint32_t)s->chunk;
+    memcpy(buf, s->p, n);
+    s->p += n;
+    s->left -= n;
+    return (int)n;
+}
+
+struct Target {
+    uLong crc;  // zlib's CRC code, not the library's
+    uint64_t size;
+};
+int WriteTarget(void *c, const unsigned char *buf, int len) {
+    Target *t = (Target *)c;
+    t->crc = crc32(t->crc, buf, (uInt)len);
+    t->size += (unsigned)len;
+    return 0;
+}
+
+// A text that keeps a file inside the target folder: no drive, no root, no
+// step up. A folder text is appended to the target folder: it may start
+// with one backslash (the join then adds none of its own) and hold
+// backslashes between its parts; a second one at its start would name a
+// server.
+bool StaysInside(const char *text, bool folder) {
+    if (folder && text[0] == '\\') text++;
+    if (strchr(text, ':') || text[0] == '/' || text[0] == '\\') return false;
+    if (!folder && strpbrk(text, "\\/")) return false;
+    for (const char *part = text; *part;) {
+        size_t len = strcspn(part, "\\/");
+        if ((len == 2 && part[0] == '.' && part[1] == '.') || (len == 1 && part[0] == '.')) return false;
+        part += len;
+        if (*part) part++;
+    }
+    return true;
+}
+
+void Fail(const char *what, uint32_t offset) {
+    fprintf(stderr, "entry at %u: %s\n", offset, what);
+    abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size > (1u << 24)) return 0;
+    static InflateState *state = (InflateState *)malloc(sizeof(InflateState));
+    ProgramFile file = {data, PAYLOAD_FIRST_ENTRY + (uint32_t)size};
+    uint32_t position = PAYLOAD_FIRST_ENTRY;
+    int index = 0;
+    while (position < file.size) {
+        EntryHeader h;
+        uint32_t stored;
+        if (!ReadEntryAt(ReadProgram, &file, file.size, position, &h, &stored)) break;
+        if (stored < position + ENTRY_HEADER_SIZE || stored > file.size || h.stored > file.size - stored)
+            Fail("stored data outside the file", position);
+        if (strlen(h.name) != h.nameLength || strlen(h.folder) != h.extraLength)
+            Fail("texts do not match their lengths", position);
+        // The path checks KWP_UNPACK makes before it writes anything.
+        if (IsPlainEntryName(h.name) && !StaysInside(h.name, false)) Fail("name leaves the target", position);
+        if (IsContainedFolderText(h.folder) && !StaysInside(h.folder, true))
+            Fail("folder text leaves the target", position);
+
+        Stored in = {data + (stored - PAYLOAD_FIRST_ENTRY), h.stored, index % 2 ? INFLATE_INPUT : 1 + index % 37};
+        Target out = {crc32(0, 0, 0), 0};
+        int r = InflateEntry(state, &h, ReadStored, &in, WriteTarget, &out);
+        if (out.size > h.expanded) Fail("more bytes written than the header allows", position);
+        if (r == ENTRY_DATA_OK && (out.size != h.expanded || out.crc != h.crc))
+            Fail("accepted data that does not match the header", position);
+        if (r != ENTRY_DATA_OK && r != ENTRY_DATA_DAMAGED) Fail("memory source or sink reported failing", position);
+
+        uint32_t next = stored + h.stored;
+        if (next <= position) Fail("walk does not advance", position);
+        position = next;
+        index++;
+    }
+    return 0;
+}

@@ -1,0 +1,123 @@
+// Seed inputs for the fuzz targets, taken from a setup program the build
+// tool wrote: its payload (whole, cut, entry by entry) for the entry walk,
+// and the stored deflate streams of its entries, plus the same data packed
+// as stored, fixed and dynamic blocks, for the decoder.
+// Usage: make_seeds SETUP WALK-FOLDER INFLATE-FOLDER
+#include "payload/payload_layout.h"
+#include "supportlib/entry_data.h"
+#include "supportlib/entry_header.h"
+#include <stdio.h>
+#include <string.h>
+#include <string>
+#include <vector>
+#include <zlib.h>
+
+namespace {
+
+std::string g_file;
+
+bool ReadFileAt(void *, uint32_t offset, void *buf, uint32_t len) {
+    if (offset > g_file.size() || g_file.size() - offset < len) return false;
+    memcpy(buf, g_file.data() + offset, len);
+    return true;
+}
+
+struct Memory {
+    const char *p;
+    size_t left;
+};
+int ReadMemory(void *c, unsigned char *buf, int max) {
+    Memory *m = (Memory *)c;
+    size_t n = m->left < (size_t)max ? m->left : (size_t)max;
+    memcpy(buf, m->p, n);
+    m->p += n;
+    m->left -= n;
+    return (int)n;
+}
+int Append(void *c, const unsigned char *buf, int len) {
+    ((std::string *)c)->append((const char *)buf, (size_t)len);
+    return 0;
+}
+
+std::string Deflate(const std::string &in, int level, int strategy) {
+    z_stream z;
+    memset(&z, 0, sizeof z);
+    deflateInit2(&z, level, Z_DEFLATED, -15, 9, strategy);
+    std::string out(deflateBound(&z, in.size()) + 64, '\0');
+    z.next_in = (Bytef *)in.data();
+    z.avail_in = (uInt)in.size();
+    z.next_out = (Bytef *)&out[0];
+    z.avail_out = (uInt)out.size();
+    while (deflate(&z, Z_FINISH) == Z_OK) {
+    }
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+bool Write(const std::string &folder, const std::string &name, const std::string &bytes) {
+    FILE *f = fopen((folder + "/" + name).c_str(), "wb");
+    if (!f) return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && ok;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (argc != 4) {
+        fprintf(stderr, "usage: make_seeds SETUP WALK-FOLDER INFLATE-FOLDER\n");
+        return 2;
+    }
+    FILE *f = fopen(argv[1], "rb");
+    if (!f) {
+        fprintf(stderr, "make_seeds: %s cannot be read\n", argv[1]);
+        return 1;
+    }
+    char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) g_file.append(buf, n);
+    fclose(f);
+
+    static InflateState state;
+    std::vector<uint32_t> starts;
+    uint32_t position = PAYLOAD_FIRST_ENTRY;
+    int streams = 0;
+    bool ok = true;
+    while (position < g_file.size()) {
+        EntryHeader h;
+        uint32_t data;
+        if (!ReadEntryAt(ReadFileAt, 0, (uint32_t)g_file.size(), position, &h, &data)) {
+            fprintf(stderr, "make_seeds: %s: damaged entry at %u\n", argv[1], position);
+            return 1;
+        }
+        starts.push_back(position);
+        std::string packed = g_file.substr(data, h.stored), expanded;
+        Memory m = {packed.data(), packed.size()};
+        if (InflateEntry(&state, &h, ReadMemory, &m, Append, &expanded) != ENTRY_DATA_OK) {
+            fprintf(stderr, "make_seeds: %s: entry %s does not unpack\n", argv[1], h.name);
+            return 1;
+        }
+        std::string tag = std::to_string(starts.size());
+        ok &= Write(argv[3], "entry-" + tag, packed);
+        const int kinds[][2] = {{0, Z_DEFAULT_STRATEGY}, {1, Z_FIXED}, {6, Z_HUFFMAN_ONLY}, {4, Z_RLE}};
+        for (int k = 0; k < 4; k++)
+            ok &= Write(argv[3], "entry-" + tag + "-" + std::to_string(k), Deflate(expanded, kinds[k][0], kinds[k][1]));
+        ok &= Write(argv[2], "entry-" + tag, g_file.substr(position, data + h.stored - position));
+        streams += 5;
+        position = data + h.stored;
+    }
+    ok &= Write(argv[3], "empty", Deflate("", 9, Z_DEFAULT_STRATEGY));
+    std::string payload = g_file.substr(PAYLOAD_FIRST_ENTRY);
+    ok &= Write(argv[2], "payload", payload);
+    // The head of the payload up to the main script, and one cut inside the
+    // last entry.
+    if (starts.size() > 3) ok &= Write(argv[2], "head", payload.substr(0, starts[3] - PAYLOAD_FIRST_ENTRY));
+    ok &= Write(argv[2], "cut", payload.substr(0, payload.size() - 3));
+    if (!ok || starts.empty()) {
+        fprintf(stderr, "make_seeds: seeds not written\n");
+        return 1;
+    }
+    printf("make_seeds: %zu entries, %d deflate streams\n", starts.size(), streams + 1);
+    return 0;
+}
