@@ -88,7 +88,9 @@ void StartCopy(HWND page) {
     if (g_support.INITMAK)
         g_support.INITMAK(g_scriptPath, g_platform, g_windowsFamily, g_clarionVersion, (int)g_installLog);
     g_backupsOn = ReadDlgInt("BU", 0) != 0;
-    g_unpackOptions = 0x400Au | (ReadDlgInt("OW", 0) ? UNPACK_REPLACE : 0u);
+    // A silent setup has nobody to answer the library's "replace?" question:
+    // it replaces without asking, as "OW" would.
+    g_unpackOptions = 0x400Au | (ReadDlgInt("OW", 0) || g_silentMode ? UNPACK_REPLACE : 0u);
     if (createdFolder) LogRecord("Create :", g_installFolder);
     if (!g_testMode) CreateScriptFolders();
     RewindFileScript(g_fileScript);

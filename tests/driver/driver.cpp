@@ -103,7 +103,7 @@ HWND WaitForMessageBox(const Program &program, DWORD ms) {
     // The text item 0xFFFF, a plain static, and at least one of the answer
     // buttons: the engine's notice dialog has an icon as its item 0xFFFF
     // and no button, the wizard frame a group box.
-    return WaitFor(program, "#32770", ms, [](HWND w) {
+    HWND box = WaitFor(program, "#32770", ms, [](HWND w) {
         HWND text = GetDlgItem(w, 0xFFFF);
         char kind[16] = "";
         if (!text || !GetClassNameA(text, kind, sizeof kind) || lstrcmpiA(kind, "Static")) return false;
@@ -112,6 +112,11 @@ HWND WaitForMessageBox(const Program &program, DWORD ms) {
             if (GetDlgItem(w, id)) return true;
         return false;
     });
+    // The box's text is set while it initialises; on a loaded machine the
+    // window can be seen a moment before that. Give the text time to come.
+    DWORD start = GetTickCount();
+    while (box && MessageBoxText(box).empty() && GetTickCount() - start < 5000) Sleep(20);
+    return box;
 }
 
 HWND WaitForDialogWithItem(const Program &program, int itemId, DWORD ms) {
@@ -121,7 +126,7 @@ HWND WaitForDialogWithItem(const Program &program, int itemId, DWORD ms) {
 std::string WindowText(HWND window) {
     char text[4096] = "";
     // WM_GETTEXT works across processes for text (the system marshals it).
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 2000, 0);
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_NORMAL, 10000, 0);
     return text;
 }
 
@@ -194,6 +199,23 @@ std::vector<std::string> FilesIn(const std::string &folder, const char *pattern)
     while (FindNextFileA(find, &data));
     FindClose(find);
     return names;
+}
+
+std::string PendingRenames() {
+    HKEY key;
+    std::string all;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ, &key))
+        return all;
+    DWORD size = 0, type = 0;
+    if (RegQueryValueExA(key, "PendingFileRenameOperations", 0, &type, 0, &size) == ERROR_SUCCESS && size) {
+        std::string data(size, 0);
+        RegQueryValueExA(key, "PendingFileRenameOperations", 0, &type, (BYTE *)&data[0], &size);
+        for (char &c : data)
+            if (c == 0) c = '|';
+        all = data;
+    }
+    RegCloseKey(key);
+    return all;
 }
 
 }  // namespace driver

@@ -62,4 +62,8 @@ std::string ProgramFolder();
 // Names in the folder that match the pattern (e.g. "VTB*.TMP").
 std::vector<std::string> FilesIn(const std::string &folder, const char *pattern);
 
+// The renames Windows will make at its next start (the NT family keeps
+// them in the registry), source and target names joined by "|".
+std::string PendingRenames();
+
 }  // namespace driver

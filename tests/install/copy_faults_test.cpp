@@ -20,23 +20,6 @@ class LockedFileTest : public InstallFixture {
     }
 };
 
-static std::string PendingRenames() {
-    HKEY key;
-    std::string all;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ, &key))
-        return all;
-    DWORD size = 0, type = 0;
-    if (RegQueryValueExA(key, "PendingFileRenameOperations", 0, &type, 0, &size) == ERROR_SUCCESS && size) {
-        std::string data(size, 0);
-        RegQueryValueExA(key, "PendingFileRenameOperations", 0, &type, (BYTE *)&data[0], &size);
-        for (char &c : data)
-            if (c == 0) c = '|';
-        all = data;
-    }
-    RegCloseKey(key);
-    return all;
-}
-
 TEST_F(LockedFileTest, HeldFileWaitsUnderTemporaryNameForTheRestart) {
     FileSpec first;
     first.name = "held.dll";

@@ -1,0 +1,333 @@
+// Whole setup programs under Wine, run silently: a fresh install of a few
+// hundred files in nested folders, a second product over it that meets
+// every overwrite rule and a file held open, and file scripts out of step
+// with their payload.
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+#include <vector>
+#include "driver.h"
+
+using namespace driver;
+
+namespace {
+
+const char kFolder[] = "C:\\E2E Product";
+
+std::string Sources(const char *product) { return ProgramFolder() + "\\e2e\\" + product; }
+
+void RemoveTree(const std::string &path) {
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string full = path + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(full);
+            } else {
+                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(full.c_str());
+            }
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string Field(const std::string &record, int n) {
+    size_t at = 0;
+    for (int i = 0; i < n; i++) {
+        at = record.find('|', at);
+        if (at == std::string::npos) return "";
+        at++;
+    }
+    size_t end = record.find('|', at);
+    return end == std::string::npos ? "" : record.substr(at, end - at);
+}
+
+struct Installed {
+    std::string name, target;
+    int mode;
+};
+
+// The files a product's script installs, with their targets below the folder.
+std::vector<Installed> ScriptFiles(const char *product, const std::string &folder) {
+    std::vector<Installed> files;
+    std::string script = ReadFileBytes(Sources(product) + "\\_FILE1.SCR"), line;
+    size_t at = 0;
+    while (at < script.size()) {
+        size_t end = script.find('\n', at);
+        if (end == std::string::npos) end = script.size();
+        line = script.substr(at, end - at);
+        at = end + 1;
+        if (line.empty()) continue;
+        std::string name = Field(line, 22), sub = Field(line, 23);
+        files.push_back({name, folder + sub + name, atoi(Field(line, 5).c_str())});
+    }
+    return files;
+}
+
+std::vector<std::string> Lines(const std::string &text) {
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string::npos) end = text.size();
+        if (end > at) lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
+// Records of the install log by tag, each with the path it names.
+std::multimap<std::string, std::string> LogRecords(const std::string &log) {
+    std::multimap<std::string, std::string> records;
+    for (const std::string &line : Lines(log)) {
+        if (line.size() < 8 || line[7] != ':') continue;
+        std::string text = line.substr(8);
+        while (!text.empty() && text[0] == ' ') text.erase(0, 1);
+        records.insert({line.substr(0, 8), text});
+    }
+    return records;
+}
+
+bool Logged(const std::multimap<std::string, std::string> &records, const char *tag, const std::string &path) {
+    auto range = records.equal_range(tag);
+    for (auto it = range.first; it != range.second; ++it)
+        if (lstrcmpiA(it->second.c_str(), path.c_str()) == 0) return true;
+    return false;
+}
+
+size_t Count(const std::multimap<std::string, std::string> &records, const char *tag) { return records.count(tag); }
+
+int RunSilently(const char *setup, DWORD ms = 90000) {
+    Program program;
+    if (!program.Start(ProgramFolder() + "\\" + setup, "-s")) return -2;
+    return program.Wait(ms);
+}
+
+std::string Rules(const char *name) { return std::string(kFolder) + "\\rules\\" + name; }
+std::string LogPath() { return std::string(kFolder) + "\\install.log"; }
+
+// The records of the last run: everything after the last "Module :" header.
+std::string LastRun(const std::string &log) {
+    size_t at = log.rfind("Module :");
+    return at == std::string::npos ? std::string() : log.substr(at);
+}
+
+// The position of a record in a log text, npos when it is not there.
+size_t RecordAt(const std::string &log, const std::string &tag, const std::string &path) {
+    return log.find(tag + " " + path + "\r\n");
+}
+
+std::string Source(const char *product, const std::string &name) { return ReadFileBytes(Sources(product) + "\\" + name); }
+
+// Holds a file open from a second process, as a running program would.
+struct Holder {
+    Program program;
+    bool Hold(const std::string &path) {
+        std::string ready = MakeTempFolder("e2ehold") + "\\ready";
+        if (!program.Start(ProgramFolder() + "\\holdfile.exe", "\"" + path + "\" \"" + ready + "\"")) return false;
+        for (int i = 0; i < 200 && !FileExists(ready); i++) Sleep(25);
+        return FileExists(ready);
+    }
+    ~Holder() { program.Wait(0); }
+};
+
+class EndToEndTest : public ::testing::Test {
+  protected:
+    // Every case starts from a fresh install of the first product.
+    void InstallFirst() {
+        RemoveTree(kFolder);
+        ASSERT_EQ(RunSilently("e2e_first_setup.exe"), 0);
+        ASSERT_TRUE(FileExists(LogPath()));
+    }
+};
+
+// A fresh install: every file byte for byte where the script puts it, and a
+// "Copy   :" record for each, nothing else about them.
+TEST_F(EndToEndTest, FreshInstallWritesEveryFileAndLogsIt) {
+    InstallFirst();
+    std::vector<Installed> files = ScriptFiles("first", kFolder);
+    ASSERT_GE(files.size(), 200u);
+    std::string log = ReadFileBytes(LogPath());
+    auto records = LogRecords(log);
+    int nested = 0;
+    for (const Installed &f : files) {
+        SCOPED_TRACE(f.target);
+        ASSERT_TRUE(FileExists(f.target));
+        EXPECT_EQ(ReadFileBytes(f.target), Source("first", f.name));
+        EXPECT_TRUE(Logged(records, "Copy   :", f.target));
+        if (f.target.find("\\deep\\er\\") != std::string::npos) nested++;
+    }
+    EXPECT_GE(nested, 40);
+    EXPECT_EQ(Count(records, "Copy   :"), files.size());
+    EXPECT_EQ(Count(records, "Replace:") + Count(records, "Skipped:") + Count(records, "Locked :"), 0u) << log;
+    EXPECT_EQ(Count(records, "Module :"), 1u);
+    EXPECT_EQ(log.find("Aborted"), std::string::npos);
+    EXPECT_FALSE(FileExists(std::string(kFolder) + "\\_BACKUP_"));
+    // The uninstaller's texts in the log's own [DLG] section.
+    char cancel[64] = "";
+    GetPrivateProfileStringA("DLG", "C2", "", cancel, sizeof cancel, LogPath().c_str());
+    EXPECT_STREQ(cancel, "Cancel");
+}
+
+// The second product over the first: every overwrite rule decides once,
+// replaced files go to the backup folder first.
+TEST_F(EndToEndTest, SecondRunFollowsTheRulesAndBacksUp) {
+    InstallFirst();
+    EXPECT_EQ(RunSilently("e2e_second_setup.exe"), 0);
+    std::string log = LastRun(ReadFileBytes(LogPath()));
+    auto records = LogRecords(log);
+    auto was = [&](const char *name) { return Source("first", name); };
+    auto now = [&](const char *name) { return Source("second", name); };
+
+    // Mode 0: written over as plain copies; files the second product lacks stay.
+    int rewritten = 0;
+    for (const Installed &f : ScriptFiles("second", kFolder)) {
+        if (f.mode != 0) continue;
+        rewritten++;
+        EXPECT_EQ(ReadFileBytes(f.target), now(f.name.c_str())) << f.target;
+        EXPECT_TRUE(Logged(records, "Copy   :", f.target)) << f.target;
+    }
+    EXPECT_GE(rewritten, 20);
+    for (const Installed &f : ScriptFiles("first", kFolder)) {
+        if (FileExists(Sources("second") + "\\" + f.name)) continue;
+        EXPECT_EQ(ReadFileBytes(f.target), was(f.name.c_str())) << f.target;
+    }
+
+    // Always: replaced, the old one moved to its numbered backup name.
+    std::string backups = std::string(kFolder) + "\\_BACKUP_";
+    EXPECT_EQ(ReadFileBytes(Rules("always.txt")), now("always.txt"));
+    EXPECT_TRUE(Logged(records, "Create :", backups));
+    EXPECT_NE(RecordAt(log, "Replace:", Rules("always.txt")), std::string::npos) << log;
+    EXPECT_LT(RecordAt(log, "Replace:", Rules("always.txt")), RecordAt(log, "Backup :", backups + "\\always.001"));
+    EXPECT_EQ(ReadFileBytes(backups + "\\always.001"), was("always.txt"));
+
+    // Never: kept.
+    EXPECT_EQ(ReadFileBytes(Rules("never.txt")), was("never.txt"));
+    EXPECT_TRUE(Logged(records, "Skipped:", Rules("never.txt")));
+    EXPECT_FALSE(Logged(records, "Copy   :", Rules("never.txt")));
+
+    // Versions, part by part: 1.5 -> 2.0 newer replaces; 2.0 -> 1.5 not-older
+    // keeps; 1.6 -> 1.6 not-older replaces.
+    EXPECT_EQ(ReadFileBytes(Rules("up.dll")), now("up.dll"));
+    EXPECT_TRUE(Logged(records, "Replace:", Rules("up.dll")));
+    EXPECT_EQ(ReadFileBytes(backups + "\\up.001"), was("up.dll"));
+    EXPECT_EQ(ReadFileBytes(Rules("down.dll")), was("down.dll"));
+    EXPECT_TRUE(Logged(records, "Skipped:", Rules("down.dll")));
+    EXPECT_TRUE(Logged(records, "Replace:", Rules("same.dll")));
+
+    // Dates: a record date ahead replaces, one of 1990 keeps.
+    EXPECT_EQ(ReadFileBytes(Rules("late.txt")), now("late.txt"));
+    EXPECT_TRUE(Logged(records, "Replace:", Rules("late.txt")));
+    EXPECT_EQ(ReadFileBytes(Rules("early.txt")), was("early.txt"));
+    EXPECT_TRUE(Logged(records, "Skipped:", Rules("early.txt")));
+
+    // Nothing was in use: no restart, no temporary names left.
+    EXPECT_EQ(Count(records, "Locked :"), 0u);
+    EXPECT_EQ(ReadFileBytes(Rules("held.txt")), now("held.txt"));
+    EXPECT_TRUE(FilesIn(std::string(kFolder) + "\\rules", "VT*").empty());
+
+    // A third run numbers its backups on: .002 beside the .001 of before.
+    EXPECT_EQ(RunSilently("e2e_second_setup.exe"), 0);
+    EXPECT_EQ(ReadFileBytes(backups + "\\always.001"), was("always.txt"));
+    EXPECT_EQ(ReadFileBytes(backups + "\\always.002"), now("always.txt"));
+}
+
+// The second product while one of its files is held open: the new copy waits
+// under a temporary name, Windows is told to rename it at the next start,
+// and the restart question is asked, silent or not.
+TEST_F(EndToEndTest, HeldFileWaitsForTheRestart) {
+    InstallFirst();
+    Holder holder;
+    ASSERT_TRUE(holder.Hold(Rules("held.txt")));
+
+    Program setup;
+    ASSERT_TRUE(setup.Start(ProgramFolder() + "\\e2e_second_setup.exe", "-s"));
+    HWND question = WaitForMessageBox(setup, 120000);
+    ASSERT_NE(question, (HWND)0);
+    EXPECT_EQ(MessageBoxText(question), "Sample Product is ready once Windows restarts. Restart now?");
+    EXPECT_NE(GetDlgItem(question, IDCANCEL), (HWND)0);
+    PressButton(question, IDCANCEL);
+    EXPECT_EQ(setup.Wait(20000), 0);
+
+    std::string log = LastRun(ReadFileBytes(LogPath()));
+    std::string backup = std::string(kFolder) + "\\_BACKUP_\\held.001";
+    size_t locked = RecordAt(log, "Locked :", Rules("held.txt"));
+    size_t replace = RecordAt(log, "Replace:", Rules("held.txt"));
+    size_t saved = RecordAt(log, "Backup :", backup);
+    ASSERT_NE(locked, std::string::npos) << log;
+    EXPECT_LT(locked, replace);
+    EXPECT_LT(replace, saved);
+    EXPECT_NE(saved, std::string::npos);
+
+    // The held file is untouched, its old content also in the backup, the
+    // new one under a temporary name beside it.
+    EXPECT_EQ(ReadFileBytes(Rules("held.txt")), Source("first", "held.txt"));
+    EXPECT_EQ(ReadFileBytes(backup), Source("first", "held.txt"));
+    std::vector<std::string> waiting = FilesIn(std::string(kFolder) + "\\rules", "VT*");
+    ASSERT_EQ(waiting.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(waiting[0]), Source("second", "held.txt"));
+    std::string temp = waiting[0].substr(waiting[0].rfind('\\') + 1);
+    EXPECT_EQ(temp.size(), 8u);  // "VT", two characters, ".", three characters
+    EXPECT_EQ(temp.find('.'), 4u);
+
+    // The rename at the next start, where Wine keeps it.
+    std::string pending = PendingRenames();
+    size_t from = pending.find("\\rules\\" + temp), to = pending.find("\\rules\\held.txt");
+    EXPECT_NE(from, std::string::npos) << pending;
+    EXPECT_NE(to, std::string::npos) << pending;
+    EXPECT_LT(from, to);
+
+    // The rest of the product went in as without the holder.
+    EXPECT_EQ(ReadFileBytes(Rules("always.txt")), Source("second", "always.txt"));
+    EXPECT_EQ(ReadFileBytes(std::string(kFolder) + "\\f0.txt"), Source("second", "f0.txt"));
+}
+
+// With the detection page on, the held file stops the setup before anything
+// is written: the copy page never runs, so not even the log changes.
+TEST_F(EndToEndTest, DetectionFindsTheHeldFileBeforeAnyWrite) {
+    InstallFirst();
+    std::string firstLog = ReadFileBytes(LogPath());
+    Holder holder;
+    ASSERT_TRUE(holder.Hold(Rules("held.txt")));
+    EXPECT_EQ(RunSilently("e2e_detect_setup.exe", 60000), 0);
+    EXPECT_EQ(ReadFileBytes(LogPath()), firstLog);
+    EXPECT_EQ(ReadFileBytes(Rules("always.txt")), Source("first", "always.txt"));
+    EXPECT_EQ(ReadFileBytes(std::string(kFolder) + "\\f0.txt"), Source("first", "f0.txt"));
+    EXPECT_FALSE(FileExists(std::string(kFolder) + "\\_BACKUP_"));
+    EXPECT_TRUE(FilesIn(std::string(kFolder) + "\\rules", "VT*").empty());
+
+    // Without the holder the same program installs.
+    holder.program.Wait(0);
+    Sleep(200);
+    EXPECT_EQ(RunSilently("e2e_detect_setup.exe"), 0);
+    EXPECT_EQ(ReadFileBytes(Rules("held.txt")), Source("second", "held.txt"));
+    EXPECT_TRUE(Logged(LogRecords(LastRun(ReadFileBytes(LogPath()))), "Replace:", Rules("held.txt")));
+}
+
+// Scripts out of step with the payload: the log says the setup was aborted, and no
+// file that was not written is logged as copied.
+TEST_F(EndToEndTest, ScriptOutOfStepWithThePayloadFails) {
+    for (const char *kind : {"short", "shifted"}) {
+        SCOPED_TRACE(kind);
+        std::string folder = std::string("C:\\E2E Bad ") + kind;
+        RemoveTree(folder);
+        EXPECT_NE(RunSilently((std::string("e2e_bad_") + kind + "_setup.exe").c_str(), 60000), -1);
+        std::string log = ReadFileBytes(folder + "\\install.log");
+        EXPECT_NE(log.find("Aborted"), std::string::npos) << log;
+        auto records = LogRecords(log);
+        EXPECT_TRUE(Logged(records, "Copy   :", folder + "\\f0.txt")) << log;
+        EXPECT_TRUE(FileExists(folder + "\\f0.txt"));
+        for (const char *name : {"f1.txt", "f2.txt"}) {
+            std::string path = folder + "\\" + name;
+            if (!FileExists(path)) EXPECT_FALSE(Logged(records, "Copy   :", path)) << log;
+        }
+        EXPECT_FALSE(FileExists(folder + "\\f2.txt") && !Logged(records, "Copy   :", folder + "\\f2.txt"));
+    }
+}
+
+}  // namespace
