@@ -28,8 +28,9 @@ void WriteLogRecord(const char *tag, const char *text, int handle) {
     if (handle == 0 || handle == (int)HFILE_ERROR) return;
     char line[256];
     int n = 0;
-    for (; n < 8 && tag[n]; n++) line[n] = tag[n];
-    while (n < 8) line[n++] = ' ';
+    // The tag as it stands: the callers' tags are eight wide already, the
+    // banner and "Aborted" are not and must not be cut or padded.
+    for (; n < 250 && tag[n]; n++) line[n] = tag[n];
     line[n++] = ' ';
     // Room for CR LF keeps the whole record within 256 bytes.
     for (int i = 0; text[i] && n < 254; i++) line[n++] = text[i];

@@ -166,6 +166,15 @@ TEST_F(EndToEndTest, FreshInstallWritesEveryFileAndLogsIt) {
     EXPECT_EQ(Count(records, "Copy   :"), files.size());
     EXPECT_EQ(Count(records, "Replace:") + Count(records, "Skipped:") + Count(records, "Locked :"), 0u) << log;
     EXPECT_EQ(Count(records, "Module :"), 1u);
+    // The layout the uninstaller reads: the banner line whole, the [DLG]
+    // section, a line of one blank, then the header records.
+    std::vector<std::string> lines = Lines(log);
+    ASSERT_GT(lines.size(), 12u);
+    EXPECT_EQ(lines[0].substr(0, 21), "*** KVX32 Vantrel 3.0");
+    EXPECT_LE(lines[0].size(), 22u);
+    size_t header = log.find("\r\n \r\nModule : E2E Product Setup - [");
+    EXPECT_NE(header, std::string::npos) << log;
+    EXPECT_LT(log.find("[DLG]"), header);
     EXPECT_EQ(log.find("Aborted"), std::string::npos);
     EXPECT_FALSE(FileExists(std::string(kFolder) + "\\_BACKUP_"));
     // The uninstaller's texts in the log's own [DLG] section.
@@ -318,7 +327,7 @@ TEST_F(EndToEndTest, ScriptOutOfStepWithThePayloadFails) {
         RemoveTree(folder);
         EXPECT_NE(RunSilently((std::string("e2e_bad_") + kind + "_setup.exe").c_str(), 60000), -1);
         std::string log = ReadFileBytes(folder + "\\install.log");
-        EXPECT_NE(log.find("Aborted"), std::string::npos) << log;
+        EXPECT_NE(log.find("\r\nAborted file record does not match f"), std::string::npos) << log;
         auto records = LogRecords(log);
         EXPECT_TRUE(Logged(records, "Copy   :", folder + "\\f0.txt")) << log;
         EXPECT_TRUE(FileExists(folder + "\\f0.txt"));
