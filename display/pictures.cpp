@@ -71,7 +71,7 @@ HBITMAP LoadPicture(HWND window, const char *path, HPALETTE *palette, BITMAPINFO
         *palette = CreatePalette(logical);
         _llseek(file, fileHeader.bfOffBits, FILE_BEGIN);
         UINT got = _lread(file, pixels, pixelSize);
-        if (ok && got != HFILE_ERROR && got > 0) {
+        if (ok && got != (UINT)HFILE_ERROR && got > 0) {
             HDC dc = GetDC(window);
             HPALETTE old = *palette ? SelectPalette(dc, *palette, FALSE) : 0;
             if (*palette) RealizePalette(dc);

@@ -26,6 +26,3 @@ void StartDetection(HWND page);
 int DetectionTick(HWND page);
 void EndDetection();
 
-// Time spent inside copy ticks and their number (for measurements).
-extern LONGLONG g_tickBusyTicks;
-extern DWORD g_tickCount;
