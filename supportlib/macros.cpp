@@ -27,6 +27,51 @@ static void ReplaceAll(char *text, int size, const char *name, const char *value
     }
 }
 
+// The [VARIABLES] section in one read. The profile functions open and parse
+// the script for every key they are asked for, so reading each variable's
+// name and value apart made one expansion cost two file reads a variable;
+// the copy page expands every target path. A section too large for the
+// buffer is read key by key.
+static char s_variables[32768];
+static int s_wholeSection;
+
+static bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The value of key in the section read, as the profile functions give it:
+// the first line whose key matches without regard to case, blanks around
+// the value and one pair of enclosing quotes removed.
+static void SectionValue(const char *key, char *value, int size) {
+    int keyLen = lstrlenA(key);
+    value[0] = 0;
+    for (const char *line = s_variables; *line; line += lstrlenA(line) + 1) {
+        const char *k = line, *eq = line;
+        while (*eq && *eq != '=') eq++;
+        if (!*eq) continue;
+        while (k < eq && IsBlank(*k)) k++;
+        const char *kEnd = eq;
+        while (kEnd > k && IsBlank(kEnd[-1])) kEnd--;
+        if (kEnd - k != keyLen ||
+            CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, k, keyLen, key, keyLen) != CSTR_EQUAL)
+            continue;
+        const char *v = eq + 1, *vEnd = v + lstrlenA(v);
+        while (v < vEnd && IsBlank(*v)) v++;
+        while (vEnd > v && IsBlank(vEnd[-1])) vEnd--;
+        if (vEnd - v >= 2 && (*v == '"' || *v == '\'') && vEnd[-1] == *v) v++, vEnd--;
+        int n = (int)(vEnd - v);
+        if (n > size - 1) n = size - 1;
+        CopyMemory(value, v, n);
+        value[n] = 0;
+        return;
+    }
+}
+
+static void VariableSetting(const char *key, char *value, int size) {
+    if (s_wholeSection)
+        SectionValue(key, value, size);
+    else
+        GetPrivateProfileStringA("VARIABLES", key, "", value, size, g_scriptPath);
+}
+
 // Every listed variable is replaced in one pass over the text; a value put in
 // is not scanned again, so a value that names a variable (its own included)
 // stays as it is and the expansion always ends. The result is cut at the
@@ -35,13 +80,18 @@ static void ReplaceAll(char *text, int size, const char *name, const char *value
 LIBRARY_ENTRY CONVERTMACRO(char *buffer, int mode) {
     if (!buffer || !g_scriptPath[0]) return 0;
     int size = mode == 5 ? CONVERT_BLOCK_SIZE : CONVERT_BUFFER_SIZE;
-    int count = GetPrivateProfileIntA("VARIABLES", "#", 0, g_scriptPath);
+    DWORD got = GetPrivateProfileSectionA("VARIABLES", s_variables, sizeof s_variables, g_scriptPath);
+    s_wholeSection = got < sizeof s_variables - 2;
+    char number[16];
+    VariableSetting("#", number, sizeof number);
+    int count = 0;
+    for (const char *p = number; *p >= '0' && *p <= '9'; p++) count = count * 10 + (*p - '0');
     for (int i = 1; i <= count; i++) {
         char key[16], name[256], value[256];
         wsprintfA(key, "%i", i);
-        GetPrivateProfileStringA("VARIABLES", key, "", name, sizeof name, g_scriptPath);
+        VariableSetting(key, name, sizeof name);
         if (!name[0]) continue;
-        GetPrivateProfileStringA("VARIABLES", name, "", value, sizeof value, g_scriptPath);
+        VariableSetting(name, value, sizeof value);
         ReplaceAll(buffer, size, name, value);
     }
     return 0;

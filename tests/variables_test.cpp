@@ -153,6 +153,40 @@ TEST_F(VariablesTest, PluginChangesAreSeenByExpansionAndByTheEngine) {
     g_plugin = PluginLibrary();
 }
 
+// The expansion reads the section at once; it must see what the profile
+// functions see key by key: keys without regard to case, blanks and one pair
+// of quotes around values dropped, the first of two equal keys, comments and
+// lines without "=" passed over, and a section larger than any buffer.
+TEST_F(VariablesTest, ExpansionSeesTheValuesTheProfileFunctionsGive) {
+    std::string script =
+        "[DLG]\r\nTI=x\r\n[VARIABLES]\r\n#= 5\r\n1=%A%\r\n2 = %B%\r\n3=%C%\r\n; a comment\r\nno value here\r\n"
+        "4=%D%\r\n5=%E%\r\n%a%=alpha\r\n%B% =  \"beta gamma\"  \r\n%C%='quoted'\r\n%C%=second\r\n"
+        "%D%=\"half\r\n%E%=\r\n[OTHER]\r\n%E%=not this\r\n";
+    WriteScript(script);
+    LoadSupportLibrary();
+    std::string text = "[%A%|%B%|%C%|%D%|%E%]";
+    std::string expected = text;
+    for (const char *name : {"%A%", "%B%", "%C%", "%D%", "%E%"}) {
+        std::string value = Key(name);
+        size_t at = expected.find(name);
+        expected.replace(at, 3, value);
+    }
+    EXPECT_EQ(expected, "[alpha|beta gamma|quoted|\"half|]");
+    EXPECT_EQ(Expand(text), expected);
+
+    // Over 40 KB of variables: past the section buffer, still all expanded.
+    std::string big = "[VARIABLES]\r\n#=900\r\n";
+    for (int i = 1; i <= 900; i++) {
+        char line[80];
+        wsprintfA(line, "%d=%%V%d%%\r\n%%V%d%%=value number %d of a long list\r\n", i, i, i, i);
+        big += line;
+    }
+    ASSERT_GT(big.size(), 40000u);
+    WriteScript(big);
+    EXPECT_EQ(Expand("<%V1%|%V899%|%V900%>"),
+              "<value number 1 of a long list|value number 899 of a long list|value number 900 of a long list>");
+}
+
 TEST_F(VariablesTest, ExpansionIsCutAtTheBufferOfItsMode) {
     std::string longValue(200, 'x');
     WriteScript("[VARIABLES]\r\n#=1\r\n1=%L%\r\n%L%=" + longValue + "\r\n");
