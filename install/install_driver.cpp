@@ -310,6 +310,9 @@ INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     case WM_PAINT:
     case WM_CTLCOLORSTATIC:
+        // The separate copy window has no header: the page's banner and its
+        // line would be drawn across its bars and texts.
+        if (g_speedFlag) return 0;
         return CommonPageMessage(page, message, wParam, lParam);
     }
     return 0;

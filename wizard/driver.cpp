@@ -219,6 +219,13 @@ INT_PTR CALLBACK WizardDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         case IDCANCEL: AskCancel(dialog); return TRUE;
         }
         break;
+    case WM_WINDOWPOSCHANGING:
+        // The dialog box shows the frame once its start is done, which is
+        // after the first Next has hidden it for the separate copy window:
+        // while that window copies, the frame stays hidden.
+        if (g_speedFlag && g_currentPage == g_pageIndex.copy && !g_copyFinished)
+            ((WINDOWPOS *)lParam)->flags &= ~SWP_SHOWWINDOW;
+        break;
     }
     return FALSE;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "driver.h"
+#include "screenshot.h"
 
 using namespace driver;
 
@@ -316,6 +317,43 @@ TEST_F(EndToEndTest, DetectionFindsTheHeldFileBeforeAnyWrite) {
     EXPECT_EQ(RunSilently("e2e_detect_setup.exe"), 0);
     EXPECT_EQ(ReadFileBytes(Rules("held.txt")), Source("second", "held.txt"));
     EXPECT_TRUE(Logged(LogRecords(LastRun(ReadFileBytes(LogPath()))), "Replace:", Rules("held.txt")));
+}
+
+// [DLG] "SPD": the frame stays hidden while a small window of its own shows
+// the copy; its button does not stop it; the frame comes back for the finish.
+TEST_F(EndToEndTest, SeparateCopyWindowWhileTheFrameIsHidden) {
+    const std::string folder = "C:\\E2E Speed";
+    RemoveTree(folder);
+    Program setup;
+    ASSERT_TRUE(setup.Start(ProgramFolder() + "\\e2e_speed_setup.exe", ""));
+    HWND alone = WaitForDialogWithItem(setup, 106, 20000);
+    ASSERT_NE(alone, (HWND)0);
+    EXPECT_EQ(GetDlgItem(alone, 201), (HWND)0);
+    EXPECT_EQ(WindowText(alone), "E2E Product Setup");
+    EXPECT_EQ(ItemText(alone, 2), "Cancel");
+    EXPECT_EQ(WaitForDialogWithItem(setup, 201, 0), (HWND)0) << "the frame is shown beside the copy window";
+    std::string shots = ProgramFolder() + "\\screenshots";
+    CreateDirectoryA(shots.c_str(), 0);
+    Sleep(1000);  // a second into the copy
+    EXPECT_TRUE(SaveScreenshot(shots + "\\30-copy-window.png"));
+    PressButton(alone, 2);
+
+    HWND frame = WaitForDialogWithItem(setup, 201, 60000);
+    ASSERT_NE(frame, (HWND)0);
+    EXPECT_TRUE(WaitGone(alone, 5000));
+    HWND finish = 0;
+    for (int i = 0; i < 100 && !finish; i++, Sleep(50)) {
+        for (HWND child = FindWindowExA(frame, 0, "#32770", 0); child; child = FindWindowExA(frame, child, "#32770", 0))
+            if (IsWindowVisible(child) && GetDlgItem(child, 551)) finish = child;
+    }
+    EXPECT_NE(finish, (HWND)0) << "no finish page";
+    PressButton(frame, 201);
+    EXPECT_EQ(setup.Wait(15000), 0);
+
+    std::vector<Installed> files = ScriptFiles("first", folder);
+    ASSERT_GE(files.size(), 200u);
+    for (const Installed &f : files) EXPECT_EQ(ReadFileBytes(f.target), Source("first", f.name)) << f.target;
+    EXPECT_EQ(Count(LogRecords(ReadFileBytes(folder + "\\install.log")), "Copy   :"), files.size());
 }
 
 // Scripts out of step with the payload: the log says the setup was aborted, and no
