@@ -1,4 +1,5 @@
 #include "buildtool/setup_file.h"
+#include "buildtool/record_field.h"
 #include "buildtool/szdd.h"
 #include "payload/payload_layout.h"
 #include "supportlib/crc32.h"
@@ -78,17 +79,6 @@ bool MakeEntry(const std::string &name, const std::string &folder, const std::st
     return true;
 }
 
-// Field n (from 1) of a "|" record.
-std::string Field(const std::string &record, int n) {
-    size_t at = 0;
-    for (int i = 0; i < n; i++) {
-        at = record.find('|', at);
-        if (at == std::string::npos) return "";
-        at++;
-    }
-    size_t end = record.find('|', at);
-    return end == std::string::npos ? "" : record.substr(at, end - at);
-}
 
 // Main script with a fresh [SIG] section holding the expected figures.
 std::string WithSignature(const std::string &script, unsigned covered, int sum) {
@@ -271,7 +261,7 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
         std::string record = fileScript.substr(at, end - at);
         at = end + 1;
         if (record.size() < 2 || record[0] != '|') continue;
-        std::string name = Field(record, 22), folder = Field(record, 23);
+        std::string name = RecordFieldText(record, 22), folder = RecordFieldText(record, 23);
         if (name.empty()) continue;
         add(name, folder, in.product + "/" + name, ENTRY_FLAGS_INSTALL, &after);
     }

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <vector>
+#include "buildtool/record_field.h"
 #include "driver.h"
 #include "screenshot.h"
 
@@ -37,16 +38,6 @@ void RemoveTree(const std::string &path) {
     RemoveDirectoryA(path.c_str());
 }
 
-std::string Field(const std::string &record, int n) {
-    size_t at = 0;
-    for (int i = 0; i < n; i++) {
-        at = record.find('|', at);
-        if (at == std::string::npos) return "";
-        at++;
-    }
-    size_t end = record.find('|', at);
-    return end == std::string::npos ? "" : record.substr(at, end - at);
-}
 
 struct Installed {
     std::string name, target;
@@ -64,8 +55,8 @@ std::vector<Installed> ScriptFiles(const char *product, const std::string &folde
         line = script.substr(at, end - at);
         at = end + 1;
         if (line.empty()) continue;
-        std::string name = Field(line, 22), sub = Field(line, 23);
-        files.push_back({name, folder + sub + name, atoi(Field(line, 5).c_str())});
+        std::string name = RecordFieldText(line, 22), sub = RecordFieldText(line, 23);
+        files.push_back({name, folder + sub + name, atoi(RecordFieldText(line, 5).c_str())});
     }
     return files;
 }
