@@ -9,4 +9,12 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 if [ -z "${WINEPREFIX:-}" ]; then
   export WINEPREFIX=/tmp/setupengine-wine-$(id -u)
 fi
-exec wine "$@"
+# Wine's own long-lived processes (the desktop, services) started by the
+# program inherit its output; were that ctest's pipe, ctest would wait for
+# them to end long after the test. The output goes through a file instead.
+log=$(mktemp /tmp/wine-run.XXXXXX)
+wine "$@" >"$log" 2>&1 </dev/null
+status=$?
+cat "$log"
+rm -f "$log"
+exit $status
