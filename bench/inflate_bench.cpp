@@ -4,6 +4,7 @@
 //   inflate_bench              run the benchmarks
 //   inflate_bench --sizes      corpus size packed by the build tool against gzip -9
 #include <benchmark/benchmark.h>
+#include "buildtool/memory_streams.h"
 #include "buildtool/setup_file.h"
 #include "supportlib/crc32.h"
 #include "supportlib/entry_data.h"
@@ -37,18 +38,6 @@ const Corpus &TheCorpus() {
     return *c;
 }
 
-struct Memory {
-    const unsigned char *p;
-    size_t left;
-};
-int ReadMemory(void *c, unsigned char *buf, int max) {
-    Memory *m = (Memory *)c;
-    size_t n = m->left < (size_t)max ? m->left : (size_t)max;
-    memcpy(buf, m->p, n);
-    m->p += n;
-    m->left -= n;
-    return (int)n;
-}
 struct Output {
     unsigned char *p;
 };
@@ -71,7 +60,7 @@ void BM_OurInflate(benchmark::State &state) {
     static InflateState s;
     for (auto _ : state) {
         for (const std::string &p : c.packed) {
-            Memory in = {(const unsigned char *)p.data(), p.size()};
+            MemoryInput in = {(const unsigned char *)p.data(), p.size()};
             Output o = {out.data()};
             if (InflateStream(&s, ReadMemory, &in, WriteMemory, &o) != INFLATE_OK) Check(false, "decode failed", state);
         }
@@ -114,7 +103,7 @@ void BM_OurInflateWithCrc(benchmark::State &state) {
     }
     for (auto _ : state) {
         for (size_t i = 0; i < c.packed.size(); i++) {
-            Memory in = {(const unsigned char *)c.packed[i].data(), c.packed[i].size()};
+            MemoryInput in = {(const unsigned char *)c.packed[i].data(), c.packed[i].size()};
             if (InflateEntry(&s, &headers[i], ReadMemory, &in, Discard, 0) != ENTRY_DATA_OK)
                 Check(false, "entry check failed", state);
         }

@@ -1,4 +1,5 @@
 #include "buildtool/setup_file.h"
+#include "buildtool/memory_streams.h"
 #include "buildtool/record_field.h"
 #include "buildtool/szdd.h"
 #include "payload/payload_layout.h"
@@ -132,37 +133,11 @@ bool WalkEntries(const std::string &file, std::vector<Entry> *entries, std::vect
     return true;
 }
 
-struct MemoryInput {
-    const unsigned char *p;
-    size_t left;
-};
-int ReadMemory(void *c, unsigned char *buf, int max) {
-    MemoryInput *in = (MemoryInput *)c;
-    size_t n = in->left < (size_t)max ? in->left : (size_t)max;
-    memcpy(buf, in->p, n);
-    in->p += n;
-    in->left -= n;
-    return (int)n;
-}
 int Discard(void *, const unsigned char *, int) { return 0; }
 
 }  // namespace
 
-std::string CompressEntryData(const std::string &in) {
-    z_stream z;
-    memset(&z, 0, sizeof z);
-    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, in.size()) + 64, '\0');
-    z.next_in = (Bytef *)in.data();
-    z.avail_in = (uInt)in.size();
-    z.next_out = (Bytef *)&out[0];
-    z.avail_out = (uInt)out.size();
-    while (deflate(&z, Z_FINISH) == Z_OK) {
-    }
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
+std::string CompressEntryData(const std::string &in) { return RawDeflate(in, 9, Z_DEFAULT_STRATEGY); }
 
 void SetupChecksum(const std::string &file, unsigned *covered, int *sum) {
     std::vector<Entry> entries;

@@ -3,6 +3,7 @@
 // and the stored deflate streams of its entries, plus the same data packed
 // as stored, fixed and dynamic blocks, for the decoder.
 // Usage: make_seeds SETUP WALK-FOLDER INFLATE-FOLDER
+#include "buildtool/memory_streams.h"
 #include "payload/payload_layout.h"
 #include "supportlib/entry_data.h"
 #include "supportlib/entry_header.h"
@@ -22,38 +23,11 @@ bool ReadFileAt(void *, uint32_t offset, void *buf, uint32_t len) {
     return true;
 }
 
-struct Memory {
-    const char *p;
-    size_t left;
-};
-int ReadMemory(void *c, unsigned char *buf, int max) {
-    Memory *m = (Memory *)c;
-    size_t n = m->left < (size_t)max ? m->left : (size_t)max;
-    memcpy(buf, m->p, n);
-    m->p += n;
-    m->left -= n;
-    return (int)n;
-}
 int Append(void *c, const unsigned char *buf, int len) {
     ((std::string *)c)->append((const char *)buf, (size_t)len);
     return 0;
 }
 
-std::string Deflate(const std::string &in, int level, int strategy) {
-    z_stream z;
-    memset(&z, 0, sizeof z);
-    deflateInit2(&z, level, Z_DEFLATED, -15, 9, strategy);
-    std::string out(deflateBound(&z, in.size()) + 64, '\0');
-    z.next_in = (Bytef *)in.data();
-    z.avail_in = (uInt)in.size();
-    z.next_out = (Bytef *)&out[0];
-    z.avail_out = (uInt)out.size();
-    while (deflate(&z, Z_FINISH) == Z_OK) {
-    }
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
 
 bool Write(const std::string &folder, const std::string &name, const std::string &bytes) {
     FILE *f = fopen((folder + "/" + name).c_str(), "wb");
@@ -93,7 +67,7 @@ int main(int argc, char **argv) {
         }
         starts.push_back(position);
         std::string packed = g_file.substr(data, h.stored), expanded;
-        Memory m = {packed.data(), packed.size()};
+        MemoryInput m = {(const unsigned char *)packed.data(), packed.size()};
         if (InflateEntry(&state, &h, ReadMemory, &m, Append, &expanded) != ENTRY_DATA_OK) {
             fprintf(stderr, "make_seeds: %s: entry %s does not unpack\n", argv[1], h.name);
             return 1;
@@ -102,12 +76,12 @@ int main(int argc, char **argv) {
         ok &= Write(argv[3], "entry-" + tag, packed);
         const int kinds[][2] = {{0, Z_DEFAULT_STRATEGY}, {1, Z_FIXED}, {6, Z_HUFFMAN_ONLY}, {4, Z_RLE}};
         for (int k = 0; k < 4; k++)
-            ok &= Write(argv[3], "entry-" + tag + "-" + std::to_string(k), Deflate(expanded, kinds[k][0], kinds[k][1]));
+            ok &= Write(argv[3], "entry-" + tag + "-" + std::to_string(k), RawDeflate(expanded, kinds[k][0], kinds[k][1]));
         ok &= Write(argv[2], "entry-" + tag, g_file.substr(position, data + h.stored - position));
         streams += 5;
         position = data + h.stored;
     }
-    ok &= Write(argv[3], "empty", Deflate("", 9, Z_DEFAULT_STRATEGY));
+    ok &= Write(argv[3], "empty", RawDeflate("", 9, Z_DEFAULT_STRATEGY));
     std::string payload = g_file.substr(PAYLOAD_FIRST_ENTRY);
     ok &= Write(argv[2], "payload", payload);
     // The head of the payload up to the main script, and one cut inside the

@@ -51,18 +51,3 @@ std::vector<std::string> MakeCorpus(size_t total, unsigned seed) {
     return out;
 }
 
-std::string ZlibDeflate(const std::string &in, int level, int strategy) {
-    z_stream z;
-    memset(&z, 0, sizeof z);
-    deflateInit2(&z, level, Z_DEFLATED, -15, 9, strategy);
-    std::string out(deflateBound(&z, in.size()) + 64, '\0');
-    z.next_in = (Bytef *)in.data();
-    z.avail_in = (uInt)in.size();
-    z.next_out = (Bytef *)&out[0];
-    z.avail_out = (uInt)out.size();
-    while (deflate(&z, Z_FINISH) == Z_OK) {
-    }
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}

@@ -6,4 +6,3 @@
 // Pieces of the given kinds; deterministic for a seed.
 std::vector<std::string> MakeCorpus(size_t totalBytes, unsigned seed);
 // zlib raw deflate with level and strategy.
-std::string ZlibDeflate(const std::string &in, int level, int strategy);

@@ -1,6 +1,7 @@
 // The streaming decoder against zlib on a large mixed corpus, and its
 // refusals of damaged streams.
 #include <gtest/gtest.h>
+#include "buildtool/memory_streams.h"
 #include "corpus.h"
 #include "supportlib/crc32.h"
 #include "supportlib/entry_data.h"
@@ -50,7 +51,7 @@ TEST(InflateTest, AgreesWithZlibOnMixedCorpusInAllBlockKinds) {
     size_t total = 0;
     for (size_t i = 0; i < corpus.size(); i++) {
         const int *s = settings[i % 6];
-        std::string packed = ZlibDeflate(corpus[i], s[0], s[1]), out;
+        std::string packed = RawDeflate(corpus[i], s[0], s[1]), out;
         // Odd input chunks move refills across every boundary.
         ASSERT_EQ(Inflate(packed, &out, i % 3 ? INFLATE_INPUT : 1 + (int)(i % 977)), INFLATE_OK) << i;
         ASSERT_EQ(out.size(), corpus[i].size()) << i;
@@ -65,7 +66,7 @@ TEST(InflateTest, DamagedStreamsFailOrDifferNeverOverrun) {
     std::mt19937 rng(3);
     int truncatedRefused = 0, truncatedTotal = 0;
     for (size_t i = 1; i < corpus.size(); i++) {
-        std::string packed = ZlibDeflate(corpus[i], 9, Z_DEFAULT_STRATEGY), out;
+        std::string packed = RawDeflate(corpus[i], 9, Z_DEFAULT_STRATEGY), out;
         std::string cut = packed.substr(0, packed.size() / 2);
         truncatedTotal++;
         if (Inflate(cut, &out) != INFLATE_OK) truncatedRefused++;
@@ -170,7 +171,7 @@ bool ReadString(void *c, uint32_t offset, void *buf, uint32_t len) {
 TEST(EntryDataTest, HeaderFiguresDecideAndALongerStreamStopsAtTheClaimedSize) {
     std::string data(3u << 20, 'a');  // 3 MiB from a few KiB of stream
     for (size_t i = 0; i < data.size(); i += 4099) data[i] = (char)i;
-    std::string packed = ZlibDeflate(data, 9, Z_DEFAULT_STRATEGY);
+    std::string packed = RawDeflate(data, 9, Z_DEFAULT_STRATEGY);
     uint32_t crc = Crc32Update(0, data.data(), data.size()), size = (uint32_t)data.size();
     size_t written;
     EXPECT_EQ(UnpackEntry(packed, crc, size, &written), ENTRY_DATA_OK);
