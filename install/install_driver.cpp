@@ -14,7 +14,6 @@
 #include "startup/globals.h"
 #include "startup/text.h"
 #include "wizard/page_framework.h"
-#include "wizard/pages.h"
 
 #ifdef SETUP_WALK_FIGURES
 // Measurement build only: how long the copy walk took, how much of it was

@@ -1,8 +1,6 @@
 #include "install/install_state.h"
 #include "startup/globals.h"
 
-char g_installFolder[127];
-char g_setupTypeName[20];
 DWORD g_progressCounter;
 DWORD g_overallPercent;
 HWND g_progressPage;

@@ -3,9 +3,8 @@
 #pragma once
 #include <windows.h>
 
-// Chosen by the wizard's folder and setup-type pages.
-extern char g_installFolder[127];   // no trailing backslash
-extern char g_setupTypeName[20];
+// The folder and setup type the wizard's pages chose.
+#include "wizard/choices.h"
 
 extern DWORD g_progressCounter;     // steps done (files and records)
 extern DWORD g_overallPercent;      // counter * 100 / total steps

@@ -9,7 +9,6 @@
 
 char g_registeredOwner[80];
 char g_registeredOrganisation[80];
-char g_userId[30];
 char g_binaryVariables[3][50];
 
 int ClassifyWindowsVersion(const OSVERSIONINFOEXA &v, int *servicePack) {

@@ -2,10 +2,10 @@
 // system queries other units use.
 #pragma once
 #include <windows.h>
+#include "wizard/choices.h"
 
 extern char g_registeredOwner[80];
 extern char g_registeredOrganisation[80];
-extern char g_userId[30];
 // Three 50-byte text fields of the initialised data ("%BINVAR_1%".."3").
 extern char g_binaryVariables[3][50];
 

@@ -11,8 +11,6 @@ int g_speedFlag;
 WORD g_platform;
 int g_windowsFamily;
 int g_servicePack;
-int g_clarionVersion;
-char g_componentLetters[20];
 int g_freeSpaceKB;
 char *g_textBuffer;
 char *g_summaryBuffer;

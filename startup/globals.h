@@ -2,6 +2,7 @@
 // buffers; the sizes count the terminating NUL.
 #pragma once
 #include <windows.h>
+#include "wizard/choices.h"
 
 #define PATH_TEXT 127
 #define LONG_TEXT 255
@@ -17,8 +18,6 @@ extern int g_speedFlag;           // [DLG] "SPD"
 extern WORD g_platform;           // 1 Windows 95 family, 2 NT family
 extern int g_windowsFamily;       // 1, 2, 16, 4, 8, 32 or 0
 extern int g_servicePack;         // Windows 2000 service-pack major number
-extern int g_clarionVersion;      // set by the Clarion page
-extern char g_componentLetters[20];
 extern int g_freeSpaceKB;         // measured when the folder is confirmed
 
 extern char *g_textBuffer;        // 20480 bytes, text blocks

@@ -1,46 +1,79 @@
 // The wizard frame: the page list built from the script's switches, Next,
-// Back and Cancel over the switched-on pages.
+// Back and Cancel over the switched-on pages, and the plug-in calls and
+// action phases made on the way. Pages are reached through their types'
+// procedures and hooks only.
 #include "wizard/wizard.h"
+#include "actions/action_runner.h"
+#include "display/background.h"
+#include "display/progress_bar.h"
+#include "install/install_driver.h"
 #include "payload/binding.h"
 #include "script/settings.h"
 #include "startup/globals.h"
+#include "wizard/page.h"
 #include "wizard/page_framework.h"
-#include "wizard/page_hooks.h"
-#include "wizard/pages.h"
 
-PageEntry g_pages[MAX_PAGES];
-int g_pageCount;
-short g_actionMarker[MAX_MARKERS];
-PageIndexes g_pageIndex;
-int g_currentPage = -1;
-HWND g_pageWindow;
-HWND g_frameWindow;
-int g_copyFinished;
-static int s_firstPage = -1;
+#define MAX_PAGES 51
+#define MAX_MARKERS 100
 
-HWND FrameButton(int id) { return GetDlgItem(g_frameWindow, id); }
+struct PageEntry {
+    const PageType *type;
+    int templateId;    // the copy page's depends on "SPD"
+    int enabled;
+    int actionNumber;  // [ACT] item of a page defined by a custom action; 0 otherwise
+};
 
-int CurrentActionNumber() {
-    if (g_currentPage < 0 || g_currentPage >= g_pageCount) return 0;
-    return g_pages[g_currentPage].actionNumber;
+// Named page indexes; -1 for a page that was not added.
+struct PageIndexes {
+    short welcome, licence, readme, userInfo, setupType, components, clarion, destination, programFolder,
+        ready, detection, copy, finish;
+};
+
+static PageEntry s_pages[MAX_PAGES];
+static int s_pageCount;
+static short s_actionMarker[MAX_MARKERS];
+static PageIndexes s_at;
+static int s_current = -1;  // index of the page on screen
+static int s_first = -1;    // first page ever shown: Back is never enabled there
+static HWND s_pageWindow;
+static HWND s_frame;
+static int s_copyFinished;
+
+static HWND FrameButton(int id) { return GetDlgItem(s_frame, id); }
+void SetFrameButtonText(int button, const char *key) { SetItemTextFromKey(s_frame, key, button, 0); }
+void EnableFrameButton(int button, BOOL enable) { EnableWindow(FrameButton(button), enable); }
+void PostFrameButton(int button) { PostMessageA(s_frame, WM_COMMAND, button, 0); }
+
+int PageActionNumber(int index) { return index >= 0 && index < s_pageCount ? s_pages[index].actionNumber : 0; }
+
+void ResetComponentsPage() {
+    if (s_at.components >= 0) s_pages[s_at.components].enabled = ReadDlgInt("Z8", 0);
 }
 
 static int IsActionPage(int index) {
-    return index >= 0 && index < MAX_MARKERS && g_actionMarker[index] == index && g_actionMarker[index] != -1;
+    return index >= 0 && index < MAX_MARKERS && s_actionMarker[index] == index && s_actionMarker[index] != -1;
 }
+
+static int RunHook(int hook, HWND page, int index) {
+    PageHookProc hooks = s_pages[index].type->hooks;
+    return hooks ? hooks(hook, page, index) : 1;
+}
+
+// The detection and copy pages belong to the install driver; what the
+// frame does around them is the driver's own.
+static const PageType s_detectionPage = {IDD_COPY, DetectionPageProc, 0, IDD_COPY};
+static const PageType s_copyPage = {IDD_COPY, CopyPageProc, 0, IDD_COPY};
 
 // Fills the next entry; returns its index, or -1 when the list is full (the
 // last place is kept for the finish page).
-static short AddPage(int templateId, DLGPROC procedure, int enabled, const char *key, int actionNumber, int kind,
-                     int isLast = 0) {
-    if (g_pageCount >= MAX_PAGES - (isLast ? 0 : 1)) return -1;
-    PageEntry &page = g_pages[g_pageCount];
-    page.templateId = templateId;
-    page.procedure = procedure;
+static short AddPage(const PageType &type, int enabled, const char *key, int actionNumber = 0, int isLast = 0) {
+    if (s_pageCount >= MAX_PAGES - (isLast ? 0 : 1)) return -1;
+    PageEntry &page = s_pages[s_pageCount];
+    page.type = &type;
+    page.templateId = type.templateId;
     page.enabled = key[0] ? ReadDlgInt(key, 0) : enabled;
     page.actionNumber = actionNumber;
-    page.kind = kind;
-    return (short)g_pageCount++;
+    return (short)s_pageCount++;
 }
 
 // Appends the action pages of one phase, keeping `reserve` places free for
@@ -50,149 +83,206 @@ static void AddActionPages(int phase, int reserve) {
     int count = ListCount("ACT");
     for (int n = 1; n <= count; n++) {
         if (ReadListFieldInt("ACT", n, "t", 0) != phase) continue;
-        int templateId;
-        DLGPROC procedure;
+        const PageType *type;
         switch (ReadListFieldInt("ACT", n, "a", 0)) {
-        case 1500: templateId = IDD_DESTINATION; procedure = DestinationPageProc; break;
+        case 1500: type = &g_folderPromptActionPage; break;
         case 1600:
-        case 1700: templateId = IDD_INPUTFIELDS; procedure = InputFieldsPageProc; break;
-        case 1800: templateId = IDD_INFORMATION; procedure = InformationPageProc; break;
-        case 1900: templateId = IDD_README; procedure = ReadmePageProc; break;
+        case 1700: type = &g_inputFieldsActionPage; break;
+        case 1800: type = &g_informationActionPage; break;
+        case 1900: type = &g_readmeActionPage; break;
         default: continue;
         }
-        if (g_pageCount >= MAX_PAGES - reserve) return;  // no room left: the rest are dropped
-        short index = AddPage(templateId, procedure, 1, "", n, templateId);
+        if (s_pageCount >= MAX_PAGES - reserve) return;  // no room left: the rest are dropped
+        short index = AddPage(*type, 1, "", n);
         if (index < 0) return;
-        g_actionMarker[index] = index;
+        s_actionMarker[index] = index;
     }
 }
 
 static void BuildPageList() {
-    g_pageCount = 0;
-    for (int i = 0; i < MAX_MARKERS; i++) g_actionMarker[i] = 0;
-    PageIndexes &at = g_pageIndex;
+    s_pageCount = 0;
+    for (int i = 0; i < MAX_MARKERS; i++) s_actionMarker[i] = 0;
+    PageIndexes &at = s_at;
     at.welcome = at.licence = at.readme = -1;
     if (!g_silentMode) {
-        at.welcome = AddPage(IDD_WELCOME, WelcomePageProc, 0, "Z1", 0, IDD_WELCOME);
-        at.licence = AddPage(IDD_LICENCE, LicencePageProc, 0, "Z3", 0, IDD_LICENCE);
-        at.readme = AddPage(IDD_README, ReadmePageProc, 0, "Z2", 0, IDD_README);
+        at.welcome = AddPage(g_welcomePage, 0, "Z1");
+        at.licence = AddPage(g_licencePage, 0, "Z3");
+        at.readme = AddPage(g_readmePage, 0, "Z2");
     }
-    at.userInfo = AddPage(IDD_USERINFO, UserInfoPageProc, 0, "Z10", 0, IDD_USERINFO);
-    at.setupType = AddPage(IDD_SETUPTYPE, SetupTypePageProc, 0, "Z7", 0, IDD_SETUPTYPE);
-    at.components = AddPage(IDD_COMPONENTS, ComponentsPageProc, 0, "Z8", 0, IDD_COMPONENTS);
-    at.clarion = AddPage(IDD_CLARION, ClarionPageProc, 0, "Z5", 0, IDD_CLARION);
-    at.destination = AddPage(IDD_DESTINATION, DestinationPageProc, 0, "Z12", 0, IDD_DESTINATION);
-    g_actionMarker[0] = -1;
+    at.userInfo = AddPage(g_userInfoPage, 0, "Z10");
+    at.setupType = AddPage(g_setupTypePage, 0, "Z7");
+    at.components = AddPage(g_componentsPage, 0, "Z8");
+    at.clarion = AddPage(g_clarionPage, 0, "Z5");
+    at.destination = AddPage(g_destinationPage, 0, "Z12");
+    s_actionMarker[0] = -1;
     AddActionPages(20, 5);  // program folder, ready, detection, copy, finish
-    at.programFolder = AddPage(IDD_PROGRAMFOLDER, ProgramFolderPageProc, 0, "Z9", 0, IDD_PROGRAMFOLDER);
-    at.ready = AddPage(IDD_READY, ReadyPageProc, 0, "Z11", 0, IDD_READY);
-    at.detection = AddPage(IDD_COPY, DetectionPageProc, 0, "DetectIUF", 0, IDD_COPY);
-    at.copy = AddPage(g_speedFlag ? IDD_COPY_ALONE : IDD_COPY, CopyPageProc, 1, "", 0, IDD_COPY);
+    at.programFolder = AddPage(g_programFolderPage, 0, "Z9");
+    at.ready = AddPage(g_readyPage, 0, "Z11");
+    at.detection = AddPage(s_detectionPage, 0, "DetectIUF");
+    at.copy = AddPage(s_copyPage, 1, "");
+    if (g_speedFlag) s_pages[at.copy].templateId = IDD_COPY_ALONE;
     AddActionPages(40, 1);
-    at.finish = AddPage(IDD_FINISH, FinishPageProc, 1, "", 0, IDD_FINISH, 1);
+    at.finish = AddPage(g_finishPage, 1, "", 0, 1);
+}
+
+// Switches the action pages on and off from the component letters and each
+// action's condition. A page and its action are paired by the action number
+// the page was added with.
+static void SettleActionPages() {
+    for (int index = 1; index < s_pageCount && index < MAX_MARKERS; index++) {
+        if (!IsActionPage(index)) continue;
+        int n = s_pages[index].actionNumber;
+        char letter[2];
+        ReadListField("ACT", n, "z", letter, sizeof letter);
+        int condition = g_support.CHECKCONDITION ? g_support.CHECKCONDITION(n, "ACT") : 0;
+        int selected = letter[0] == 0;
+        for (const char *c = g_componentLetters; *c && !selected; c++) selected = *c == letter[0];
+        s_pages[index].enabled = condition == 0 && selected;
+    }
+}
+
+// The frame's own steps at fixed pages, beside the pages' hooks.
+static int EnterCheck(int index) {
+    if (index == s_at.ready && ReadDlgInt("DLL300", 0)) {
+        ShowWindow(s_frame, SW_HIDE);
+        if (CallPlugin(4000) != 0) g_setupStatus = 2;
+        ShowWindow(s_frame, SW_SHOW);
+    }
+    if (index == s_at.detection) RegisterProgressBarClass(g_instance);
+    if (index == s_at.copy) {
+        if (ReadDlgInt("DLL350", 0) && g_setupStatus == 0 && CallPlugin(5000) != 0) g_setupStatus = 2;
+        if (g_setupStatus == 0) {
+            RegisterProgressBarClass(g_instance);
+            if (g_support.INITMAK)
+                g_support.INITMAK(g_scriptPath, g_platform, g_windowsFamily, g_clarionVersion, (int)g_installLog);
+            RunActions(30, 0);
+        }
+    }
+    return RunHook(HOOK_ENTER_CHECK, s_pageWindow, index);
+}
+
+static void Commit(HWND page, int index) {
+    RunHook(HOOK_COMMIT, page, index);
+    if (index == s_at.copy) {
+        s_copyFinished = 1;
+        if (g_setupStatus == 0) {
+            RunActions(50, page);
+            if (ReadDlgInt("DLL370", 0)) CallPlugin(6000);
+        }
+        if (g_speedFlag) ShowWindow(s_frame, SW_SHOW);
+        if (!g_hiddenMode) DropBillboard();
+    } else if (index == s_at.finish) {
+        if (!g_hiddenMode && g_ownerWindow) ShowWindow(g_ownerWindow, SW_HIDE);
+        if (g_setupStatus == 0) {
+            // The run-after-setup list [RUN] comes here (not in test mode).
+            if (ReadDlgInt("DLL400", 0)) CallPlugin(7000);
+            RunActions(60, 0);
+        }
+    }
+}
+
+static void AfterLeave(HWND page, int index) {
+    RunHook(HOOK_AFTER_LEAVE, page, index);
+    if (index == s_at.components) SettleActionPages();
 }
 
 // Creates the page of the current index at the frame's client origin.
 static void CreateCurrentPage(HWND frame) {
-    const PageEntry &page = g_pages[g_currentPage];
-    g_pageWindow = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(page.templateId), frame, page.procedure,
-                                      (LPARAM)g_currentPage);
-    SetWindowPos(g_pageWindow, 0, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    const PageEntry &page = s_pages[s_current];
+    s_pageWindow = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(page.templateId), frame, page.type->procedure,
+                                      (LPARAM)s_current);
+    SetWindowPos(s_pageWindow, 0, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
-static void EnterPage(HWND frame, int index) {
-    PageBeforeShow(frame, index);
-    if (!PageEnterCheck(index)) g_pages[index].enabled = 0;
+static void EnterPage(int index) {
+    if (!EnterCheck(index)) s_pages[index].enabled = 0;
 }
 
 static void GoNext(HWND frame) {
-    int previous = g_currentPage;
+    int previous = s_current;
     if (previous >= 0) {
-        PageBeforeLeave(g_pageWindow, previous);
-        if (!PageLeaveCheck(g_pageWindow, previous)) return;
+        RunHook(HOOK_BEFORE_LEAVE, s_pageWindow, previous);
+        if (!RunHook(HOOK_LEAVE_CHECK, s_pageWindow, previous)) return;
     }
-    g_currentPage = previous + 1;
+    s_current = previous + 1;
     if (previous >= 0) {
-        PageCommit(g_pageWindow, previous);
-        PageAfterLeave(g_pageWindow, previous);
+        Commit(s_pageWindow, previous);
+        AfterLeave(s_pageWindow, previous);
     }
-    if (g_currentPage >= g_pageCount) {
-        DestroyWindow(g_pageWindow);
-        g_pageWindow = 0;
+    if (s_current >= s_pageCount) {
+        DestroyWindow(s_pageWindow);
+        s_pageWindow = 0;
         EndDialog(frame, 1);
         return;
     }
-    EnterPage(frame, g_currentPage);
-    while (!g_pages[g_currentPage].enabled && g_currentPage < g_pageIndex.finish) {
-        PageSkipDefault(g_pageWindow, g_currentPage);
-        PageAfterLeave(g_pageWindow, g_currentPage);
-        g_currentPage++;
-        EnterPage(frame, g_currentPage);
+    EnterPage(s_current);
+    while (!s_pages[s_current].enabled && s_current < s_at.finish) {
+        RunHook(HOOK_SKIP_DEFAULT, s_pageWindow, s_current);
+        AfterLeave(s_pageWindow, s_current);
+        s_current++;
+        EnterPage(s_current);
     }
-    if (g_setupStatus != 0) g_currentPage = g_pageIndex.finish;
+    if (g_setupStatus != 0) s_current = s_at.finish;
 
-    HWND old = g_pageWindow;
-    if (IsActionPage(previous) && IsActionPage(g_currentPage)) {
+    HWND old = s_pageWindow;
+    if (IsActionPage(previous) && IsActionPage(s_current)) {
         DestroyWindow(old);
         old = 0;
     }
-    int alone = g_currentPage == g_pageIndex.copy && g_speedFlag;
+    int alone = s_current == s_at.copy && g_speedFlag;
     if (alone) {
         ShowWindow(frame, SW_HIDE);
         if (old) DestroyWindow(old);
         old = 0;
     }
     CreateCurrentPage(frame);
-    if (alone) SetTitleAndCentre(g_pageWindow, "TI");
+    if (alone) SetTitleAndCentre(s_pageWindow, "TI");
     if (old) DestroyWindow(old);
 
-    if (g_currentPage != 0) EnableWindow(FrameButton(IDC_BACK), TRUE);
-    if (s_firstPage == -1) s_firstPage = g_currentPage;
-    if (g_currentPage == g_pageIndex.finish || g_currentPage == s_firstPage || g_copyFinished)
-        EnableWindow(FrameButton(IDC_BACK), FALSE);
-    if (g_currentPage == g_pageIndex.destination || g_currentPage == g_pageIndex.ready)
-        SetFocus(FrameButton(IDC_NEXT));
+    if (s_current != 0) EnableFrameButton(IDC_BACK, TRUE);
+    if (s_first == -1) s_first = s_current;
+    if (s_current == s_at.finish || s_current == s_first || s_copyFinished) EnableFrameButton(IDC_BACK, FALSE);
+    if (s_current == s_at.destination || s_current == s_at.ready) SetFocus(FrameButton(IDC_NEXT));
 }
 
 static void GoBack(HWND frame) {
-    int previous = g_currentPage;
-    if (previous <= s_firstPage || g_copyFinished) return;  // Back is disabled there
-    PageBeforeLeave(g_pageWindow, previous);
+    int previous = s_current;
+    if (previous <= s_first || s_copyFinished) return;  // Back is disabled there
+    RunHook(HOOK_BEFORE_LEAVE, s_pageWindow, previous);
     int index = previous - 1;
-    while (index > s_firstPage && !g_pages[index].enabled) index--;
-    g_currentPage = index;
-    if (index == g_pageIndex.setupType && g_pageIndex.components >= 0)
-        g_pages[g_pageIndex.components].enabled = ReadDlgInt("Z8", 0);
-    HWND old = g_pageWindow;
+    while (index > s_first && !s_pages[index].enabled) index--;
+    s_current = index;
+    if (index == s_at.setupType) ResetComponentsPage();
+    HWND old = s_pageWindow;
     if (IsActionPage(previous) && IsActionPage(index)) {
         DestroyWindow(old);
         old = 0;
     }
     CreateCurrentPage(frame);
-    PageAfterBack(g_pageWindow, index);
+    RunHook(HOOK_AFTER_BACK, s_pageWindow, index);
     if (old) DestroyWindow(old);
-    if (index == 0 || index == s_firstPage) {
-        EnableWindow(FrameButton(IDC_BACK), FALSE);
+    if (index == 0 || index == s_first) {
+        EnableFrameButton(IDC_BACK, FALSE);
         SetFocus(FrameButton(IDC_NEXT));
     }
-    if (index == g_pageIndex.destination) SetFocus(FrameButton(IDC_NEXT));
+    if (index == s_at.destination) SetFocus(FrameButton(IDC_NEXT));
 }
 
 static void AskCancel(HWND frame) {
     // Escape sends Cancel even where the button is disabled (finish page).
     if (!IsWindowEnabled(FrameButton(IDCANCEL))) return;
     if (MessageBoxA(frame, g_cancelQuestion, g_messageTitle, MB_YESNO | MB_ICONQUESTION) == IDNO) return;
-    if (g_pageWindow) DestroyWindow(g_pageWindow);
-    g_pageWindow = 0;
+    if (s_pageWindow) DestroyWindow(s_pageWindow);
+    s_pageWindow = 0;
     EndDialog(frame, 1);
 }
 
 static void InitFrame(HWND frame) {
-    g_frameWindow = frame;
-    g_currentPage = -1;
-    s_firstPage = -1;
-    g_pageWindow = 0;
-    g_copyFinished = 0;
+    s_frame = frame;
+    s_current = -1;
+    s_first = -1;
+    s_pageWindow = 0;
+    s_copyFinished = 0;
     if (!g_hiddenMode) {
         LONG_PTR style = GetWindowLongPtrA(frame, GWL_STYLE);
         SetWindowLongPtrA(frame, GWL_STYLE, style & ~(LONG_PTR)(WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
@@ -200,9 +290,9 @@ static void InitFrame(HWND frame) {
     BuildPageList();
     SetTitleAndCentre(frame, "TI");
     if (ReadDlgInt("DCM", 0)) ShowWindow(GetDlgItem(frame, IDC_ENGINE_NAME), SW_HIDE);
-    SetItemTextFromKey(frame, "C6", IDC_BACK, 0);
-    SetItemTextFromKey(frame, "C5", IDC_NEXT, 0);
-    SetItemTextFromKey(frame, "C2", IDCANCEL, 0);
+    SetFrameButtonText(IDC_BACK, "C6");
+    SetFrameButtonText(IDC_NEXT, "C5");
+    SetFrameButtonText(IDCANCEL, "C2");
     SendMessageA(frame, WM_COMMAND, IDC_NEXT, 0);
     SetForegroundWindow(frame);
 }
@@ -223,7 +313,7 @@ INT_PTR CALLBACK WizardDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         // The dialog box shows the frame once its start is done, which is
         // after the first Next has hidden it for the separate copy window:
         // while that window copies, the frame stays hidden.
-        if (g_speedFlag && g_currentPage == g_pageIndex.copy && !g_copyFinished)
+        if (g_speedFlag && s_current == s_at.copy && !s_copyFinished)
             ((WINDOWPOS *)lParam)->flags &= ~SWP_SHOWWINDOW;
         break;
     }

@@ -164,4 +164,60 @@ void LoadBlockIntoRichEdit(HWND dialog, int item, const char *startMarker, const
     DeleteFileA(path);
 }
 
+int PageIndexOf(HWND page) { return (int)GetWindowLongPtrA(page, DWLP_USER); }
+
+// The heading font belongs to its page window: a page built while another
+// of the same procedure still exists must not share or delete its font.
+static const char kFontProperty[] = "PageFont";
+
+int StartPage(HWND page, LPARAM index, int headingItem, int weight, int picture) {
+    SetWindowLongPtrA(page, DWLP_USER, (LONG_PTR)index);
+    if (headingItem) SetPropA(page, kFontProperty, CreateHeadingFont(page, headingItem, 13, 0, weight));
+    LoadPagePicture(page, (int)index, SetupPicturePath(picture));
+    return (int)index;
+}
+
+int StartBannerPage(HWND page, LPARAM index, int headingItem, const char *headingKey, int subheadingItem,
+                    const char *subheadingKey) {
+    StartPage(page, index, headingItem, 600, 2);
+    if (headingKey) SetItemTextFromKey(page, headingKey, headingItem, 2);
+    if (subheadingKey) SetItemTextFromKey(page, subheadingKey, subheadingItem, 2);
+    return (int)index;
+}
+
+int CommonPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam, int banner, const int *redItems,
+                      int redCount, INT_PTR *result) {
+    switch (message) {
+    case WM_PAINT:
+        PaintPage(page, banner ? 437 : 0, banner ? 1 : 0, banner, PageIndexOf(page));
+        *result = TRUE;
+        return 1;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        if (message == WM_CTLCOLORBTN && banner) return 0;
+        for (int i = 0; i < redCount; i++) {
+            HBRUSH brush = HeaderColours((HDC)wParam, (HWND)lParam, message, page, redItems[i]);
+            if (brush) {
+                *result = (INT_PTR)brush;
+                return 1;
+            }
+        }
+        *result = FALSE;
+        return 1;
+    case WM_DESTROY:
+        DeleteHeadingFont((HFONT)RemovePropA(page, kFontProperty));
+        FreePagePicture(PageIndexOf(page));
+        *result = TRUE;
+        return 1;
+    }
+    return 0;
+}
+
+void ReadExpandedKey(const char *key, char *text, int size, int mode) {
+    char buffer[CONVERT_BUFFER_SIZE];
+    ReadDlgText(key, buffer, 255);
+    ExpandText(buffer, sizeof buffer, mode);
+    CopyText(text, buffer, size);
+}
+
 const char *SetupPicturePath(int number) { return g_picturePath[number < 0 || number > 2 ? 0 : number]; }

@@ -28,3 +28,22 @@ void LoadBlockIntoRichEdit(HWND dialog, int item, const char *startMarker, const
 void ExpandText(char *text, int size, int mode);
 // Path of a setup file unpacked at start-up ("_PIC0.IMG" and so on).
 const char *SetupPicturePath(int number);
+
+// Page index of a page window (its slot in the picture table), given to the
+// page when it was created.
+int PageIndexOf(HWND page);
+// Start of a page's WM_INITDIALOG: remembers its index, gives the heading
+// item a font of this page window's own (none when headingItem is 0) and
+// loads picture "_PIC<picture>.IMG" into the page's slot. Returns the index.
+int StartPage(HWND page, LPARAM index, int headingItem, int weight, int picture);
+// StartPage for a banner page, then heading and subheading from [DLG] keys
+// (mode 2; a key of 0 leaves the item).
+int StartBannerPage(HWND page, LPARAM index, int headingItem, const char *headingKey, int subheadingItem,
+                    const char *subheadingKey);
+// WM_PAINT, the static colours and WM_DESTROY as every page handles them:
+// banner or side picture, red text for the listed items, font and picture
+// freed. Returns 1 when the message was one of them (result in *result).
+int CommonPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam, int banner, const int *redItems,
+                      int redCount, INT_PTR *result);
+// A text of up to 255 characters from [DLG] key, expanded with mode.
+void ReadExpandedKey(const char *key, char *text, int size, int mode);

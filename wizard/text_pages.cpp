@@ -5,55 +5,9 @@
 #include "script/text_blocks.h"
 #include "startup/globals.h"
 #include "startup/text.h"
+#include "wizard/choices.h"
+#include "wizard/page.h"
 #include "wizard/page_framework.h"
-#include "wizard/page_hooks.h"
-#include "wizard/pages.h"
-
-int PageIndexOf(HWND page) { return (int)GetWindowLongPtrA(page, DWLP_USER); }
-
-// Common start of a page: remembers its index, makes the heading font and
-// loads the page picture into the page's slot.
-static int StartPage(HWND page, LPARAM index, HFONT *font, int headingItem, int weight, int picture) {
-    SetWindowLongPtrA(page, DWLP_USER, (LONG_PTR)index);
-    *font = headingItem ? CreateHeadingFont(page, headingItem, 13, 0, weight) : 0;
-    LoadPagePicture(page, (int)index, SetupPicturePath(picture));
-    return (int)index;
-}
-
-static void EndPage(HWND page, HFONT *font) {
-    DeleteHeadingFont(*font);
-    *font = 0;
-    FreePagePicture(PageIndexOf(page));
-}
-
-// WM_PAINT, WM_CTLCOLORSTATIC and WM_DESTROY as every page handles them.
-// Returns 1 when the message was one of them (result in *result).
-static int CommonPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam, HFONT *font, int banner,
-                             const int *redItems, int redCount, INT_PTR *result) {
-    switch (message) {
-    case WM_PAINT:
-        PaintPage(page, banner ? 437 : 0, banner ? 1 : 0, banner, PageIndexOf(page));
-        *result = TRUE;
-        return 1;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-        if (message == WM_CTLCOLORBTN && banner) return 0;
-        for (int i = 0; i < redCount; i++) {
-            HBRUSH brush = HeaderColours((HDC)wParam, (HWND)lParam, message, page, redItems[i]);
-            if (brush) {
-                *result = (INT_PTR)brush;
-                return 1;
-            }
-        }
-        *result = FALSE;
-        return 1;
-    case WM_DESTROY:
-        EndPage(page, font);
-        *result = TRUE;
-        return 1;
-    }
-    return 0;
-}
 
 // Block names of an action page: "[STR tag]" / "[END tag]" (second = 0) or
 // "[STR2 tag]" / "[END2 tag]".
@@ -70,45 +24,42 @@ static void SetActionHeading(HWND page, int action, int item) {
     SetDlgItemTextA(page, item, heading);
 }
 
-INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    static HFONT font;
+static INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     static const int red[] = {501, 502};
     INT_PTR result;
     if (message == WM_INITDIALOG) {
-        StartPage(page, lParam, &font, 501, 700, 0);
+        StartPage(page, lParam, 501, 700, 0);
         ExtractTextBlock("[STR WC1]", "[END WC1]", page, 501, 0, 0);
         ExtractTextBlock("[STR WEL]", "[END WEL]", page, 502, 1, 0);
         return TRUE;
     }
-    if (CommonPageMessage(page, message, wParam, lParam, &font, 0, red, 2, &result)) return result;
+    if (CommonPageMessage(page, message, wParam, lParam, 0, red, 2, &result)) return result;
     return FALSE;
 }
 
-INT_PTR CALLBACK LicencePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    static HFONT font;
+static INT_PTR CALLBACK LicencePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     static const int red[] = {511, 514};
     INT_PTR result;
     if (message == WM_INITDIALOG) {
-        StartPage(page, lParam, &font, 514, 600, 2);
+        StartPage(page, lParam, 514, 600, 2);
         SetItemTextFromKey(page, "C9", 514, 2);
-        SetItemTextFromKey(g_frameWindow, "C3", IDC_NEXT, 0);
-        SetItemTextFromKey(g_frameWindow, "C4", IDCANCEL, 0);
+        SetFrameButtonText(IDC_NEXT, "C3");
+        SetFrameButtonText(IDCANCEL, "C4");
         SetItemTextFromKey(page, "L1", 511, 2);
         SetItemTextFromKey(page, "L2", 512, 2);
         LoadBlockIntoRichEdit(page, 513, "[STR LIC]", "[END LIC]", ReadDlgInt("RTF2", 0));
         return TRUE;
     }
-    if (CommonPageMessage(page, message, wParam, lParam, &font, 1, red, 2, &result)) return result;
+    if (CommonPageMessage(page, message, wParam, lParam, 1, red, 2, &result)) return result;
     return FALSE;
 }
 
-INT_PTR CALLBACK ReadmePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    static HFONT font;
+static INT_PTR CALLBACK ReadmePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     static const int red[] = {542, 543};
     INT_PTR result;
     if (message == WM_INITDIALOG) {
-        int index = StartPage(page, lParam, &font, 542, 600, 2);
-        int action = index >= 0 && index < g_pageCount ? g_pages[index].actionNumber : 0;
+        int index = StartPage(page, lParam, 542, 600, 2);
+        int action = PageActionNumber(index);
         int rich = ReadDlgInt("RTF1", 0);
         if (!action) {
             SetItemTextFromKey(page, "C8", 542, 2);
@@ -125,17 +76,16 @@ INT_PTR CALLBACK ReadmePageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         }
         return TRUE;
     }
-    if (CommonPageMessage(page, message, wParam, lParam, &font, 1, red, 2, &result)) return result;
+    if (CommonPageMessage(page, message, wParam, lParam, 1, red, 2, &result)) return result;
     return FALSE;
 }
 
-INT_PTR CALLBACK InformationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    static HFONT font;
+static INT_PTR CALLBACK InformationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     static const int red[] = {1002, 1003};
     INT_PTR result;
     if (message == WM_INITDIALOG) {
-        int index = StartPage(page, lParam, &font, 1002, 600, 2);
-        int action = index >= 0 && index < g_pageCount ? g_pages[index].actionNumber : 0;
+        int index = StartPage(page, lParam, 1002, 600, 2);
+        int action = PageActionNumber(index);
         char start[40], end[40];
         SetActionHeading(page, action, 1002);
         ActionBlockMarkers(action, 0, start, end);
@@ -144,7 +94,7 @@ INT_PTR CALLBACK InformationPageProc(HWND page, UINT message, WPARAM wParam, LPA
         ExtractTextBlock(start, end, page, 1003, 1, 0);
         return TRUE;
     }
-    if (CommonPageMessage(page, message, wParam, lParam, &font, 1, red, 2, &result)) return result;
+    if (CommonPageMessage(page, message, wParam, lParam, 1, red, 2, &result)) return result;
     return FALSE;
 }
 
@@ -196,12 +146,11 @@ static void FillReadyList(HWND list) {
     }
 }
 
-INT_PTR CALLBACK ReadyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    static HFONT font;
+static INT_PTR CALLBACK ReadyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     static const int red[] = {704, 705};
     INT_PTR result;
     if (message == WM_INITDIALOG) {
-        StartPage(page, lParam, &font, 704, 600, 2);
+        StartPage(page, lParam, 704, 600, 2);
         SetItemTextFromKey(page, "C36", 704, 2);
         SetItemTextFromKey(page, "C75", 705, 2);
         ExtractTextBlock("[STR CS1]", "[END CS1]", page, 701, 0, 0);
@@ -209,34 +158,33 @@ INT_PTR CALLBACK ReadyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
         FillReadyList(GetDlgItem(page, 703));
         return TRUE;
     }
-    if (CommonPageMessage(page, message, wParam, lParam, &font, 1, red, 2, &result)) return result;
+    if (CommonPageMessage(page, message, wParam, lParam, 1, red, 2, &result)) return result;
     return FALSE;
 }
 
-void ReadFinishChecks(HWND page) {
+static void ReadFinishChecks(HWND page) {
     if (IsDlgButtonChecked(page, 333) == BST_CHECKED) g_finishMask += 1;
     if (IsDlgButtonChecked(page, 334) == BST_CHECKED) g_finishMask += 2;
     if (IsDlgButtonChecked(page, 335) == BST_CHECKED) g_finishMask += 4;
 }
 
-INT_PTR CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    static HFONT font;
+static INT_PTR CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     static const int red[] = {333, 334, 335, 551, 552};
     INT_PTR result;
     if (message == WM_INITDIALOG) {
-        StartPage(page, lParam, &font, 0, 0, 0);
+        StartPage(page, lParam, 0, 0, 0);
         switch (g_setupStatus) {
         case 0:
             ExtractTextBlock("[STR FIN]", "[END FIN]", page, 551, 1, 0);
-            SetItemTextFromKey(g_frameWindow, "C19", IDC_NEXT, 0);
+            SetFrameButtonText(IDC_NEXT, "C19");
             break;
         case 2:
             SetItemTextFromKey(page, "E2", 551, 0);
-            SetItemTextFromKey(g_frameWindow, "C23", IDC_NEXT, 0);
+            SetFrameButtonText(IDC_NEXT, "C23");
             break;
         case 9:
             SetItemTextFromKey(page, "E10", 551, 0);
-            SetItemTextFromKey(g_frameWindow, "C23", IDC_NEXT, 0);
+            SetFrameButtonText(IDC_NEXT, "C23");
             break;
         }
         if (g_summaryBuffer && g_summaryBuffer[0]) {
@@ -257,13 +205,43 @@ INT_PTR CALLBACK FinishPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
                 ShowWindow(box, SW_SHOW);
             }
         }
-        EnableWindow(FrameButton(IDCANCEL), FALSE);
-        EnableWindow(FrameButton(IDC_BACK), FALSE);
+        EnableFrameButton(IDCANCEL, FALSE);
+        EnableFrameButton(IDC_BACK, FALSE);
         // A silent setup has nobody to press Finish: the page leaves itself
         // once it is shown, as if Next had been pressed.
-        if (g_silentMode) PostMessageA(g_frameWindow, WM_COMMAND, IDC_NEXT, 0);
+        if (g_silentMode) PostFrameButton(IDC_NEXT);
         return TRUE;
     }
-    if (CommonPageMessage(page, message, wParam, lParam, &font, 0, red, 5, &result)) return result;
+    if (CommonPageMessage(page, message, wParam, lParam, 0, red, 5, &result)) return result;
     return FALSE;
 }
+
+// The licence page's captions go back to the plain ones when it is left
+// with Next, and when Back reaches the welcome page.
+static void PlainCaptions() {
+    SetFrameButtonText(IDC_NEXT, "C5");
+    SetFrameButtonText(IDCANCEL, "C2");
+}
+
+static int WelcomeHooks(int hook, HWND page, int index) {
+    if (hook == HOOK_AFTER_BACK) PlainCaptions();
+    return 1;
+}
+
+static int LicenceHooks(int hook, HWND page, int index) {
+    if (hook == HOOK_COMMIT) PlainCaptions();
+    return 1;
+}
+
+static int FinishHooks(int hook, HWND page, int index) {
+    if (hook == HOOK_LEAVE_CHECK) ReadFinishChecks(page);
+    return 1;
+}
+
+const PageType g_welcomePage = {IDD_WELCOME, WelcomePageProc, WelcomeHooks, IDD_WELCOME};
+const PageType g_licencePage = {IDD_LICENCE, LicencePageProc, LicenceHooks, IDD_LICENCE};
+const PageType g_readmePage = {IDD_README, ReadmePageProc, 0, IDD_README};
+const PageType g_readyPage = {IDD_READY, ReadyPageProc, 0, IDD_READY};
+const PageType g_finishPage = {IDD_FINISH, FinishPageProc, FinishHooks, IDD_FINISH};
+const PageType g_informationActionPage = {IDD_INFORMATION, InformationPageProc, 0, IDD_INFORMATION};
+const PageType g_readmeActionPage = {IDD_README, ReadmePageProc, 0, IDD_README};

@@ -1,16 +1,19 @@
-#include "wizard/default_folder.h"
-#include "install/install_state.h"
+// The folder pages: the destination folder with its default and the
+// free-space check, and the folder-prompt page of custom actions.
 #include "payload/binding.h"
 #include "script/settings.h"
 #include "script/variables.h"
 #include "startup/globals.h"
 #include "startup/text.h"
-#include <string.h>
+#include "wizard/choices.h"
+#include "wizard/page.h"
+#include "wizard/page_framework.h"
 
-int g_defaultFolderComputed;
-int g_clarionFolderChosen;
-char g_folderLastPart[127];
-char g_folderWithoutDrive[127];
+static int StartsWithNoCase(const char *text, const char *start) {
+    int length = TextLength(start);
+    if (TextLength(text) < length) return 0;
+    return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, text, length, start, length) == CSTR_EQUAL;
+}
 
 static int IsDriveQualified(const char *path) { return path[0] && path[1] == ':'; }
 
@@ -56,7 +59,7 @@ static void FolderFromRegistry(const char *df, char *scratch, int size) {
     RemoveTrailingBackslash(g_installFolder);
 }
 
-void SplitInstallFolder() {
+static void SplitInstallFolder() {
     const char *last = g_installFolder;
     for (const char *c = g_installFolder; *c; c++)
         if (*c == '\\' && c[1]) last = c + 1;
@@ -68,13 +71,13 @@ void SplitInstallFolder() {
     SetVariableValue("%ROOTDRV%", drive);
 }
 
-void ComputeDefaultFolder() {
+static void ComputeDefaultFolder() {
     g_defaultFolderComputed = 1;
     char df[81], scratch[127] = "";
     ReadDlgText("DF", df, sizeof df);
     // A chosen Clarion product's folder replaces this computation.
     if (!g_clarionFolderChosen) {
-        if (_strnicmp(df, "%RegDir%", 8) == 0)
+        if (StartsWithNoCase(df, "%RegDir%"))
             FolderFromRegistry(df, scratch, sizeof scratch);
         else
             CopyText(g_installFolder, df, sizeof g_installFolder);
@@ -93,3 +96,33 @@ void ComputeDefaultFolder() {
     }
     SplitInstallFolder();
 }
+
+static INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    static const int red[] = {522, 523};
+    INT_PTR result;
+    if (message == WM_INITDIALOG) {
+        StartBannerPage(page, lParam, 522, "C12", 523, "C66");
+        // The folder the copy will use: computed on the first showing, kept
+        // afterwards.
+        if (!g_defaultFolderComputed) ComputeDefaultFolder();
+        else SplitInstallFolder();
+        SetDlgItemTextA(page, 101, g_installFolder);
+        SetItemTextFromKey(page, "C13", 524, 0);
+        return TRUE;
+    }
+    if (CommonPageMessage(page, message, wParam, lParam, 1, red, 2, &result)) return result;
+    return FALSE;
+}
+
+static int DestinationHooks(int hook, HWND page, int index) {
+    switch (hook) {
+    case HOOK_SKIP_DEFAULT:
+        if (!g_defaultFolderComputed) ComputeDefaultFolder();
+        break;
+    case HOOK_AFTER_LEAVE: SplitInstallFolder(); break;
+    }
+    return 1;
+}
+
+const PageType g_destinationPage = {IDD_DESTINATION, DestinationPageProc, DestinationHooks, IDD_DESTINATION};
+const PageType g_folderPromptActionPage = {IDD_DESTINATION, DestinationPageProc, 0, IDD_DESTINATION};

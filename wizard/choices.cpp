@@ -1,0 +1,19 @@
+#include "wizard/choices.h"
+
+char g_componentLetters[20];
+int g_chosenTypeButton;
+char g_setupTypeName[20];
+char g_setupTypeDescription[100];
+char g_spaceText[20];
+unsigned g_requiredSpace;
+char g_installFolder[127];
+char g_folderLastPart[127];
+char g_folderWithoutDrive[127];
+int g_defaultFolderComputed;
+int g_clarionFolderChosen;
+int g_clarionVersion;
+char g_userName[80];
+char g_userCompany[80];
+char g_userId[30];
+char g_programGroup[127];
+int g_finishMask;
