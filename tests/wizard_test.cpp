@@ -2,6 +2,8 @@
 // order for several switch sets, Next, Back and Cancel on every page, the
 // finish page after a stop, and damaged pictures and texts.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
 #include <algorithm>
 #include <vector>
 #include "driver.h"
@@ -334,9 +336,10 @@ TEST(WizardBadInputTest, DamagedPicturesAndTextsStillShowEveryPage) {
         ASSERT_GT(page, 0) << "no page after step " << step;
         seen.push_back(page);
         if (page == 3000) wizard.Shot("21-bad-licence");
+        if (page == 11000) SetDlgItemTextA(wizard.Page(), 593, "Group");  // no default group: type one
         if (page == 30000) break;
     }
-    ASSERT_EQ(seen.back(), 30000);
+    ASSERT_EQ(seen.back(), 30000) << "exit " << wizard.program().Wait(1000);
     int actionPages = 0;
     for (int page : seen) actionPages += page == 14000 || page == 4000;
     // 51 places: the eight built-in pages up to the destination page and
@@ -348,4 +351,255 @@ TEST(WizardBadInputTest, DamagedPicturesAndTextsStillShowEveryPage) {
     EXPECT_TRUE(FileExists("C:\\" + std::string(80, 'D') + "\\program.txt"));
     wizard.Shot("22-bad-finish");
     EXPECT_EQ(wizard.Finish(), 0);
+}
+
+// The choosing and typing pages of a product whose files differ by the
+// components chosen.
+namespace {
+
+const char kChosen[] = "C:\\Chosen Product";
+
+// Clicks a check box or radio button as a person would.
+void Click(HWND button) { SendMessageA(button, BM_CLICK, 0, 0); }
+
+// Next when the page handles it without a message box: returns once the
+// frame has dealt with it, so the page seen afterwards is the answer.
+void NextNow(Wizard &wizard) {
+    DWORD_PTR result;
+    SendMessageTimeoutA(wizard.frame(), WM_COMMAND, MAKEWPARAM(kNext, BN_CLICKED),
+                        (LPARAM)GetDlgItem(wizard.frame(), kNext), SMTO_BLOCK, 10000, &result);
+}
+
+// Answers the message box the last step brought up; its text.
+std::string AnswerBox(Wizard &wizard) {
+    HWND box = WaitForMessageBox(wizard.program(), 10000);
+    if (!box) return "(no message)";
+    std::string text = MessageBoxText(box);
+    PressButton(box, IDOK);
+    WaitGone(box, 5000);
+    return text;
+}
+
+bool SameText(const std::string &a, const std::string &b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+
+// Position of a line in a list, ignoring case; -1 when it is not there.
+int LineOf(const std::vector<std::string> &lines, const char *line) {
+    for (size_t i = 0; i < lines.size(); i++)
+        if (SameText(lines[i], line)) return (int)i;
+    return -1;
+}
+
+// Name, company and ID on the user page, then on to the setup type page.
+void EnterUser(Wizard &wizard) {
+    ASSERT_EQ(wizard.PageId(), 6000);
+    SetDlgItemTextA(wizard.Page(), 625, "Tester");
+    SetDlgItemTextA(wizard.Page(), 626, "Testers Ltd");
+    SetDlgItemTextA(wizard.Page(), 627, "42");
+    ASSERT_EQ(wizard.Next(), 7000);
+}
+
+// From the ready page through the copy to the finish page and out.
+void InstallFromReady(Wizard &wizard) {
+    ASSERT_EQ(wizard.PageId(), 12000);
+    int after = wizard.Next();
+    if (after == 13000) after = wizard.WaitForPage(wizard.Page(), 30000);
+    if (after != 30000) wizard.Shot("39-install-failed");
+    ASSERT_EQ(after, 30000) << "exit " << wizard.program().Wait(1000);
+    EXPECT_EQ(wizard.Finish(), 0);
+}
+
+std::string LogLine(const std::string &folder, const char *tag) {
+    std::string log = ReadFileBytes(folder + "\\install.log");
+    size_t at = log.find(tag);
+    return at == std::string::npos ? "" : log.substr(at, log.find('\r', at) - at);
+}
+
+void RemoveTree(const std::string &folder) {
+    std::string from = folder + '\0';
+    SHFILEOPSTRUCTA op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    SHFileOperationA(&op);
+}
+
+class ChosenProduct : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char *folder : {kChosen, "C:\\Browsed Here", "C:\\Chosen Data", "C:\\C55EE"}) RemoveTree(folder);
+        CreateDirectoryA("C:\\Browsed Here", 0);
+        SetEnvironmentVariableA("VTDLLX_ANSWER_2000", "1");
+    }
+    void TearDown() override { SetEnvironmentVariableA("VTDLLX_ANSWER_2000", 0); }
+};
+
+}  // namespace
+
+// The open setup type: components ticked and unticked with the running
+// total, too little space for a huge component, the folder browser, the
+// folder-prompt and input pages, the program groups; A and C installed.
+TEST_F(ChosenProduct, CustomComponentsBrowsedFolderAndActionPages) {
+    Wizard wizard("wizard_choose_setup.exe");
+    ASSERT_NE(wizard.frame(), (HWND)0);
+    ASSERT_EQ(wizard.PageId(), 6000);
+    // The name is required: an empty one keeps the page.
+    SetDlgItemTextA(wizard.Page(), 625, "");
+    NextNow(wizard);
+    EXPECT_EQ(wizard.PageId(), 6000);
+    wizard.Shot("30-user-information");
+    EnterUser(wizard);
+
+    EXPECT_EQ(wizard.Item(602), "Complete");
+    EXPECT_EQ(wizard.Item(609), "You choose the parts to install.");
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(wizard.Page(), 605)));
+    EXPECT_EQ(IsDlgButtonChecked(wizard.Page(), 603), BST_CHECKED);  // "+2c" makes Custom the default
+    wizard.Shot("31-setup-type");
+    ASSERT_EQ(wizard.Next(), 8000);
+
+    HWND list = GetDlgItem(wizard.Page(), 581);
+    EXPECT_EQ(wizard.Item(584), "30 KB");  // base 10 and the help files ticked by default
+    Click(GetDlgItem(list, 1003));
+    EXPECT_EQ(wizard.Item(584), "70 KB");
+    Click(GetDlgItem(list, 1002));
+    EXPECT_EQ(wizard.Item(584), "50 KB");
+    Click(GetDlgItem(list, 1004));  // the archive is larger than any disk
+    EXPECT_EQ(wizard.Item(584), "2000000050 KB");
+    wizard.Shot("32-components");
+    ASSERT_EQ(wizard.Next(), 10000);
+    EXPECT_EQ(wizard.Item(101), kChosen);
+    PressButton(wizard.frame(), kNext);
+    std::string message = AnswerBox(wizard);
+    EXPECT_NE(message.find("KB more are needed on drive C:"), std::string::npos) << message;
+    EXPECT_EQ(wizard.PageId(), 10000);
+    ASSERT_EQ(wizard.Back(), 8000);
+    Click(GetDlgItem(GetDlgItem(wizard.Page(), 581), 1004));
+    EXPECT_EQ(wizard.Item(584), "50 KB");
+    ASSERT_EQ(wizard.Next(), 10000);
+
+    // The real common dialog on its folder template: into the new folder.
+    PressButton(wizard.Page(), 102);
+    HWND browser = WaitForDialogWithItem(wizard.program(), 1088, 10000);
+    ASSERT_NE(browser, (HWND)0);
+    EXPECT_EQ(ItemText(browser, 1), "OK");
+    EXPECT_EQ(ItemText(browser, 581), "Folders:");
+    HWND folders = GetDlgItem(browser, 1121);
+    int item = LineOf(ListBoxLines(folders), "[browsed here]");
+    ASSERT_GE(item, 0);
+    SendMessageA(folders, LB_SETCURSEL, item, 0);
+    SendMessageA(browser, WM_COMMAND, MAKEWPARAM(1121, LBN_DBLCLK), (LPARAM)folders);
+    for (DWORD start = GetTickCount(); !SameText(ItemText(browser, 1088), "C:\\Browsed Here") &&
+                                       GetTickCount() - start < 10000;)
+        Sleep(50);
+    EXPECT_TRUE(SameText(ItemText(browser, 1088), "C:\\Browsed Here")) << ItemText(browser, 1088);
+    wizard.Shot("33-browse");
+    PressButton(browser, IDOK);
+    ASSERT_TRUE(WaitGone(browser, 10000));
+    EXPECT_TRUE(SameText(wizard.Item(101), "C:\\Browsed Here")) << wizard.Item(101);
+    wizard.Shot("34-destination");
+
+    ASSERT_EQ(wizard.Next(), 10000);  // the folder prompt of the first action
+    EXPECT_EQ(wizard.Item(522), "Data Folder");
+    EXPECT_EQ(wizard.Item(101), "C:\\Chosen Data");
+    wizard.Shot("35-action-folder");
+    ASSERT_EQ(wizard.Next(), 15000);  // fields 1 and 3 of the second action
+    EXPECT_EQ(wizard.Item(1014), "0000");
+    EXPECT_EQ(wizard.Item(1019), "Seat name:");
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(wizard.Page(), 1015)));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(wizard.Page(), 1016)));
+    SetDlgItemTextA(wizard.Page(), 1014, "1234");
+    SetDlgItemTextA(wizard.Page(), 1016, "lab");
+    wizard.Shot("36-action-input");
+
+    // The Program Manager's groups are the folders of the start menu.
+    char programs[MAX_PATH];
+    ASSERT_TRUE(SHGetSpecialFolderPathA(0, programs, CSIDL_PROGRAMS, TRUE));
+    CreateDirectoryA((std::string(programs) + "\\Tools of Tests").c_str(), 0);
+    ASSERT_EQ(wizard.Next(), 11000);
+    EXPECT_EQ(wizard.Item(593), "Chosen Product");
+    HWND groups = GetDlgItem(wizard.Page(), 590);
+    int group = LineOf(ListBoxLines(groups), "Tools of Tests");
+    ASSERT_GE(group, 0) << "the group is not in the list";
+    SendMessageA(groups, LB_SETCURSEL, group, 0);
+    SendMessageA(wizard.Page(), WM_COMMAND, MAKEWPARAM(590, LBN_SELCHANGE), (LPARAM)groups);
+    EXPECT_EQ(wizard.Item(593), "Tools of Tests");
+    wizard.Shot("37-program-folder");
+
+    ASSERT_EQ(wizard.Next(), 12000);
+    std::vector<std::string> ready = ListBoxLines(GetDlgItem(wizard.Page(), 703));
+    EXPECT_TRUE(Contains(ready, "    Custom : You choose the parts to install."));
+    EXPECT_TRUE(Contains(ready, "    50 KB"));
+    EXPECT_TRUE(Contains(ready, "     Name: Tester"));
+    InstallFromReady(wizard);
+
+    std::string folder = "C:\\Browsed Here";
+    EXPECT_TRUE(FileExists(folder + "\\main.txt"));
+    EXPECT_TRUE(FileExists(folder + "\\examples\\example.txt"));
+    EXPECT_FALSE(FileExists(folder + "\\help\\help.txt"));
+    EXPECT_TRUE(FileExists("C:\\Chosen Data\\data.txt"));
+    EXPECT_TRUE(FileExists(folder + "\\1234-lab\\serial.txt"));
+    EXPECT_EQ(LogLine(folder, "CompInf:"), "CompInf: AC");
+}
+
+// A type that fixes the components skips their page: the main component
+// alone. The default open type keeps the help files: A and B.
+TEST_F(ChosenProduct, TypesThatFixOrLeaveTheComponents) {
+    for (int run = 0; run < 2; run++) {
+        RemoveTree(kChosen);
+        RemoveTree("C:\\Chosen Data");
+        Wizard wizard("wizard_choose_setup.exe");
+        ASSERT_NE(wizard.frame(), (HWND)0);
+        EnterUser(wizard);
+        if (run == 0) Click(GetDlgItem(wizard.Page(), 604));  // "Main only"
+        ASSERT_EQ(wizard.Next(), run == 0 ? 10000 : 8000);
+        if (run == 1) ASSERT_EQ(wizard.Next(), 10000);
+        for (int page : {10000, 15000, 11000, 12000}) ASSERT_EQ(wizard.Next(), page);
+        InstallFromReady(wizard);
+        EXPECT_TRUE(FileExists(std::string(kChosen) + "\\main.txt"));
+        EXPECT_EQ(FileExists(std::string(kChosen) + "\\help\\help.txt"), run == 1);
+        EXPECT_FALSE(FileExists(std::string(kChosen) + "\\examples\\example.txt"));
+        EXPECT_EQ(LogLine(kChosen, "CompInf:"), run == 0 ? "CompInf: A" : "CompInf: AB");
+    }
+}
+
+// A plug-in that refuses the user's entries: "C74" and the page stays.
+TEST_F(ChosenProduct, PluginRefusalKeepsTheUserPage) {
+    SetEnvironmentVariableA("VTDLLX_ANSWER_2000", "0");
+    Wizard wizard("wizard_choose_setup.exe");
+    ASSERT_NE(wizard.frame(), (HWND)0);
+    SetDlgItemTextA(wizard.Page(), 625, "Tester");
+    PressButton(wizard.frame(), kNext);
+    EXPECT_EQ(AnswerBox(wizard), "The registration service did not accept these entries.");
+    EXPECT_EQ(wizard.PageId(), 6000);
+    wizard.Cancel(IDYES);
+    EXPECT_EQ(wizard.program().Wait(15000), 0);
+}
+
+// Clarion environments from WIN.INI: the second one chosen gives the folder
+// and the two variables the file script uses.
+TEST_F(ChosenProduct, ClarionEnvironmentGivesFolderAndVariables) {
+    const char *sections[] = {"Clarion 5", "Clarion 5.5  Enterprise Edition"};
+    const char *folders[] = {"C:\\C5", "C:\\C55EE"};
+    for (int i = 0; i < 2; i++) {
+        WriteProfileStringA(sections[i], "exename", "clarion");
+        WriteProfileStringA(sections[i], "workdir", folders[i]);
+    }
+    Wizard wizard("wizard_choose_setup.exe");
+    ASSERT_NE(wizard.frame(), (HWND)0);
+    EnterUser(wizard);
+    Click(GetDlgItem(wizard.Page(), 602));  // "Complete"
+    ASSERT_EQ(wizard.Next(), 9000);
+    HWND second = FindWindowExA(wizard.Page(), 0, "Button", sections[1]);
+    ASSERT_NE(second, (HWND)0);
+    EXPECT_NE(FindWindowExA(wizard.Page(), 0, "Button", "None of these"), (HWND)0);
+    Click(second);
+    wizard.Shot("38-clarion");
+    ASSERT_EQ(wizard.Next(), 10000);
+    std::string folder = "C:\\C55EE\\BIN";
+    EXPECT_EQ(wizard.Item(101), folder);
+    for (int page : {10000, 15000, 11000, 12000}) ASSERT_EQ(wizard.Next(), page);
+    InstallFromReady(wizard);
+    for (const char *section : sections) WriteProfileStringA(section, 0, 0);
+    EXPECT_TRUE(FileExists(folder + "\\help\\help.txt"));
+    EXPECT_TRUE(FileExists(folder + "\\C55EE\\Clarion 5.5  Enterprise Edition\\clarion.txt"));
+    EXPECT_EQ(LogLine(folder, "CompInf:"), "CompInf: ABC");
 }

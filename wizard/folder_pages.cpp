@@ -4,7 +4,10 @@
 #include "script/settings.h"
 #include "script/variables.h"
 #include "startup/globals.h"
+#include "script/system_variables.h"
+#include "script/text_blocks.h"
 #include "startup/text.h"
+#include <commdlg.h>
 #include "wizard/choices.h"
 #include "wizard/page.h"
 #include "wizard/page_framework.h"
@@ -66,6 +69,10 @@ static void SplitInstallFolder() {
     CopyText(g_folderLastPart, last, sizeof g_folderLastPart);
     CopyText(g_folderWithoutDrive, IsDriveQualified(g_installFolder) ? g_installFolder + 2 : g_installFolder,
              sizeof g_folderWithoutDrive);
+}
+
+// %INSTDIR% and %ROOTDRV% (the folder's first two characters).
+static void PublishInstallFolder() {
     SetVariableValue("%INSTDIR%", g_installFolder);
     char drive[3] = {g_installFolder[0], g_installFolder[0] ? g_installFolder[1] : (char)0, 0};
     SetVariableValue("%ROOTDRV%", drive);
@@ -95,34 +102,221 @@ static void ComputeDefaultFolder() {
         RemoveTrailingBackslash(g_installFolder);
     }
     SplitInstallFolder();
+    PublishInstallFolder();
 }
 
-static INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    static const int red[] = {522, 523};
-    INT_PTR result;
-    if (message == WM_INITDIALOG) {
-        StartBannerPage(page, lParam, 522, "C12", 523, "C66");
-        // The folder the copy will use: computed on the first showing, kept
-        // afterwards.
-        if (!g_defaultFolderComputed) ComputeDefaultFolder();
-        else SplitInstallFolder();
-        SetDlgItemTextA(page, 101, g_installFolder);
-        SetItemTextFromKey(page, "C13", 524, 0);
+
+// Folder browser: the common save dialog on the "BRO" template, of which
+// only the drive box, the folder list and the path field are in use.
+#define IDC_FOLDER_LABEL 101
+#define IDC_BROWSE 102
+#define IDC_BROWSE_PATH 1088
+#define IDC_BROWSE_FOLDERS 1121
+#define IDC_BROWSE_DRIVES 1137
+static int s_browseAppend;  // [DIR] "APPEND"
+
+static UINT_PTR CALLBACK BrowseHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetTitleAndCentre(dialog, "TI");
+        SetItemTextFromKey(dialog, "C1", IDOK, 0);
+        SetItemTextFromKey(dialog, "C2", IDCANCEL, 0);
+        SetItemTextFromKey(dialog, "C20", 581, 0);
+        SetItemTextFromKey(dialog, "C21", 1091, 0);
+        int noDrives = ReadDlgInt("A0", 0) == 1, noFolders = ReadDlgInt("A1", 0) == 1;
+        EnableWindow(GetDlgItem(dialog, IDC_BROWSE_DRIVES), !noDrives);
+        EnableWindow(GetDlgItem(dialog, IDC_BROWSE_FOLDERS), !noFolders);
+        EnableWindow(GetDlgItem(dialog, IDC_BROWSE_PATH), !noDrives && !noFolders);
         return TRUE;
     }
+    case WM_DRAWITEM: {
+        // The lists redraw as the user moves: the path field follows the
+        // folder the dialog is in, with the product's folder below it.
+        char path[MAX_PATH + sizeof g_installFolder];
+        DWORD length = GetCurrentDirectoryA(MAX_PATH, path);
+        if (length == 0 || length >= MAX_PATH) return FALSE;
+        if (length == 3 || s_browseAppend) {
+            if (length > 2 && path[length - 1] != '\\') {
+                AppendText(path, "\\", sizeof path);
+                AppendText(path, g_folderLastPart, sizeof path);
+            } else {
+                AppendText(path, g_folderWithoutDrive[0] == '\\' ? g_folderWithoutDrive + 1 : g_folderWithoutDrive,
+                           sizeof path);
+            }
+        }
+        SetDlgItemTextA(dialog, IDC_BROWSE_PATH, path);
+        return FALSE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            // A path longer than the folder is cut at its buffer.
+            char path[256];
+            GetDlgItemTextA(dialog, IDC_BROWSE_PATH, path, sizeof path);
+            CopyText(g_installFolder, path, sizeof g_installFolder);
+        }
+        return FALSE;
+    }
+    return FALSE;
+}
+
+// Returns 1 when the user chose a folder with OK.
+static int BrowseForFolder(HWND page) {
+    char file[260] = "Target";
+    char start[4] = {g_installFolder[0] ? g_installFolder[0] : 'C', ':', '\\', 0};
+    OPENFILENAMEA dialog;
+    SecureZeroMemory(&dialog, sizeof dialog);
+    // The first layout, which every Windows of the list knows (76 bytes in
+    // 32-bit programs).
+    dialog.lStructSize = sizeof(OPENFILENAME_NT4A);
+    dialog.hwndOwner = page;
+    dialog.hInstance = g_instance;
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = sizeof file;
+    dialog.lpstrInitialDir = start;
+    dialog.lpTemplateName = "BRO";
+    dialog.lpfnHook = BrowseHook;
+    dialog.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE;
+    if (LOBYTE(LOWORD(GetVersion())) > 3) dialog.Flags |= OFN_LONGNAMES;
+    s_browseAppend = ReadSettingInt("DIR", "APPEND", 0);
+    if (!GetSaveFileNameA(&dialog)) return 0;
+    UpdateWindow(page);
+    int length = TextLength(g_installFolder);
+    if (length > 3 && g_installFolder[length - 1] == '\\') g_installFolder[length - 1] = 0;
+    SplitInstallFolder();
+    SetDlgItemTextA(page, IDC_FOLDER_LABEL, g_installFolder);
+    ShowPathInLabel(page, IDC_FOLDER_LABEL, g_installFolder);
+    return 1;
+}
+
+// 1 when the script's format takes at most a number and then a text, the
+// two arguments the space message gives it: any other conversion would read
+// what was not passed.
+static int FitsNumberAndText(const char *format) {
+    int taken = 0;
+    for (const char *c = format; *c; c++) {
+        if (*c != '%') continue;
+        if (*++c == '%') continue;
+        if (!*c) break;
+        while (*c == '-' || *c == '#' || *c == '0' || *c == ' ' || *c == '+' || (*c >= '0' && *c <= '9')) c++;
+        if (*c == 'l' || *c == 'h') c++;
+        int number = *c == 'u' || *c == 'd' || *c == 'i' || *c == 'x' || *c == 'X';
+        if (taken == 0 ? !number : taken == 1 ? *c != 's' : 1) return 0;
+        taken++;
+    }
+    return 1;
+}
+
+// Too little space on the folder's drive: the "C64" message with the KB
+// missing and the drive, and the page stays. Exactly enough passes.
+static int CheckFreeSpace(HWND page) {
+    unsigned needed = g_requiredSpace ? g_requiredSpace : (unsigned)g_diskRequired;
+    unsigned free = (unsigned)GetFreeDiskSpaceKB(g_installFolder);
+    g_freeSpaceKB = (int)free;
+    if (free >= needed) return 1;
+    char format[256], message[1025];
+    char drive[3] = {g_installFolder[0], g_installFolder[0] ? g_installFolder[1] : (char)0, 0};
+    ReadDlgText("C64", format, sizeof format);
+    if (FitsNumberAndText(format)) wsprintfA(message, format, needed - free, drive);
+    else CopyText(message, format, sizeof message);
+    MessageBoxA(page, message, g_messageTitle, MB_OK);
+    return 0;
+}
+
+static char s_savedDirectory[MAX_PATH];
+static char s_savedFolder[sizeof g_installFolder];
+
+static INT_PTR FolderPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    static const int red[] = {522, 523};
+    INT_PTR result;
     if (CommonPageMessage(page, message, wParam, lParam, 1, red, 2, &result)) return result;
     return FALSE;
 }
 
+static void StartFolderPage(HWND page) {
+    SetItemTextFromKey(page, "C14", IDC_BROWSE, 0);
+    SetItemTextFromKey(page, "C13", 524, 0);
+    s_savedDirectory[0] = 0;
+}
+
+static INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        StartBannerPage(page, lParam, 522, "C12", 523, 0);
+        StartFolderPage(page);
+        SetItemTextFromKey(page, "C66", 523, 0);
+        ExtractTextBlock("[STR DES]", "[END DES]", page, 521, 1, 0);
+        if (ReadDlgInt("A2", 0) != 1) ShowWindow(GetDlgItem(page, IDC_BROWSE), SW_SHOW);
+        // Computed on the first showing; later showings keep the choice.
+        if (!g_defaultFolderComputed) ComputeDefaultFolder();
+        else SplitInstallFolder();
+        SetDlgItemTextA(page, IDC_FOLDER_LABEL, g_installFolder);
+        GetCurrentDirectoryA(sizeof s_savedDirectory, s_savedDirectory);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_BROWSE && HIWORD(wParam) == BN_CLICKED) BrowseForFolder(page);
+        break;
+    }
+    return FolderPageMessage(page, message, wParam, lParam);
+}
+
 static int DestinationHooks(int hook, HWND page, int index) {
     switch (hook) {
+    case HOOK_LEAVE_CHECK: return CheckFreeSpace(page);
     case HOOK_SKIP_DEFAULT:
         if (!g_defaultFolderComputed) ComputeDefaultFolder();
         break;
-    case HOOK_AFTER_LEAVE: SplitInstallFolder(); break;
+    case HOOK_AFTER_LEAVE: PublishInstallFolder(); break;
+    case HOOK_BEFORE_LEAVE:
+        if (s_savedDirectory[0]) SetCurrentDirectoryA(s_savedDirectory);
+        break;
+    }
+    return 1;
+}
+
+// Folder-prompt page of a custom action: borrows the installation folder
+// for the variable named by "+%ip1" while it is on screen.
+static INT_PTR CALLBACK FolderPromptPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    int action = PageActionNumber(PageIndexOf(page));
+    char name[50];
+    switch (message) {
+    case WM_INITDIALOG: {
+        action = PageActionNumber(StartPage(page, lParam, 522, 600, 2));
+        SetActionHeading(page, action, 522);
+        SetActionBlocks(page, action, 521, 523);
+        StartFolderPage(page);
+        ShowWindow(GetDlgItem(page, IDC_BROWSE), SW_SHOW);
+        char value[VARIABLE_TEXT + 1];
+        ReadListField("ACT", action, "p1", name, sizeof name);
+        ReadVariable(name, value);
+        SetDlgItemTextA(page, IDC_FOLDER_LABEL, value);
+        GetCurrentDirectoryA(sizeof s_savedDirectory, s_savedDirectory);
+        CopyText(s_savedFolder, g_installFolder, sizeof s_savedFolder);
+        CopyText(g_installFolder, value, sizeof g_installFolder);
+        SplitInstallFolder();
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_BROWSE && HIWORD(wParam) == BN_CLICKED) {
+            BrowseForFolder(page);
+            ReadListField("ACT", action, "p1", name, sizeof name);
+            if (name[0]) SetVariableValue(name, g_installFolder);
+        }
+        break;
+    case WM_DESTROY:
+        if (s_savedDirectory[0]) SetCurrentDirectoryA(s_savedDirectory);
+        break;
+    }
+    return FolderPageMessage(page, message, wParam, lParam);
+}
+
+static int FolderPromptHooks(int hook, HWND page, int index) {
+    if (hook == HOOK_BEFORE_LEAVE) {
+        CopyText(g_installFolder, s_savedFolder, sizeof g_installFolder);
+        SplitInstallFolder();
     }
     return 1;
 }
 
 const PageType g_destinationPage = {IDD_DESTINATION, DestinationPageProc, DestinationHooks, IDD_DESTINATION};
-const PageType g_folderPromptActionPage = {IDD_DESTINATION, DestinationPageProc, 0, IDD_DESTINATION};
+const PageType g_folderPromptActionPage = {IDD_DESTINATION, FolderPromptPageProc, FolderPromptHooks,
+                                           IDD_DESTINATION};

@@ -164,6 +164,31 @@ void LoadBlockIntoRichEdit(HWND dialog, int item, const char *startMarker, const
     DeleteFileA(path);
 }
 
+// Block names of an action page: "[STR tag]" / "[END tag]" (second = 0) or
+// "[STR2 tag]" / "[END2 tag]".
+void ActionBlockMarkers(int action, int second, char *start, char *end) {
+    char tag[20];
+    ReadListField("ACT", action, "sg", tag, sizeof tag);
+    wsprintfA(start, second ? "[STR2 %s]" : "[STR %s]", tag);
+    wsprintfA(end, second ? "[END2 %s]" : "[END %s]", tag);
+}
+
+void SetActionHeading(HWND page, int action, int item) {
+    char heading[127];
+    ReadListField("ACT", action, "p17", heading, sizeof heading);
+    SetDlgItemTextA(page, item, heading);
+}
+
+void SetActionBlocks(HWND page, int action, int firstItem, int secondItem) {
+    char start[40], end[40];
+    for (int second = 0; second < 2; second++) {
+        int item = second ? secondItem : firstItem;
+        if (!item) continue;
+        ActionBlockMarkers(action, second, start, end);
+        ExtractTextBlock(start, end, page, item, 1, 0);
+    }
+}
+
 int PageIndexOf(HWND page) { return (int)GetWindowLongPtrA(page, DWLP_USER); }
 
 // The heading font belongs to its page window: a page built while another

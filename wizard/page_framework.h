@@ -29,6 +29,13 @@ void ExpandText(char *text, int size, int mode);
 // Path of a setup file unpacked at start-up ("_PIC0.IMG" and so on).
 const char *SetupPicturePath(int number);
 
+// Texts of a custom action's page ([ACT] keys of action n): the heading
+// "+%ip17" unchanged, and the blocks of the tag "+%isg": "[STR tag]" into
+// firstItem and "[STR2 tag]" into secondItem (paragraph style 1; an item of
+// 0 is left out).
+void ActionBlockMarkers(int action, int second, char *start, char *end);
+void SetActionHeading(HWND page, int action, int item);
+void SetActionBlocks(HWND page, int action, int firstItem, int secondItem);
 // Page index of a page window (its slot in the picture table), given to the
 // page when it was created.
 int PageIndexOf(HWND page);

@@ -9,21 +9,6 @@
 #include "wizard/page.h"
 #include "wizard/page_framework.h"
 
-// Block names of an action page: "[STR tag]" / "[END tag]" (second = 0) or
-// "[STR2 tag]" / "[END2 tag]".
-static void ActionBlockMarkers(int action, int second, char *start, char *end) {
-    char tag[20];
-    ReadListField("ACT", action, "sg", tag, sizeof tag);
-    wsprintfA(start, second ? "[STR2 %s]" : "[STR %s]", tag);
-    wsprintfA(end, second ? "[END2 %s]" : "[END %s]", tag);
-}
-
-static void SetActionHeading(HWND page, int action, int item) {
-    char heading[127];
-    ReadListField("ACT", action, "p17", heading, sizeof heading);
-    SetDlgItemTextA(page, item, heading);
-}
-
 static INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     static const int red[] = {501, 502};
     INT_PTR result;
@@ -69,8 +54,7 @@ static INT_PTR CALLBACK ReadmePageProc(HWND page, UINT message, WPARAM wParam, L
             char start[40], end[40];
             SetActionHeading(page, action, 542);
             SetItemTextFromKey(page, "C78", 543, 0);
-            ActionBlockMarkers(action, 1, start, end);
-            ExtractTextBlock(start, end, page, 543, 1, 0);
+            SetActionBlocks(page, action, 0, 543);
             ActionBlockMarkers(action, 0, start, end);
             LoadBlockIntoRichEdit(page, 541, start, end, rich);
         }
@@ -86,12 +70,8 @@ static INT_PTR CALLBACK InformationPageProc(HWND page, UINT message, WPARAM wPar
     if (message == WM_INITDIALOG) {
         int index = StartPage(page, lParam, 1002, 600, 2);
         int action = PageActionNumber(index);
-        char start[40], end[40];
         SetActionHeading(page, action, 1002);
-        ActionBlockMarkers(action, 0, start, end);
-        ExtractTextBlock(start, end, page, 1001, 1, 0);
-        ActionBlockMarkers(action, 1, start, end);
-        ExtractTextBlock(start, end, page, 1003, 1, 0);
+        SetActionBlocks(page, action, 1001, 1003);
         return TRUE;
     }
     if (CommonPageMessage(page, message, wParam, lParam, 1, red, 2, &result)) return result;
