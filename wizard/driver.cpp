@@ -4,6 +4,7 @@
 // procedures and hooks only.
 #include "wizard/wizard.h"
 #include "actions/action_runner.h"
+#include "actions/program_launch.h"
 #include "display/background.h"
 #include "display/progress_bar.h"
 #include "install/install_driver.h"
@@ -174,7 +175,7 @@ static void Commit(HWND page, int index) {
     } else if (index == s_at.finish) {
         if (!g_hiddenMode && g_ownerWindow) ShowWindow(g_ownerWindow, SW_HIDE);
         if (g_setupStatus == 0) {
-            // The run-after-setup list [RUN] comes here (not in test mode).
+            if (!g_testMode) RunAfterSetupList(g_finishMask);
             if (ReadDlgInt("DLL400", 0)) CallPlugin(7000);
             RunActions(60, 0);
         }
