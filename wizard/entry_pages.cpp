@@ -157,7 +157,7 @@ static INT_PTR CALLBACK ProgramFolderPageProc(HWND page, UINT message, WPARAM wP
         if (LOWORD(wParam) == IDC_GROUP_LIST && HIWORD(wParam) == LBN_SELCHANGE) {
             HWND list = (HWND)lParam;
             int position = (int)SendMessageA(list, LB_GETCURSEL, 0, 0);
-            char name[sizeof g_programGroup] = "";
+            char name[sizeof g_programGroup];
             if (position >= 0 && SendMessageA(list, LB_GETTEXTLEN, position, 0) < (LRESULT)sizeof name) {
                 s_groupPosition = position;
                 SendMessageA(list, LB_GETTEXT, position, (LPARAM)name);

@@ -161,7 +161,8 @@ static UINT_PTR CALLBACK BrowseHook(HWND dialog, UINT message, WPARAM wParam, LP
 
 // Returns 1 when the user chose a folder with OK.
 static int BrowseForFolder(HWND page) {
-    char file[260] = "Target";
+    char file[260];
+    CopyText(file, "Target", sizeof file);
     char start[4] = {g_installFolder[0] ? g_installFolder[0] : 'C', ':', '\\', 0};
     OPENFILENAMEA dialog;
     SecureZeroMemory(&dialog, sizeof dialog);

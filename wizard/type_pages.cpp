@@ -12,8 +12,9 @@
 #define MAX_TYPES 6
 #define IDC_COMPONENT_LIST 581
 #define IDC_SPACE 584
-// "A" and one letter per optional component fill the 20-byte letters.
-#define MAX_COMPONENTS ((int)sizeof g_componentLetters)
+// "A" and one letter per optional component fill the 20-byte letters: a
+// longer list offers only the components that can be named.
+#define MAX_COMPONENTS ((int)sizeof g_componentLetters - 1)
 
 static int TypeCount() {
     int count = ListCount("TYP");
@@ -161,7 +162,8 @@ static void FillComponentList(HWND page) {
 
 static void DrawComponent(HWND page, const DRAWITEMSTRUCT *item) {
     if (item->itemAction == ODA_FOCUS || (int)item->itemID < 0) return;
-    char text[60] = "";
+    char text[60];
+    text[0] = 0;
     if (SendMessageA(item->hwndItem, LB_GETTEXTLEN, item->itemID, 0) < (LRESULT)sizeof text)
         SendMessageA(item->hwndItem, LB_GETTEXT, item->itemID, (LPARAM)text);
     RECT r = item->rcItem;
