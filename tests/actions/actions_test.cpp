@@ -128,6 +128,7 @@ TEST(ActionsTest, EveryActionTypeAtItsPhase) {
     // Switched off: letter B, no phase, unknown type.
     EXPECT_TRUE(FileExists(kFolder + "offb.txt"));
     EXPECT_FALSE(FileExists(kFolder + "unknown.txt"));
+    EXPECT_TRUE(FilesIn(kFolder, "xxx*").empty()) << "a target path cut to its buffer was written";
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof windows);
     const std::string vars = std::string("set at start in ") + windows +
@@ -140,7 +141,8 @@ TEST(ActionsTest, EveryActionTypeAtItsPhase) {
                                "Create : C:\\Actions Product\\treecopy\\Actions Product\\tree\\sub\r",
                                "Copy   : C:\\Actions Product\\treecopy\\Actions Product\\tree\\t1.txt",
                                "RunWait: C:\\Actions Product\\waiter.exe",
-                               "Error  : Cannot start: C:\\Actions Product\\missing.exe"})
+                               "Error  : Cannot start: C:\\Actions Product\\missing.exe",
+                               "Error  : Action 34: text too long"})
         EXPECT_TRUE(Has(log, record)) << record;
     EXPECT_FALSE(Has(log, "cfgcopy2\\"));
 
