@@ -71,6 +71,10 @@ TEST(ActionsTest, EveryActionTypeAtItsPhase) {
     ASSERT_TRUE(warner.Start(warnFolder + "\\warner.exe", ""));
     ASSERT_NE(WaitForWindow(warner, "RunRecord", 20000), (HWND)0);
 
+    // The build's tree with a link out of it; an action reads its path here.
+    const std::string linkTree = ProgramFolder() + "\\linktree";
+    ASSERT_TRUE(WriteFileBytes("C:\\actions-link.ini", "[paths]\r\ntree=" + linkTree + "\r\n"));
+
     Program setup;
     ASSERT_TRUE(setup.Start(ProgramFolder() + "\\actions_setup.exe", ""));
     HWND box = WaitForPaintedMessageBox(setup);
@@ -125,6 +129,9 @@ TEST(ActionsTest, EveryActionTypeAtItsPhase) {
     EXPECT_TRUE(FileExists(kFolder + "treecopy\\Actions Product\\tree\\t1.txt"));
     EXPECT_TRUE(FileExists(kFolder + "esc\\in\\Actions Product\\tree\\t1.txt"));
     EXPECT_FALSE(FileExists(kFolder + "Actions Product")) << "a \"..\" source led out of the target";
+    const std::string linkCopy = kFolder + "linkcopy" + linkTree.substr(2);
+    EXPECT_TRUE(FileExists(linkCopy + "\\inside.txt")) << linkCopy;
+    EXPECT_FALSE(FileExists(linkCopy + "\\link")) << "the copy followed a link out of the tree";
     // Switched off: letter B, no phase, unknown type.
     EXPECT_TRUE(FileExists(kFolder + "offb.txt"));
     EXPECT_FALSE(FileExists(kFolder + "unknown.txt"));
