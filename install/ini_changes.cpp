@@ -35,9 +35,11 @@ static void ChangeIniKey(int i) {
         return;
     }
     GetPrivateProfileStringA(section, key, "", old, sizeof old, file);
-    // A file that cannot be written (read-only, a folder that is missing)
-    // keeps its old value; nothing is recorded as changed.
-    if (!WritePrivateProfileStringA(section, key, value, file)) {
+    // A read-only file, or one that cannot be written (its folder is
+    // missing), keeps its old value; nothing is recorded as changed.
+    DWORD attributes = GetFileAttributesA(file);
+    if ((attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) ||
+        !WritePrivateProfileStringA(section, key, value, file)) {
         LogPassedOver("INI file not written: ", file);
         return;
     }

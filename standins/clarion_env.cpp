@@ -24,6 +24,10 @@ static HDDEDATA CALLBACK Serve(UINT type, UINT, HCONV, HSZ, HSZ service, HDDEDAT
     switch (type) {
     case XTYP_CONNECT:
         return (HDDEDATA)TRUE;
+    case XTYP_WILDCONNECT: {  // an empty topic: offer the service's one
+        HSZPAIR pairs[2] = {{s_service, s_service}, {0, 0}};
+        return DdeCreateDataHandle(s_instance, (BYTE *)pairs, sizeof pairs, 0, 0, CF_TEXT, 0);
+    }
     case XTYP_EXECUTE: {
         char command[1024];
         DWORD n = DdeGetData(data, (BYTE *)command, sizeof command - 1, 0);

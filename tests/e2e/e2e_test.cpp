@@ -545,4 +545,42 @@ TEST(FinishingStepsTest, SilentInstallMakesEveryChangeAndLogsItInOrder) {
     EXPECT_EQ(log.find("CTplReg:"), std::string::npos) << "no environment ran";
 }
 
+
+// The same product through the wizard: the billboards come one after the
+// other on the background (the last one is on screen when the template
+// question is asked), the question answered No registers nothing, and the
+// last billboard's temp file is gone when the program ends.
+TEST(FinishingStepsTest, WizardShowsTheBillboardsAndAsksAboutTemplates) {
+    const std::string folder = "C:\\E2E Finish";
+    RemoveTree(folder);
+    Program setup;
+    std::string temp = MakeTempFolder("finishwiz");
+    setup.SetTempFolder(temp);
+    ASSERT_TRUE(setup.Start(ProgramFolder() + "\\e2e_finish_setup.exe", ""));
+    HWND question = WaitForMessageBox(setup, 90000);
+    ASSERT_NE(question, (HWND)0);
+    EXPECT_EQ(MessageBoxText(question), "Register the product's templates with the development environment?");
+    EXPECT_EQ(FilesIn(temp, "bb*.bmp"), std::vector<std::string>{temp + "\\bb3.bmp"});
+    std::string shots = ProgramFolder() + "\\screenshots";
+    CreateDirectoryA(shots.c_str(), 0);
+    EXPECT_TRUE(SaveScreenshot(shots + "\\40-copy-page-billboard.png"));
+    PressButton(question, IDNO);
+
+    HWND frame = WaitForDialogWithItem(setup, 201, 30000);
+    ASSERT_NE(frame, (HWND)0);
+    HWND finish = 0;
+    for (int i = 0; i < 200 && !finish; i++, Sleep(50))
+        for (HWND child = FindWindowExA(frame, 0, "#32770", 0); child; child = FindWindowExA(frame, child, "#32770", 0))
+            if (IsWindowVisible(child) && GetDlgItem(child, 551)) finish = child;
+    ASSERT_NE(finish, (HWND)0) << "no finish page";
+    PressButton(frame, 201);
+    EXPECT_EQ(setup.Wait(15000), 0);
+    EXPECT_TRUE(FilesIn(temp, "bb*.bmp").empty());
+    std::string log = ReadFileBytes(folder + "\\install.log");
+    EXPECT_NE(log.find("\r\nSLink  : "), std::string::npos) << log;
+    EXPECT_NE(log.find("\r\nODBCDSN: DSN=E2E System\r\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("CTplReg:"), std::string::npos);
+    EXPECT_EQ(log.find("Aborted"), std::string::npos) << log;
+}
+
 }  // namespace
