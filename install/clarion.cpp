@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <ddeml.h>
 #include "install/install_driver.h"
+#include "actions/action_runner.h"
+#include "actions/program_launch.h"
 #include "install/file_copy.h"
 #include "install/install_log.h"
 #include "install/install_state.h"
@@ -24,26 +26,6 @@ static const char *ProductTitle(int code) {
     case 8: return "Clarion 5";
     case 16: return "Clarion 5.5";
     case 32: return "Clarion 5.6";
-    }
-    return 0;
-}
-
-// The first top-level window of another process whose title begins with
-// the prefix (case ignored); posts it WM_CLOSE when close is 1. The
-// program's own windows never match, whatever the setup's title is.
-static int CloseWindowByTitlePrefix(const char *prefix, int close) {
-    int n = TextLength(prefix);
-    HWND top = GetTopWindow(0);
-    for (HWND w = top ? GetWindow(top, GW_HWNDFIRST) : 0; w; w = GetWindow(w, GW_HWNDNEXT)) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(w, &process);
-        if (process == GetCurrentProcessId()) continue;
-        char title[LONG_TEXT];
-        int length = GetWindowTextA(w, title, sizeof title);
-        if (length < n || CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, title, n, prefix, n) != CSTR_EQUAL)
-            continue;
-        if (close == 1) PostMessageA(w, WM_CLOSE, 0, 0);
-        return 1;
     }
     return 0;
 }
@@ -113,11 +95,11 @@ static void RegisterTemplates(int count, DWORD waitMs) {
         if (conversation) DdeDisconnect(conversation);
         DdeUninitialize(instance);
     }
-    CloseWindowByTitlePrefix("Pick", 1);
+    FindWindowByTitle("Pick", 1);
     const char *title = ProductTitle(g_clarionVersion);
     if (title) {
         LogRecord("CID    :", title);
-        CloseWindowByTitlePrefix(title, 1);
+        FindWindowByTitle(title, 1);
     }
     RaiseBackground();
 }
@@ -126,21 +108,9 @@ void RegisterClarionTemplates() {
     int count = ListCount("TPL");
     DWORD waitMs = 0;
     if (g_clarionProgram[0]) {
-        char commandLine[PATH_TEXT + 3];
-        CopyText(commandLine, "\"", sizeof commandLine);
-        AppendText(commandLine, g_clarionProgram, sizeof commandLine);
-        AppendText(commandLine, "\"", sizeof commandLine);
-        STARTUPINFOA startup;
-        PROCESS_INFORMATION process;
-        char *p = (char *)&startup;
-        for (unsigned k = 0; k < sizeof startup; k++) p[k] = 0;
-        startup.cb = sizeof startup;
-        if (CreateProcessA(0, commandLine, 0, 0, FALSE, 0, 0, 0, &startup, &process)) {
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-            waitMs = START_WAIT_MS;
-        }
+        RunProgram(g_clarionProgram, "", "", 0, 0);
         LogRecord("Clarion:", g_clarionProgram);
+        waitMs = START_WAIT_MS;
     }
     if (g_ownerWindow && !g_hiddenMode)
         SetWindowPos(g_ownerWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
@@ -157,5 +127,5 @@ void RegisterClarionTemplates() {
     // Give the environment the time it needs to close its windows.
     const char *title = ProductTitle(g_clarionVersion);
     DWORD start = GetTickCount();
-    while (title && waitMs && CloseWindowByTitlePrefix(title, 0) && GetTickCount() - start < START_WAIT_MS) Sleep(100);
+    while (title && waitMs && FindWindowByTitle(title, 0) && GetTickCount() - start < START_WAIT_MS) Sleep(100);
 }

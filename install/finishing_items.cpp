@@ -1,4 +1,5 @@
 #include "install/later_steps.h"
+#include "actions/program_launch.h"
 #include "install/install_log.h"
 #include "install/install_state.h"
 #include "payload/binding.h"
@@ -10,10 +11,7 @@
 int ItemLetterSelected(const char *section, int item) {
     char letter[2];
     ReadListField(section, item, "z", letter, sizeof letter);
-    if (!letter[0]) return 1;
-    for (const char *c = g_componentLetters; *c; c++)
-        if (*c == letter[0]) return 1;
-    return 0;
+    return ComponentLetterSelected(letter);
 }
 
 int ItemChosen(const char *section, int item) {
