@@ -12,7 +12,7 @@ char g_folderWithoutDrive[127];
 int g_defaultFolderComputed;
 int g_clarionFolderChosen;
 int g_clarionVersion;
-char g_clarionProgramPath[127];
+char g_clarionProgram[127];
 char g_userName[80];
 char g_userCompany[80];
 char g_userId[30];

@@ -17,7 +17,7 @@ extern char g_folderWithoutDrive[127];   // its part after "X:"
 extern int g_defaultFolderComputed;
 extern int g_clarionFolderChosen;        // a Clarion product gave the folder
 extern int g_clarionVersion;             // 0, 2, 4, 8, 16 or 32
-extern char g_clarionProgramPath[127];   // the chosen environment's program
+extern char g_clarionProgram[127];       // the chosen environment's program, "%s%s.exe"
 
 // Entry pages.
 extern char g_userName[80];

@@ -89,7 +89,7 @@ static void StoreClarionChoice() {
         if (!section[0]) continue;
         GetProfileStringA(section, "workdir", "", folder, sizeof folder);
         GetProfileStringA(section, "exename", "", program, sizeof program);
-        wsprintfA(g_clarionProgramPath, "%s%s.exe", folder, program);
+        wsprintfA(g_clarionProgram, "%s%s.exe", folder, program);
         path[0] = 0;
         if (g_support.PATHMACRO) g_support.PATHMACRO(folder, "\\BIN", path);
         path[CONVERT_BUFFER_SIZE - 1] = 0;
