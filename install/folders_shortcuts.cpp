@@ -8,7 +8,7 @@
 #include "script/settings.h"
 #include "startup/globals.h"
 #include "startup/text.h"
-#include "wizard/pages.h"
+#include "wizard/choices.h"
 
 static int Exists(const char *path) {
     return g_support.KWP_FILEEXISTS ? g_support.KWP_FILEEXISTS(path) != 0
