@@ -1,5 +1,6 @@
 #include "buildtool/setup_file.h"
 #include "buildtool/memory_streams.h"
+#include "buildtool/product_check.h"
 #include "buildtool/record_field.h"
 #include "buildtool/szdd.h"
 #include "payload/payload_layout.h"
@@ -227,7 +228,8 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
     if (!errors->empty()) return 1;
 
     // Files to install, in the file script's order: field 22 the entry name
-    // (found in the product folder), field 23 the destination folder text.
+    // (found below files/ or in the product folder), field 23 the destination
+    // folder text.
     ReadFile(in.product + "/" + SETUP_FILE_FILE_SCRIPT, &fileScript);
     size_t at = 0;
     while (at < fileScript.size()) {
@@ -238,7 +240,8 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
         if (record.size() < 2 || record[0] != '|') continue;
         std::string name = RecordFieldText(record, 22), folder = RecordFieldText(record, 23);
         if (name.empty()) continue;
-        add(name, folder, in.product + "/" + name, ENTRY_FLAGS_INSTALL, &after);
+        add(name, folder, RecordSourcePath(in.product, RecordFieldText(record, 20), folder, name), ENTRY_FLAGS_INSTALL,
+            &after);
     }
     if (!errors->empty()) return 1;
 
@@ -251,7 +254,11 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
     if (!MakeEntry(SETUP_FILE_MAIN_SCRIPT, "\\", WithSignature(script, covered, sum), ENTRY_FLAGS_SETUP, now,
                    &mainEntry, errors))
         return 1;
-    if (!WriteFile(in.output, head + before + mainEntry + after)) {
+    // Written beside and renamed, so that a failed write never leaves a
+    // half-made program in place of a good one.
+    std::string temp = in.output + ".part";
+    if (!WriteFile(temp, head + before + mainEntry + after) || rename(temp.c_str(), in.output.c_str()) != 0) {
+        remove(temp.c_str());
         errors->push_back(in.output + ": cannot be written");
         return 1;
     }

@@ -3,6 +3,7 @@
 // it refuses.
 #include <gtest/gtest.h>
 #include "payload/payload_layout.h"
+#include "tests/host/tool_run.h"
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -11,27 +12,6 @@
 #include <sys/wait.h>
 
 namespace {
-
-std::string Slurp(const std::string &path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-void Spit(const std::string &path, const std::string &bytes) {
-    std::ofstream f(path, std::ios::binary);
-    f << bytes;
-}
-
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-ToolRun Tool(const std::string &args, const std::string &dir) {
-    std::string cmd = std::string(MKSETUP_PATH) + " " + args + " >" + dir + "/out.txt 2>" + dir + "/err.txt";
-    int s = system(cmd.c_str());
-    return ToolRun{WIFEXITED(s) ? WEXITSTATUS(s) : -1, Slurp(dir + "/out.txt"), Slurp(dir + "/err.txt")};
-}
 
 class MksetupTest : public ::testing::Test {
   protected:
@@ -61,8 +41,9 @@ class MksetupTest : public ::testing::Test {
         for (int f = 2; f <= 21; f++) r += "|";
         return r + name + "|" + folder + "|\r\n";
     }
-    ToolRun Build() {
-        return Tool("build " + dir + "/engine.exe " + dir + "/lib.dll " + product + " " + dir + "/setup.exe", dir);
+    // Unchecked: the builder's own refusals, without the product check first.
+    ToolRun Build(bool unchecked = false) {
+        return Tool(std::string("build ") + (unchecked ? "--unchecked " : "") + dir + "/engine.exe " + dir + "/lib.dll " + product + " " + dir + "/setup.exe", dir);
     }
 };
 
@@ -115,14 +96,14 @@ TEST_F(MksetupTest, VerifyCatchesDamage) {
 
 TEST_F(MksetupTest, RefusesWhatDoesNotFit) {
     Spit(dir + "/engine.exe", std::string(PAYLOAD_LIBRARY_OFFSET + 1, 'e'));
-    ToolRun r = Build();
+    ToolRun r = Build(true);
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("engine.exe"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("102913"), std::string::npos) << r.err;
     SetUp();
 
     Spit(dir + "/lib.dll", std::string(PAYLOAD_LIBRARY_SIZE + 1, 'l'));
-    r = Build();
+    r = Build(true);
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("46081"), std::string::npos) << r.err;
 
@@ -130,14 +111,14 @@ TEST_F(MksetupTest, RefusesWhatDoesNotFit) {
     std::mt19937 rng(2);
     for (int i = 0; i < 40000; i++) noise += (char)rng();
     Spit(dir + "/lib.dll", noise);
-    r = Build();
+    r = Build(true);
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("lib.dll"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("26089"), std::string::npos) << r.err;
     SetUp();
 
     remove((product + "/_DLG.SCR").c_str());
-    r = Build();
+    r = Build(true);
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("_DLG.SCR: missing"), std::string::npos) << r.err;
     SetUp();
@@ -145,7 +126,7 @@ TEST_F(MksetupTest, RefusesWhatDoesNotFit) {
     std::string longName(300, 'n');
     Spit(product + "/" + longName.substr(0, 250), "x");
     Spit(product + "/_FILE1.SCR", Record(longName, "\\"));
-    r = Build();
+    r = Build(true);
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("300"), std::string::npos) << r.err;
 }
