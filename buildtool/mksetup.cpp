@@ -25,12 +25,12 @@ static int Report(int result, const std::vector<std::string> &errors) {
 }
 
 int main(int argc, char **argv) {
-    if (argc < 3) return Usage();
-    std::vector<std::string> errors;
-    if (!strcmp(argv[1], "keys")) {
+    if (argc == 2 && !strcmp(argv[1], "keys")) {
         fputs(KeyTablesMarkdown().c_str(), stdout);
         return 0;
     }
+    if (argc < 3) return Usage();
+    std::vector<std::string> errors;
     if (!strcmp(argv[1], "build") && (argc == 6 || (argc == 7 && !strcmp(argv[2], "--unchecked")))) {
         char **a = argv + argc - 4;
         if (argc == 6) {

@@ -7,7 +7,7 @@ const ScriptKey kScriptKeys[] = {
     // Start-up
     {"DLG", "Silent", 'i', 0, "0", "start-up", "non-zero: silent mode, as the -s switch"},
     {"DLG", "HW", 'i', 0, "0", "start-up", "non-zero: hidden mode, no background window (silent mode forces it)"},
-    {"DLG", "TI", 's', 50, "", "start-up, wizard", "setup title: background window, wizard frame and message-box title"},
+    {"DLG", "TI", 's', 50, "", "start-up", "setup title: background window, wizard frame and message-box title"},
     {"DLG", "CA", 's', 127, "", "start-up", "question asked when the user cancels the wizard"},
     {"DLG", "FMOK", 'i', 0, "0", "start-up", "non-zero: the [STR FIRST] notice has OK only (else Yes/No, No ends)"},
     {"DLG", "NO", 'i', 0, "1", "start-up", "number of steps of the copy page's overall bar (0 counts as 1)"},
@@ -37,7 +37,7 @@ const ScriptKey kScriptKeys[] = {
     {"DLG", "IT", 'i', 0, "0", "background", "non-zero: the picture's transparent colour is left out"},
     {"DLG", "ITC", 'i', 0, "0", "background", "transparent colour, decimal COLORREF"},
     {"DLG", "ITB", 'i', 0, "0", "background", "1: the picture is tiled over the window"},
-    {"DLG", "IDF", 'i', 0, "0", "background, billboards", "non-zero: the background picture stays when billboards show"},
+    {"DLG", "IDF", 'i', 0, "0", "background", "non-zero: the background picture stays when billboards show"},
     {"DLG", "T1", 's', 100, "", "background", "first title line"},
     {"DLG", "TF1", 's', 40, "Arial", "background", "font face of T1"},
     {"DLG", "TS1", 'i', 0, "80", "background", "font height of T1 for a screen 768 pixels high"},
@@ -90,7 +90,7 @@ const ScriptKey kScriptKeys[] = {
     {"DLG", "C37", 's', 255, "", "ready page", "label above the list of choices"},
     {"DLG", "C38", 's', 255, "", "ready page", "list line: setup type"},
     {"DLG", "C39", 's', 255, "", "ready page", "list line: destination folder"},
-    {"DLG", "C51", 's', 255, "", "ready page, components page", "label of the disk space needed"},
+    {"DLG", "C51", 's', 255, "", "ready page", "label of the disk space needed (also on the components page)"},
     {"DLG", "C44", 's', 255, "", "ready page", "list line: program folder"},
     {"DLG", "C40", 's', 255, "", "ready page", "list line: user information"},
     {"DLG", "C41", 's', 255, "", "ready page", "label of the user name"},
@@ -390,16 +390,23 @@ bool KnownActionType(int type) {
 bool ActionTypeIsPage(int type) { return type >= 1500 && type <= 1900 && type % 100 == 0; }
 
 std::string KeyTablesMarkdown() {
-    std::string out, section, reader;
+    // One table a section and reader, in the order they first appear.
+    std::vector<std::pair<std::string, std::string>> groups;
     for (const ScriptKey *k = kScriptKeys; k->section; k++) {
-        if (section != k->section || reader != k->reader) {
-            section = k->section;
-            reader = k->reader;
-            out += "\n#### [" + section + "] — " + reader + "\n\n| Key | Type | Absent | Meaning |\n|---|---|---|---|\n";
+        std::pair<std::string, std::string> g(k->section, k->reader);
+        bool seen = false;
+        for (const auto &o : groups) seen = seen || o == g;
+        if (!seen) groups.push_back(g);
+    }
+    std::string out;
+    for (const auto &g : groups) {
+        out += "\n#### [" + g.first + "] — " + g.second + "\n\n| Key | Type | Absent | Meaning |\n|---|---|---|---|\n";
+        for (const ScriptKey *k = kScriptKeys; k->section; k++) {
+            if (g.first != k->section || g.second != k->reader) continue;
+            std::string type = k->kind == 'i' ? "integer" : "text, " + std::to_string(k->size - 1) + " characters";
+            std::string absent = *k->fallback ? std::string("`") + k->fallback + "`" : "empty";
+            out += std::string("| `") + Example(k->key) + "` | " + type + " | " + absent + " | " + k->meaning + " |\n";
         }
-        std::string type = k->kind == 'i' ? "integer" : "text, " + std::to_string(k->size - 1) + " characters";
-        std::string absent = *k->fallback ? std::string("`") + k->fallback + "`" : "empty";
-        out += std::string("| `") + Example(k->key) + "` | " + type + " | " + absent + " | " + k->meaning + " |\n";
     }
     return out;
 }
