@@ -2,9 +2,11 @@
 # An author's way from nothing to an installed product: mksetup new, 300
 # files in nested folders listed by mksetup scan, mksetup build, and a
 # silent install under Wine whose files must equal their sources byte for
-# byte. Usage: new_scan_install.sh MKSETUP ENGINE LIBRARY WORK-FOLDER
+# byte. The silent setup still shows the destination and ready pages, which
+# drive_install.exe answers with Next.
+# Usage: new_scan_install.sh MKSETUP ENGINE LIBRARY DRIVER WORK-FOLDER
 set -eu
-tool=$1 engine=$2 library=$3 work=$4
+tool=$1 engine=$2 library=$3 driver=$4 work=$5
 here=$(cd "$(dirname "$0")/../.." && pwd)
 rm -rf "$work"
 mkdir -p "$work"
@@ -28,7 +30,7 @@ grep -q "^300 records: 299 new, 1 kept" "$work/scan.txt"
 prefix=${WINEPREFIX:-/tmp/setupengine-wine-$(id -u)}
 target="$prefix/drive_c/Authored Product"
 rm -rf "$target"
-"$here/scripts/wine-run.sh" "$work/setup.exe" -s
+"$here/scripts/wine-run.sh" "$driver" "$(winepath -w "$work/setup.exe")"
 [ -f "$target/install.log" ] || { echo "no install log in $target"; exit 1; }
 count=0
 while IFS= read -r -d '' f; do
