@@ -119,3 +119,7 @@ LIBRARY_ENTRY KWP_CREATEPATH(const char *path) {
 }
 
 LIBRARY_ENTRY CREATEFOLDER(const char *path) { return path && CreateDirectoryA(path, 0) ? 1 : 0; }
+
+// The library's entry point: there is no C run-time to start, and nothing
+// to do when a process or thread attaches or detaches.
+extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE, DWORD, LPVOID) { return TRUE; }
