@@ -98,7 +98,7 @@ TEST(StartupTest, SwitchesCountOnlyBeforeTheFirstWordWithoutHyphen) {
                  {std::string(1100, ' ') + "-t", true},   {"-" + std::string(1500, 'x') + " -t", true},
                  {"-s " + std::string(1500, 'x') + " -t", false}};
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.args.substr(0, 20));
+        SCOPED_TRACE(std::to_string(c.args.size()) + " characters: " + c.args.substr(0, 20));
         EngineRun run;
         run.Start(exe, c.args);
         if (c.notice) ExpectMessage(run.program, "Test Mode Enabled");

@@ -344,7 +344,7 @@ TEST(WizardBadInputTest, DamagedPicturesAndTextsStillShowEveryPage) {
             }
         }
         if (!wizard.program().Running()) break;
-        ASSERT_GT(page, 0) << "no page after step " << step;
+        ASSERT_GT(page, 0) << "no page after step " << step << " from page " << seen.back();
         seen.push_back(page);
         old = wizard.found();
         if (page == 3000) wizard.Shot("21-bad-licence");
