@@ -63,21 +63,31 @@ class Wizard {
     std::string Button(int id) const { return ItemText(frame_, id); }
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(frame_, id)) != 0; }
 
-    // Waits until a page other than `old` is alone on screen; its template.
-    // The page it found stays in found().
+    // Waits until a page other than `old` is alone on screen and the frame
+    // has taken the switch that made it to its end (the buttons' states and
+    // texts come after the page): a message sent to the frame is answered
+    // only once the command that runs the switch has returned. The page's
+    // template; the page stays in found().
     int WaitForPage(HWND old, DWORD ms = 15000) {
         DWORD start = GetTickCount();
         while (GetTickCount() - start < ms && program_.Running()) {
             HWND page = Page();
-            if (page && page != old) {
+            if (page && page != old && Settled()) {
                 Sleep(150);  // let the page finish its painting
-                if (Page() == page) return TemplateOf(found_ = page);
+                // A page on its way out has lost its items: ask again after.
+                int id = TemplateOf(page);
+                if (id > 0 && Page() == page) return found_ = page, id;
             }
             Sleep(20);
         }
         return 0;
     }
     HWND found() const { return found_; }
+    // True once the frame has returned from the command it was running.
+    bool Settled() {
+        DWORD_PTR answer;
+        return SendMessageTimeoutA(frame_, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer) != 0;
+    }
     // The detection and copy pages (13000) move on by themselves: waits
     // until a page of another template stands alone; its template. What is
     // on screen at the call may already be gone, so it is never asked for.
@@ -244,7 +254,7 @@ TEST(WizardWalkTest, CancelFromEveryPageAsksAndEnds) {
         for (size_t i = 1; i <= stop; i++) ASSERT_EQ(wizard.Next(), kBeforeCopy[i]);
         HWND page = wizard.Page();
         EXPECT_EQ(wizard.Cancel(IDNO), "Do you really want to cancel the setup of Sample Product?");
-        Sleep(200);
+        EXPECT_TRUE(wizard.Settled());
         EXPECT_EQ(wizard.Page(), page);
         EXPECT_TRUE(wizard.program().Running());
         wizard.Cancel(IDYES);
