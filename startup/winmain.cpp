@@ -120,3 +120,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     FinishRun();
     return 0;
 }
+
+// The process starts here: no C run-time runs before or after. WinMain gets
+// the command line behind the program's own name, as Windows programs do.
+extern "C" void WinMainCRTStartup() {
+    ExitProcess(WinMain(GetModuleHandleA(0), 0, (LPSTR)SkipProgramName(GetCommandLineA()), SW_SHOWDEFAULT));
+}

@@ -10,6 +10,7 @@ char g_scriptPath[MAX_PATH];
 char g_fileScriptPath[MAX_PATH];
 char g_newName[MAX_PATH];
 char g_componentLetters[21] = "A";
+int g_platformCode;
 static char g_messages[20][256];
 
 void CopyBounded(char *dst, const char *src, int size) {
@@ -89,6 +90,7 @@ LIBRARY_ENTRY LOGINFO(const char *tag, const char *text, int logHandle) {
 
 LIBRARY_ENTRY INITMAK(const char *scriptPath, int platform, int family, int clarionVersion, int logHandle) {
     if (scriptPath) CopyBounded(g_scriptPath, scriptPath, sizeof g_scriptPath);
+    g_platformCode = platform;
     g_logHandle = logHandle;
     return 0;
 }
@@ -120,3 +122,7 @@ LIBRARY_ENTRY KWP_CREATEPATH(const char *path) {
 }
 
 LIBRARY_ENTRY CREATEFOLDER(const char *path) { return path && CreateDirectoryA(path, 0) ? 1 : 0; }
+
+// The library's entry point: there is no C run-time to start, and nothing
+// to do when a process or thread attaches or detaches.
+extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE, DWORD, LPVOID) { return TRUE; }
