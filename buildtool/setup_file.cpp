@@ -9,6 +9,7 @@
 #include "supportlib/inflate.h"
 #include <stdio.h>
 #include <string.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <zlib.h>
@@ -135,6 +136,61 @@ bool WalkEntries(const std::string &file, std::vector<Entry> *entries, std::vect
 
 int Discard(void *, const unsigned char *, int) { return 0; }
 
+// The expanded data of an entry that passed its check.
+std::string Expanded(const std::string &file, const Entry &e) {
+    std::string out(e.h.expanded < (1u << 24) ? e.h.expanded : 0, '\0');
+    z_stream z;
+    memset(&z, 0, sizeof z);
+    inflateInit2(&z, -15);
+    z.next_in = (Bytef *)file.data() + e.data;
+    z.avail_in = e.h.stored;
+    z.next_out = (Bytef *)&out[0];
+    z.avail_out = (uInt)out.size();
+    inflate(&z, Z_FINISH);
+    inflateEnd(&z);
+    return out;
+}
+
+// Pairs the files to install (the entries behind the main script, less the
+// billboards) with the file script's records in order, as the copy page
+// does: each needs a record, and a record that names a file names its own.
+void CheckRecords(const std::string &path, const std::vector<Entry> &entries, const std::string &fileScript,
+                  std::vector<std::string> *errors) {
+    size_t at = 0;
+    int line = 0;
+    bool behindMain = false;
+    for (const Entry &e : entries) {
+        if (!behindMain) {
+            behindMain = strcmp(e.h.name, SETUP_FILE_MAIN_SCRIPT) == 0;
+            continue;
+        }
+        if (strcmp(e.h.folder, "%BILLBOARD%\\") == 0) continue;
+        // As the copy page reads: up to the first CR or LF from the second
+        // character on, then the line end (CR LF, LF or CR).
+        std::string record;
+        if (at < fileScript.size()) {
+            size_t end = fileScript.find_first_of("\r\n", at + 1);
+            if (end == std::string::npos) end = fileScript.size();
+            if (end - at >= 2) record = fileScript.substr(at, end - at);
+            at = end - at >= 2 ? end + 1 : fileScript.size();
+            if (at < fileScript.size() && fileScript[at] == '\n' && fileScript[at - 1] == '\r') at++;
+            line++;
+        }
+        if (record.empty()) {
+            errors->push_back(path + ": entry " + e.h.name + " has no file-script record");
+            return;
+        }
+        std::string named = RecordFieldText(record, 22);
+        if (record[0] != '|' || (!named.empty() && strcasecmp(named.c_str(), e.h.name) != 0)) {
+            errors->push_back(path + ": file-script record " + std::to_string(line) +
+                              (record[0] != '|' ? std::string(" does not begin with \"|\"")
+                                                : " belongs to \"" + named + "\"") +
+                              ", the entry there is " + e.h.name);
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 std::string CompressEntryData(const std::string &in) { return RawDeflate(in, 9, Z_DEFAULT_STRATEGY); }
@@ -230,14 +286,28 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
     // (found in the product folder), field 23 the destination folder text.
     ReadFile(in.product + "/" + SETUP_FILE_FILE_SCRIPT, &fileScript);
     size_t at = 0;
+    int line = 0;
     while (at < fileScript.size()) {
-        size_t end = fileScript.find_first_of("\r\n", at);
+        size_t end = fileScript.find('\n', at);
         if (end == std::string::npos) end = fileScript.size();
         std::string record = fileScript.substr(at, end - at);
+        if (!record.empty() && record.back() == '\r') record.pop_back();
         at = end + 1;
+        line++;
         if (record.size() < 2 || record[0] != '|') continue;
         std::string name = RecordFieldText(record, 22), folder = RecordFieldText(record, 23);
         if (name.empty()) continue;
+        std::string where = in.product + "/" + SETUP_FILE_FILE_SCRIPT + ":" + std::to_string(line) + ": ";
+        if (!IsPlainEntryName(name.c_str())) {
+            errors->push_back(where + "entry name \"" + name +
+                              "\" is not a plain file name (folder part, device name, trailing dot or blank)");
+            continue;
+        }
+        if (!IsAcceptedFolderText(folder.c_str())) {
+            errors->push_back(where + "folder text \"" + folder + "\" of " + name +
+                              " leads out of its folder (\"..\", drive, root or share)");
+            continue;
+        }
         add(name, folder, in.product + "/" + name, ENTRY_FLAGS_INSTALL, &after);
     }
     if (!errors->empty()) return 1;
@@ -278,7 +348,8 @@ static int CheckFile(const std::string &path, std::string *listing, std::vector<
     std::vector<Entry> entries;
     WalkEntries(file, &entries, errors, path);
     static InflateState state;
-    std::string script;
+    std::string script, fileScript;
+    bool mainScript = false;
     for (const Entry &e : entries) {
         if (listing) {
             char line[700];
@@ -292,19 +363,19 @@ static int CheckFile(const std::string &path, std::string *listing, std::vector<
         int r = InflateEntry(&state, &e.h, ReadMemory, &mi, Discard, 0);
         if (r != ENTRY_DATA_OK)
             errors->push_back(path + ": entry " + e.h.name + ": damaged data, CRC-32 or size mismatch");
-        if (strcmp(e.h.name, SETUP_FILE_MAIN_SCRIPT) == 0 && r == ENTRY_DATA_OK) {
-            z_stream z;
-            memset(&z, 0, sizeof z);
-            inflateInit2(&z, -15);
-            script.assign(e.h.expanded < (1u << 24) ? e.h.expanded : 0, '\0');
-            z.next_in = (Bytef *)file.data() + e.data;
-            z.avail_in = e.h.stored;
-            z.next_out = (Bytef *)&script[0];
-            z.avail_out = (uInt)script.size();
-            inflate(&z, Z_FINISH);
-            inflateEnd(&z);
+        if (!IsPlainEntryName(e.h.name) || !IsAcceptedFolderText(e.h.folder))
+            errors->push_back(path + ": entry \"" + e.h.folder + e.h.name + "\" at offset " +
+                              std::to_string(e.offset) + " leads out of its folder or is not a plain file name");
+        if (!mainScript && strcmp(e.h.name, SETUP_FILE_MAIN_SCRIPT) == 0) {
+            mainScript = true;
+            if (r == ENTRY_DATA_OK) script = Expanded(file, e);
         }
+        if (!mainScript && strcmp(e.h.name, SETUP_FILE_FILE_SCRIPT) == 0 && r == ENTRY_DATA_OK)
+            fileScript = Expanded(file, e);
     }
+    if (decode && !mainScript)
+        errors->push_back(path + ": no main script entry " + SETUP_FILE_MAIN_SCRIPT + ": the setup cannot start");
+    if (decode && mainScript) CheckRecords(path, entries, fileScript, errors);
     if (decode) {
         unsigned covered;
         int sum;

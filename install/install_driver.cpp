@@ -98,7 +98,10 @@ void StartCopy(HWND page) {
     g_progressPage = page;
     g_progressMessage = RegisterWindowMessageA("CKWP1");
     g_progressMessage2 = RegisterWindowMessageA("CKWP2");
-    if (g_support.KWP_UINIT_MP) g_support.KWP_UINIT_MP(page);
+    // A silent setup gives the library no window: its errors and questions
+    // then take their safe answer and go to the log instead of waiting for
+    // somebody to press a button.
+    if (g_support.KWP_UINIT_MP) g_support.KWP_UINIT_MP(g_silentMode ? 0 : page);
     ShowDlgText(page, IDC_PHASE_TEXT, "P1", 0);
     g_skipOptimised = ReadSettingInt("FLE", "OPT", 0);
 
@@ -112,9 +115,7 @@ void StartCopy(HWND page) {
     if (g_support.INITMAK)
         g_support.INITMAK(g_scriptPath, g_platform, g_windowsFamily, g_clarionVersion, (int)g_installLog);
     g_backupsOn = ReadDlgInt("BU", 0) != 0;
-    // A silent setup has nobody to answer the library's "replace?" question:
-    // it replaces without asking, as "OW" would.
-    g_unpackOptions = 0x400Au | (ReadDlgInt("OW", 0) || g_silentMode ? UNPACK_REPLACE : 0u);
+    g_unpackOptions = 0x400Au | (ReadDlgInt("OW", 0) ? UNPACK_REPLACE : 0u);
     if (createdFolder) LogRecord("Create :", g_installFolder);
     if (!g_testMode) CreateScriptFolders();
     RewindFileScript(g_fileScript);
@@ -242,7 +243,7 @@ int DetectionTick(HWND page) {
     RecordField(g_fileRecord, 23, folder, sizeof folder);
     if (lstrcmpA(folder, BILLBOARD_FOLDER) == 0) return 0;
     char target[LONG_TEXT], display[LONG_TEXT];
-    if (BuildTargetPath(name, folder, target, sizeof target)) {
+    if (BuildTargetPath(name, folder, target, sizeof target) == TARGET_OK) {
         BuildDisplayPath(target, name, folder, display, sizeof display);
         ShowText(page, IDC_TARGET_TEXT, display);
         char description[LONG_TEXT];
