@@ -63,6 +63,12 @@ bool MakeEntry(const std::string &name, const std::string &folder, const std::st
         return false;
     }
     std::string packed = CompressEntryData(data);
+    // Sizes and offsets are 32-bit fields: never cut one.
+    if ((uint64_t)data.size() > 0xFFFFFFFFu || (uint64_t)packed.size() > 0xFFFFFFFFu) {
+        errors->push_back(name + ": " + std::to_string(data.size()) +
+                          " bytes, more than an entry's 32-bit sizes hold (4 GiB)");
+        return false;
+    }
     std::string h(ENTRY_HEADER_SIZE, '\0');
     memcpy(&h[0], ENTRY_SIGNATURE, 4);
     unsigned t, d;
@@ -135,6 +141,31 @@ bool WalkEntries(const std::string &file, std::vector<Entry> *entries, std::vect
 }
 
 int Discard(void *, const unsigned char *, int) { return 0; }
+
+// Texts of [DLG] the engine shows in a box of its own whatever the pages:
+// without them the box is empty (or, for the restart question, an empty
+// OK/Cancel whose OK restarts Windows).
+void WarnOfMissingTexts(const std::string &path, const std::string &script) {
+    static const char *const texts[][2] = {{"C67", "the damaged-file message"},
+                                           {"C86", "the notice while the file is checked"},
+                                           {"C25", "the restart question"},
+                                           {"CA", "the cancel question"}};
+    std::string keys;
+    bool inDlg = false;
+    for (size_t at = 0; at < script.size();) {
+        size_t end = script.find('\n', at);
+        if (end == std::string::npos) end = script.size();
+        std::string line = script.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line[0] == '[') inDlg = strncasecmp(line.c_str(), "[DLG]", 5) == 0;
+        size_t eq = line.find('=');
+        if (inDlg && eq != std::string::npos && eq + 1 < line.size() && line[eq + 1] != '\r')
+            keys += "|" + line.substr(0, eq) + "|";
+    }
+    for (const auto &t : texts)
+        if (keys.find(std::string("|") + t[0] + "|") == std::string::npos)
+            fprintf(stderr, "mksetup: warning: %s: [DLG] \"%s\" (%s) is not defined\n", path.c_str(), t[0], t[1]);
+}
 
 // The expanded data of an entry that passed its check.
 std::string Expanded(const std::string &file, const Entry &e) {
@@ -281,6 +312,7 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
     if (!ReadFile(in.product + "/" + SETUP_FILE_MAIN_SCRIPT, &script))
         errors->push_back(in.product + "/" + SETUP_FILE_MAIN_SCRIPT + ": missing");
     if (!errors->empty()) return 1;
+    WarnOfMissingTexts(in.product + "/" + SETUP_FILE_MAIN_SCRIPT, script);
 
     // Files to install, in the file script's order: field 22 the entry name
     // (found in the product folder), field 23 the destination folder text.
@@ -321,6 +353,12 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
     if (!MakeEntry(SETUP_FILE_MAIN_SCRIPT, "\\", WithSignature(script, covered, sum), ENTRY_FLAGS_SETUP, now,
                    &mainEntry, errors))
         return 1;
+    uint64_t total = (uint64_t)head.size() + before.size() + mainEntry.size() + after.size();
+    if (total > 0xFFFFFFFFu) {
+        errors->push_back(in.output + ": " + std::to_string(total) +
+                          " bytes, past the 4 GiB that entry offsets reach");
+        return 1;
+    }
     if (!WriteFile(in.output, head + before + mainEntry + after)) {
         errors->push_back(in.output + ": cannot be written");
         return 1;

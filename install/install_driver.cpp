@@ -187,10 +187,11 @@ int CopyTick(HWND page) {
 #endif
     int next = g_support.KWP_NEXTLOOP ? g_support.KWP_NEXTLOOP(g_ownPath, 0, g_entryRecord) : NEXTLOOP_END;
     int ended = 0;
-    if (next < 0) {
+    if (next != NEXTLOOP_ENTRY) {
+        // Any other answer: no further entry.
         if (g_setupStatus == 0) CheckLeftoverRecords();
         ended = 1;
-    } else if (next == NEXTLOOP_ENTRY) {
+    } else {
         SetBar(page, IDC_FILE_BAR, 0);
         g_perFileProgressOff = 0;
         if (lstrcmpA(EntryFolderText(), BILLBOARD_FOLDER) == 0) {

@@ -18,9 +18,17 @@ static HANDLE OpenProgram(const char *path) {
     return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
 }
 
+// Offsets up to the format's 4 GiB: with a high part given, the low part
+// counts as unsigned (alone it is a signed 2 GiB distance).
+static bool SeekTo(HANDLE file, DWORD offset) {
+    LONG high = 0;
+    return SetFilePointer(file, (LONG)offset, &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER ||
+           GetLastError() == NO_ERROR;
+}
+
 static bool ReadAt(void *file, uint32_t offset, void *buf, uint32_t len) {
     DWORD got = 0;
-    if (SetFilePointer((HANDLE)file, (LONG)offset, 0, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+    if (!SeekTo((HANDLE)file, offset)) return false;
     return ReadFile((HANDLE)file, buf, len, &got, 0) && got == len;
 }
 
@@ -190,8 +198,7 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
     }
     UnpackInput in;
     in.file = OpenProgram(programPath ? programPath : "");
-    if (in.file == INVALID_HANDLE_VALUE ||
-        SetFilePointer(in.file, (LONG)g_entryData, 0, FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
+    if (in.file == INVALID_HANDLE_VALUE || !SeekTo(in.file, g_entryData)) {
         if (in.file != INVALID_HANDLE_VALUE) CloseHandle(in.file);
         ReportProblem("Error", "Error opening archive: ", programPath ? programPath : "");
         return 5;

@@ -41,7 +41,7 @@ std::string WriteVariant(const std::string &bytes) {
 TEST(PayloadTest, SetupFilesReachTheirTempFilesAndTheLoopStopsAtTheMainScript) {
     int code = 0;
     std::string temp = RunSetup(ProgramFolder() + "\\payload_setup.exe", &code);
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(code, 1);  // the copying plug-in ends the run at its first call: nothing installed
     std::vector<std::string> seen = FilesIn(temp + "\\seen", "VTB*.TMP");
     std::vector<std::string> copies;
     for (const std::string &name : seen) copies.push_back(ReadFileBytes(name));

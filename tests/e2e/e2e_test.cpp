@@ -181,8 +181,17 @@ TEST_F(EndToEndTest, FreshInstallWritesEveryFileAndLogsIt) {
 // replaced files go to the backup folder first.
 TEST_F(EndToEndTest, SecondRunFollowsTheRulesAndBacksUp) {
     InstallFirst();
+    std::string firstLog = ReadFileBytes(LogPath());
     EXPECT_EQ(RunSilently("e2e_second_setup.exe"), 0);
-    std::string log = LastRun(ReadFileBytes(LogPath()));
+    // One log: the first run's lines stand as they were (banner whole, one
+    // [DLG] section with the same texts, records untouched), the second
+    // run's block follows them, opened by its one-blank line.
+    std::string whole = ReadFileBytes(LogPath());
+    EXPECT_EQ(firstLog.substr(0, 24), "*** KVX32 Vantrel 3.0 \r\n");
+    EXPECT_EQ(whole.substr(0, firstLog.size()), firstLog);
+    EXPECT_EQ(whole.compare(firstLog.size(), 12, " \r\nModule : "), 0) << whole.substr(0, 600);
+    EXPECT_EQ(whole.find("[DLG]", firstLog.find("[DLG]") + 1), std::string::npos);
+    std::string log = LastRun(whole);
     auto records = LogRecords(log);
     auto was = [&](const char *name) { return Source("first", name); };
     auto now = [&](const char *name) { return Source("second", name); };

@@ -155,6 +155,16 @@ TEST_F(FaultTest, ScriptShorterThanThePayload) {
     EXPECT_TRUE(fake::writeRegCalls.empty());  // no finishing changes
 }
 
+// A library that answers 1 instead of -1 once no entry is left: the walk
+// ends there rather than asking for ever.
+TEST_F(FaultTest, AnyNonZeroNextLoopAnswerEndsTheWalk) {
+    Prepare(Three());
+    fake::endAnswer = 1;
+    EXPECT_EQ(4, RunCopy());
+    EXPECT_EQ(0, g_setupStatus);
+    EXPECT_EQ(Bytes("c.txt", 3000), Installed("c.txt"));
+}
+
 TEST_F(FaultTest, ScriptLongerThanThePayload) {
     std::vector<FileSpec> files = Three();
     Prepare(files);
