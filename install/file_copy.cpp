@@ -4,11 +4,13 @@
 #include "install/install_log.h"
 #include "install/install_state.h"
 #include "install/registrations.h"
+#include "install/walk_display.h"
 #include "payload/binding.h"
 #include "payload/entry_names.h"
 #include "payload/extract.h"
 #include "payload/paths.h"
 #include "script/settings.h"
+#include "script/variables.h"
 #include "startup/globals.h"
 #include "startup/text.h"
 
@@ -72,7 +74,9 @@ static int JoinFolderText(char *folder, int size, const char *base, const char *
 }
 
 static void Expand(char *text) {
-    if (g_support.CONVERTMACRO) g_support.CONVERTMACRO(text, 3);
+    // The library reads the script's variables for every expansion; most
+    // paths name none.
+    if (g_support.CONVERTMACRO && TextMayHoldVariable(text)) g_support.CONVERTMACRO(text, 3);
     text[CONVERT_BUFFER_SIZE - 1] = 0;
 }
 
@@ -173,7 +177,7 @@ const char *EntryResultText(int result) {
 }
 
 static void ShowText(HWND page, int id, const char *text) {
-    if (page) SetDlgItemTextA(page, id, text);
+    if (page) WalkText(id, text);
 }
 
 // Gives the uninstaller a name of its own when one is already installed.
