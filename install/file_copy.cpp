@@ -307,7 +307,15 @@ int InstallCurrentEntry(HWND page) {
     MakeUninstallerUnique(&s, name);
     BuildDisplayPath(s.target, name, folder, s.display, sizeof s.display);
 
-    int read = ReadFileRecord(g_fileScript, g_fileRecord);
+    // The build tool gives billboard entries records of their own, while
+    // the walk shows a billboard without reading one: such records are
+    // passed over here, so the files after a billboard keep their records.
+    int read;
+    char recordFolder[LONG_TEXT];
+    do {
+        read = ReadFileRecord(g_fileScript, g_fileRecord);
+        RecordField(g_fileRecord, 23, recordFolder, sizeof recordFolder);
+    } while (read == RECORD_READ && lstrcmpA(recordFolder, BILLBOARD_FOLDER) == 0);
     if (read != RECORD_READ) return read == RECORD_NONE ? ENTRY_NO_RECORD : ENTRY_BAD_RECORD;
     // The record must belong to this entry: when it names a file, it names
     // this one; a script out of step would put every file under the rules

@@ -16,6 +16,7 @@ extern char g_scriptPath[MAX_PATH];
 extern char g_fileScriptPath[MAX_PATH];
 extern char g_newName[MAX_PATH];
 extern char g_componentLetters[21];
+extern int g_platformCode;         // INITMAK: 1 Windows 95 family, 2 NT family
 
 // Bounded text helpers (size counts the NUL).
 void CopyBounded(char *dst, const char *src, int size);

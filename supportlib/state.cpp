@@ -10,6 +10,7 @@ char g_scriptPath[MAX_PATH];
 char g_fileScriptPath[MAX_PATH];
 char g_newName[MAX_PATH];
 char g_componentLetters[21] = "A";
+int g_platformCode;
 static char g_messages[20][256];
 
 void CopyBounded(char *dst, const char *src, int size) {
@@ -91,6 +92,7 @@ LIBRARY_ENTRY LOGINFO(const char *tag, const char *text, int logHandle) {
 
 LIBRARY_ENTRY INITMAK(const char *scriptPath, int platform, int family, int clarionVersion, int logHandle) {
     if (scriptPath) CopyBounded(g_scriptPath, scriptPath, sizeof g_scriptPath);
+    g_platformCode = platform;
     g_logHandle = logHandle;
     return 0;
 }

@@ -44,7 +44,8 @@ std::string ProgramWithLibrary(const std::string &folder, const std::string &lib
 
 // Waits for the next message box, checks its text, presses OK.
 void ExpectMessage(Program &program, const std::string &text) {
-    HWND box = WaitForMessageBox(program, 10000);
+    // The first program of a fresh Wine session may take long to start.
+    HWND box = WaitForMessageBox(program, 60000);
     ASSERT_NE(box, (HWND)0) << "no message box: " << text;
     EXPECT_EQ(MessageBoxText(box), text);
     PressButton(box, IDOK);
