@@ -50,7 +50,9 @@ void ReportProblem(const char *caption, const char *text, const char *subject) {
 }
 
 bool AskYesNo(const char *text) {
-    if (!g_progressWindow) return true;
+    // Nobody to ask (start-up, or a silent setup that gave no window): the
+    // safe answer, which neither replaces nor creates anything unasked.
+    if (!g_progressWindow) return false;
     return MessageBoxA(g_progressWindow, text, "Unpack", MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
 }
 

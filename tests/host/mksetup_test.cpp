@@ -52,6 +52,9 @@ class MksetupTest : public ::testing::Test {
 TEST_F(MksetupTest, BuildsListsAndVerifies) {
     ToolRun b = Build();
     ASSERT_EQ(b.status, 0) << b.err;
+    // Texts the engine may show that the script lacks: warned of.
+    for (const char *key : {"\"C67\"", "\"C86\"", "\"C25\"", "\"CA\""})
+        EXPECT_NE(b.err.find(std::string("warning: ") + product + "/_SFX.DLG: [DLG] " + key), std::string::npos) << b.err;
     std::string setup = Slurp(dir + "/setup.exe");
     EXPECT_EQ(setup.compare(0, 2, "MZ"), 0);
     EXPECT_EQ(setup.compare(PAYLOAD_LIBRARY_OFFSET, 4, "SZDD"), 0);
@@ -129,4 +132,42 @@ TEST_F(MksetupTest, RefusesWhatDoesNotFit) {
     r = Build(true);
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("300"), std::string::npos) << r.err;
+}
+
+// Names and folder texts that lead out of the installation folder: the
+// build refuses their records with file and line, and verify refuses a
+// program that carries them, lacks its main script or a file's record.
+TEST_F(MksetupTest, EscapingNamesMissingScriptAndRecordsAreRefused) {
+    Spit(product + "/_FILE1.SCR", Record("readme.txt", "\\") + Record("AUX.txt", "\\") +
+                                      Record("tool.exe", "%INSTDIR%\\..\\..\\"));
+    Spit(product + "/AUX.txt", "x");
+    ToolRun r = Build();
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("_FILE1.SCR:2: entry name \"AUX.txt\""), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("_FILE1.SCR:3: folder text \"%INSTDIR%\\..\\..\\\""), std::string::npos) << r.err;
+    SetUp();
+
+    ASSERT_EQ(Build().status, 0);
+    std::string good = Slurp(dir + "/setup.exe");
+    std::string listing = Tool("list " + dir + "/setup.exe", dir).out;
+    size_t lastLine = listing.rfind('\n', listing.size() - 2);
+    size_t lastEntry = strtoul(listing.c_str() + (lastLine == std::string::npos ? 0 : lastLine + 1), 0, 10);
+    ASSERT_GT(lastEntry, (size_t)PAYLOAD_FIRST_ENTRY);
+    std::string climb = good, noScript = good;
+    size_t name = climb.find("readme.txt\\", PAYLOAD_FIRST_ENTRY);
+    ASSERT_NE(name, std::string::npos);
+    climb.replace(name, 10, "..\\dme.txt");
+    noScript.replace(noScript.find("_SFX.DLG\\", PAYLOAD_FIRST_ENTRY), 8, "_SFX.DLX");
+    struct Case {
+        std::string bytes;
+        const char *says;
+    } cases[] = {{climb, "leads out of its folder"},
+                 {noScript, "no main script"},
+                 {good + good.substr(lastEntry), "tool.exe has no file-script record"}};
+    for (const Case &c : cases) {
+        Spit(dir + "/bad.exe", c.bytes);
+        ToolRun v = Tool("verify " + dir + "/bad.exe", dir);
+        EXPECT_NE(v.status, 0) << c.says;
+        EXPECT_NE(v.err.find(c.says), std::string::npos) << v.err;
+    }
 }
