@@ -197,7 +197,9 @@ void CheckRecords(const std::string &path, const std::vector<Entry> &entries, co
             behindMain = strcmp(e.h.name, SETUP_FILE_MAIN_SCRIPT) == 0;
             continue;
         }
-        if (strcmp(e.h.folder, "%BILLBOARD%\\") == 0) continue;
+        bool billboard = strcmp(e.h.folder, "%BILLBOARD%\\") == 0;
+        size_t atBefore = at;
+        int lineBefore = line;
         // As the copy page reads: up to the first CR or LF from the second
         // character on, then the line end (CR LF, LF or CR).
         std::string record;
@@ -208,6 +210,12 @@ void CheckRecords(const std::string &path, const std::vector<Entry> &entries, co
             at = end - at >= 2 ? end + 1 : fileScript.size();
             if (at < fileScript.size() && fileScript[at] == '\n' && fileScript[at - 1] == '\r') at++;
             line++;
+        }
+        // A billboard's own record (the one the builder made its entry from)
+        // is passed over with it; without one, no record is taken.
+        if (billboard) {
+            if (record.empty() || RecordFieldText(record, 23) != "%BILLBOARD%\\") at = atBefore, line = lineBefore;
+            continue;
         }
         if (record.empty()) {
             errors->push_back(path + ": entry " + e.h.name + " has no file-script record");

@@ -514,7 +514,7 @@ TEST_F(EndToEndTest, SilentRunOverDamagedEntriesEndsWithAFailure) {
         EXPECT_TRUE(FilesIn(temp, "*.tmp").empty());
         EXPECT_TRUE(FilesIn(folder, "*.tmp").empty());
     }
-
+}
 
 // Registry text value; empty when absent.
 std::string RegText(HKEY root, const std::string &key, const char *name) {
