@@ -50,7 +50,9 @@ void ReportProblem(const char *caption, const char *text, const char *subject) {
 }
 
 bool AskYesNo(const char *text) {
-    if (!g_progressWindow) return true;
+    // Nobody to ask (start-up, or a silent setup that gave no window): the
+    // safe answer, which neither replaces nor creates anything unasked.
+    if (!g_progressWindow) return false;
     return MessageBoxA(g_progressWindow, text, "Unpack", MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
 }
 
@@ -122,3 +124,7 @@ LIBRARY_ENTRY KWP_CREATEPATH(const char *path) {
 }
 
 LIBRARY_ENTRY CREATEFOLDER(const char *path) { return path && CreateDirectoryA(path, 0) ? 1 : 0; }
+
+// The library's entry point: there is no C run-time to start, and nothing
+// to do when a process or thread attaches or detaches.
+extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE, DWORD, LPVOID) { return TRUE; }

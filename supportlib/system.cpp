@@ -15,6 +15,10 @@ static HKEY RootKey(int root) {
     return 0;
 }
 
+// The callers' result buffers: the registered owner and organisation hold
+// 80 bytes, the smallest any caller passes; a longer value is cut there.
+#define GETREG_RESULT_SIZE 80
+
 // extra 3 on the NT family reads "Common <value name>": a shell-folders
 // value then names the folder of all users instead of the current one.
 LIBRARY_ENTRY GETREG(int root, const char *key, const char *valueName, char *result, int extra) {
@@ -37,7 +41,7 @@ LIBRARY_ENTRY GETREG(int root, const char *key, const char *valueName, char *res
         wsprintfA(result, "%lu", *(DWORD *)data);
     } else if (type == REG_SZ || type == REG_EXPAND_SZ) {
         data[size < sizeof data ? size : sizeof data - 1] = 0;
-        CopyBounded(result, (const char *)data, 255);
+        CopyBounded(result, (const char *)data, GETREG_RESULT_SIZE);
     } else {
         return 0;
     }

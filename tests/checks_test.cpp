@@ -50,8 +50,9 @@ TEST(VersionRequirementTest, DetectedCodeOnlyForTheRunningPlatform) {
     EXPECT_EQ(r.detected[4], 310);
     DetectRequirementCodes(r, Version(kNT, 5, 2), 0, 0);  // no pair for it
     for (int d : r.detected) EXPECT_EQ(d, 0);
-    DetectRequirementCodes(r, Version(kNT, 6, 1), 0, 0);
-    for (int d : r.detected) EXPECT_EQ(d, 0);
+    DetectRequirementCodes(r, Version(kNT, 6, 1), 0, 0);  // NT other than 5.x: the NT pair
+    EXPECT_EQ(r.detected[1], 50);
+    EXPECT_EQ(r.detected[0] + r.detected[2] + r.detected[3] + r.detected[4], 0);
 }
 
 TEST(VersionRequirementTest, NtFourServicePacksAndTheHotfix) {

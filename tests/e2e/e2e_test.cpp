@@ -11,7 +11,9 @@
 #include <vector>
 #include "buildtool/record_field.h"
 #include "driver.h"
+#include "payload/payload_layout.h"
 #include "screenshot.h"
+#include <zlib.h>
 
 using namespace driver;
 
@@ -182,8 +184,17 @@ TEST_F(EndToEndTest, FreshInstallWritesEveryFileAndLogsIt) {
 // replaced files go to the backup folder first.
 TEST_F(EndToEndTest, SecondRunFollowsTheRulesAndBacksUp) {
     InstallFirst();
+    std::string firstLog = ReadFileBytes(LogPath());
     EXPECT_EQ(RunSilently("e2e_second_setup.exe"), 0);
-    std::string log = LastRun(ReadFileBytes(LogPath()));
+    // One log: the first run's lines stand as they were (banner whole, one
+    // [DLG] section with the same texts, records untouched), the second
+    // run's block follows them, opened by its one-blank line.
+    std::string whole = ReadFileBytes(LogPath());
+    EXPECT_EQ(firstLog.substr(0, 24), "*** KVX32 Vantrel 3.0 \r\n");
+    EXPECT_EQ(whole.substr(0, firstLog.size()), firstLog);
+    EXPECT_EQ(whole.compare(firstLog.size(), 12, " \r\nModule : "), 0) << whole.substr(0, 600);
+    EXPECT_EQ(whole.find("[DLG]", firstLog.find("[DLG]") + 1), std::string::npos);
+    std::string log = LastRun(whole);
     auto records = LogRecords(log);
     auto was = [&](const char *name) { return Source("first", name); };
     auto now = [&](const char *name) { return Source("second", name); };
@@ -298,7 +309,7 @@ TEST_F(EndToEndTest, DetectionFindsTheHeldFileBeforeAnyWrite) {
     std::string firstLog = ReadFileBytes(LogPath());
     Holder holder;
     ASSERT_TRUE(holder.Hold(Rules("held.txt")));
-    EXPECT_EQ(RunSilently("e2e_detect_setup.exe", 60000), 0);
+    EXPECT_EQ(RunSilently("e2e_detect_setup.exe", 60000), 9);
     EXPECT_EQ(ReadFileBytes(LogPath()), firstLog);
     EXPECT_EQ(ReadFileBytes(Rules("always.txt")), Source("first", "always.txt"));
     EXPECT_EQ(ReadFileBytes(std::string(kFolder) + "\\f0.txt"), Source("first", "f0.txt"));
@@ -366,7 +377,7 @@ TEST_F(EndToEndTest, CancelInABurstOfSmallFiles) {
     ASSERT_NE(box, (HWND)0);
     size_t asked = Count(LogRecords(ReadFileBytes(log)), "Copy   :");
     PressButton(box, IDYES);
-    EXPECT_GE(setup.Wait(30000), 0);
+    EXPECT_EQ(setup.Wait(30000), 2);  // cancelled: not installed
 
     std::string text = ReadFileBytes(log);
     auto records = LogRecords(text);
@@ -397,7 +408,7 @@ TEST_F(EndToEndTest, ScriptOutOfStepWithThePayloadFails) {
         SCOPED_TRACE(kind);
         std::string folder = std::string("C:\\E2E Bad ") + kind;
         RemoveTree(folder);
-        EXPECT_NE(RunSilently((std::string("e2e_bad_") + kind + "_setup.exe").c_str(), 60000), -1);
+        EXPECT_EQ(RunSilently((std::string("e2e_bad_") + kind + "_setup.exe").c_str(), 60000), 2);
         std::string log = ReadFileBytes(folder + "\\install.log");
         EXPECT_NE(log.find("\r\nAborted file record does not match f"), std::string::npos) << log;
         auto records = LogRecords(log);
@@ -411,6 +422,99 @@ TEST_F(EndToEndTest, ScriptOutOfStepWithThePayloadFails) {
     }
 }
 
+uint32_t Get32(const std::string &s, size_t at) {
+    return (uint8_t)s[at] | (uint8_t)s[at + 1] << 8 | (uint8_t)s[at + 2] << 16 | (uint32_t)(uint8_t)s[at + 3] << 24;
+}
+void Put32(std::string &s, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; i++) s[at + i] = (char)(v >> (8 * i));
+}
+
+// The header offset of the entry with this name and folder text.
+size_t EntryAt(const std::string &file, const std::string &name) {
+    size_t at = file.find(name + "\\", PAYLOAD_FIRST_ENTRY);
+    return at == std::string::npos ? at : at - ENTRY_HEADER_SIZE;
+}
+size_t DataAt(const std::string &file, size_t entry) {
+    return entry + ENTRY_HEADER_SIZE + (uint8_t)file[entry + ENTRY_OFF_NAMELEN] +
+           (uint8_t)file[entry + ENTRY_OFF_EXTRALEN];
+}
+
+// A changed setup program with the checksum its main script must carry, as
+// a tampered file made to pass the integrity check would have.
+std::string Resign(std::string file) {
+    size_t main = EntryAt(file, "_SFX.DLG"), data = DataAt(file, main);
+    size_t end = data + Get32(file, main + ENTRY_OFF_STORED);
+    uint32_t crc = crc32(crc32(0, (const Bytef *)file.data(), (uInt)main), (const Bytef *)file.data() + end,
+                         (uInt)(file.size() - end));
+    int sum = (int)(crc & 0x7FFFFFFF);
+    std::string script(Get32(file, main + ENTRY_OFF_EXPANDED), '\0');
+    z_stream z = {};
+    inflateInit2(&z, -15);
+    z.next_in = (Bytef *)&file[data];
+    z.avail_in = (uInt)(end - data);
+    z.next_out = (Bytef *)&script[0];
+    z.avail_out = (uInt)script.size();
+    inflate(&z, Z_FINISH);
+    inflateEnd(&z);
+    script = script.substr(0, script.find("[SIG]")) + "[SIG]\r\nCheckSum=" + std::to_string(sum ? sum : 1) +
+             "\r\nSize=" + std::to_string(file.size() - (end - main)) + "\r\n";
+    std::string packed(script.size() + 64, '\0');
+    z = {};
+    deflateInit2(&z, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    z.next_in = (Bytef *)script.data();
+    z.avail_in = (uInt)script.size();
+    z.next_out = (Bytef *)&packed[0];
+    z.avail_out = (uInt)packed.size();
+    deflate(&z, Z_FINISH);
+    packed.resize(z.total_out);
+    deflateEnd(&z);
+    std::string head = file.substr(main, data - main);
+    Put32(head, ENTRY_OFF_CRC, crc32(0, (const Bytef *)script.data(), (uInt)script.size()));
+    Put32(head, ENTRY_OFF_STORED, (uint32_t)packed.size());
+    Put32(head, ENTRY_OFF_EXPANDED, (uint32_t)script.size());
+    return file.substr(0, main) + head + packed + file.substr(end);
+}
+
+// Damaged entries behind a checksum made to match, run silently: no box
+// waits for anybody, the run ends with a failure code, the log says what
+// failed, no temp file or half-written file stays, and the damaged file is
+// not installed.
+TEST_F(EndToEndTest, SilentRunOverDamagedEntriesEndsWithAFailure) {
+    const std::string folder = "C:\\E2E Bad good";
+    std::string good = ReadFileBytes(ProgramFolder() + "\\e2e_bad_good_setup.exe");
+    size_t f1 = EntryAt(good, "f1.txt"), f2 = EntryAt(good, "f2.txt");
+    ASSERT_NE(f1, std::string::npos);
+    ASSERT_NE(f2, std::string::npos);
+    struct Case {
+        const char *what, *logged;
+        std::string bytes;
+    } cases[] = {{"data", "CRC-32 failure: ", good},
+                 {"size", "CRC-32 failure: ", good},
+                 {"method", "Damaged entry header: ", good},
+                 {"signature", "Damaged entry header: ", good},
+                 {"truncated", "Damaged entry header: ", good.substr(0, DataAt(good, f2) + 2)}};
+    cases[0].bytes[DataAt(good, f1) + 3] ^= 0x20;
+    Put32(cases[1].bytes, f1 + ENTRY_OFF_EXPANDED, Get32(good, f1 + ENTRY_OFF_EXPANDED) + 1);
+    cases[2].bytes[f1 + ENTRY_OFF_METHOD] = 9;
+    cases[3].bytes[f1 + 1] = 'X';
+    for (Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        RemoveTree(folder);
+        std::string temp = MakeTempFolder("e2edamaged");
+        ASSERT_TRUE(WriteFileBytes(temp + "\\setup.exe", Resign(c.bytes)));
+        Program setup;
+        setup.SetTempFolder(temp);
+        ASSERT_TRUE(setup.Start(temp + "\\setup.exe", "-s"));
+        EXPECT_EQ(setup.Wait(60000), 2);
+        std::string log = ReadFileBytes(folder + "\\install.log");
+        EXPECT_NE(log.find(c.logged), std::string::npos) << log;
+        EXPECT_NE(log.find("\r\nAborted "), std::string::npos) << log;
+        EXPECT_EQ(ReadFileBytes(folder + "\\f0.txt"), "bad product file f0.txt\r\n");
+        if (c.bytes.size() == good.size()) EXPECT_FALSE(FileExists(folder + "\\f1.txt"));
+        EXPECT_TRUE(FilesIn(temp, "*.tmp").empty());
+        EXPECT_TRUE(FilesIn(folder, "*.tmp").empty());
+    }
+}
 
 // Registry text value; empty when absent.
 std::string RegText(HKEY root, const std::string &key, const char *name) {
