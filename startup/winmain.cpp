@@ -11,7 +11,6 @@
 #include "startup/globals.h"
 #include "startup/shutdown.h"
 #include "startup/text.h"
-#include "wizard/pages.h"
 #include "wizard/wizard.h"
 
 // Exit code of a run that ended before the wizard: an error, a failed
