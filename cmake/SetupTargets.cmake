@@ -29,6 +29,11 @@ function(setup_no_runtime target)
   setup_lean(${target})
   target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/startup/runtime.cpp)
   target_compile_options(${target} PRIVATE -fno-threadsafe-statics -fno-stack-protector)
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    # Windows keeps the 32-bit stack at 4-byte alignment and nothing here
+    # needs more: no realigning prologues, and arguments pushed, not stored.
+    target_compile_options(${target} PRIVATE -mpreferred-stack-boundary=2 -mno-accumulate-outgoing-args)
+  endif()
   target_link_options(${target} PRIVATE -nostartfiles -nodefaultlibs
     -Wl,-Map,$<TARGET_FILE:${target}>.map)
   target_link_libraries(${target} PRIVATE kernel32 gcc)

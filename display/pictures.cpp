@@ -1,7 +1,7 @@
 #include "display/pictures.h"
 
 PictureSlot g_pictures[PICTURE_SLOTS];
-int g_currentPictureSlot = BACKGROUND_SLOT;
+int g_currentPictureSlot;  // set to the background slot with its window
 
 #define MAX_PICTURE_FILE (32u << 20)
 #define MAX_PIXEL_BYTES (64u << 20)

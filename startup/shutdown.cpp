@@ -49,7 +49,11 @@ void ExitQuietly() {
     FreeStartupBuffers();
 }
 
-ExitWindowsFunction g_exitWindows = ExitWindowsEx;
+ExitWindowsFunction g_exitWindows;  // none: ExitWindowsEx itself
+
+static BOOL EndSession(UINT flags, DWORD reason) {
+    return (g_exitWindows ? g_exitWindows : ExitWindowsEx)(flags, reason);
+}
 
 int RestartWindows() {
     HANDLE token;
@@ -59,7 +63,7 @@ int RestartWindows() {
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     AdjustTokenPrivileges(token, FALSE, &privileges, 0, 0, 0);
-    int ok = GetLastError() == 0 ? g_exitWindows(EWX_REBOOT | EWX_FORCE, 0) : 0;
+    int ok = GetLastError() == 0 ? EndSession(EWX_REBOOT | EWX_FORCE, 0) : 0;
     CloseHandle(token);
     return ok;
 }
@@ -73,7 +77,7 @@ void RestartAfterQuestion(int platform) {
     if (platform == 2)
         RestartWindows();
     else
-        g_exitWindows(EWX_REBOOT, 0);
+        EndSession(EWX_REBOOT, 0);
 }
 
 void FinishRun() {
@@ -88,7 +92,7 @@ void FinishRun() {
     if (g_richEdit) FreeLibrary(g_richEdit);
     switch (ChooseRestart(g_setupStatus, g_restartNeeded, logOffFlag, g_silentMode)) {
     case RESTART_LOG_OFF:
-        g_exitWindows(EWX_LOGOFF, (DWORD)-1);
+        EndSession(EWX_LOGOFF, (DWORD)-1);
         break;
     case RESTART_ASK:
         if (MessageBoxA(0, question, g_messageTitle, MB_OKCANCEL) == IDOK) RestartAfterQuestion(g_platform);

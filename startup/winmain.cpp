@@ -126,7 +126,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     // setup status (2 stopped or failed, 9 a file in use), and 2 when the
     // wizard was cancelled before the copy ended.
     if (g_setupStatus) return g_setupStatus;
-    return g_copyFinished ? 0 : 2;
+    return WizardCopyFinished() ? 0 : 2;
 }
 
 // The process starts here: no C run-time runs before or after. WinMain gets

@@ -13,7 +13,7 @@
 #define MAX_CLARION_ENTRIES 40
 static HWND s_buttons[MAX_CLARION_ENTRIES + 2];
 static int s_count;          // entries on the page ("Ndx" + 1), 0 when none is installed
-static short s_chosen = -1;  // 0-based entry chosen last
+static short s_chosen1;  // entry chosen last, counted from 1; 0 none
 
 struct ClarionProduct {
     const char *section, *id;
@@ -49,14 +49,14 @@ static int FindClarionProducts(HWND page) {
         if (!section[0] || !program[0]) continue;
         y += 20;
         if (page) s_buttons[n] = AddChoice(page, section, y, 250);
-        if (s_chosen == -1) s_chosen = (short)(n - 1);
+        if (!s_chosen1) s_chosen1 = (short)n;
     }
     if (y == start) return 0;
     char none[80];
     ReadSetting("CLA", "LS", none, sizeof none);
     if (page && none[0]) s_buttons[count + 1] = AddChoice(page, none, y + 20, 200);
-    if (page && s_chosen >= 0 && s_buttons[s_chosen + 1])
-        SendMessageA(s_buttons[s_chosen + 1], BM_SETCHECK, BST_CHECKED, 0);
+    if (page && s_chosen1 > 0 && s_buttons[s_chosen1])
+        SendMessageA(s_buttons[s_chosen1], BM_SETCHECK, BST_CHECKED, 0);
     return count + 1;
 }
 
@@ -83,7 +83,7 @@ static void StoreClarionChoice() {
     g_clarionVersion = 0;
     for (int n = 1; n <= s_count; n++) {
         if (!s_buttons[n] || SendMessageA(s_buttons[n], BM_GETCHECK, 0, 0) != BST_CHECKED) continue;
-        s_chosen = (short)(n - 1);
+        s_chosen1 = (short)n;
         char section[80], folder[127], program[13], path[CONVERT_BUFFER_SIZE];
         ReadListField("CLA", n, "", section, sizeof section);
         if (!section[0]) continue;

@@ -34,11 +34,13 @@ static PageEntry s_pages[MAX_PAGES];
 static int s_pageCount;
 static short s_actionMarker[MAX_MARKERS];
 static PageIndexes s_at;
-static int s_current = -1;  // index of the page on screen
-static int s_first = -1;    // first page ever shown: Back is never enabled there
+static int s_current;  // index of the page on screen (-1 before the first)
+static int s_first;    // first page ever shown (-1 before it): Back is never enabled there
 static HWND s_pageWindow;
 static HWND s_frame;
 static int s_copyFinished;
+
+int WizardCopyFinished() { return s_copyFinished; }
 
 static HWND FrameButton(int id) { return GetDlgItem(s_frame, id); }
 void SetFrameButtonText(int button, const char *key) { SetItemTextFromKey(s_frame, key, button, 0); }
