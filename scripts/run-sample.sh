@@ -12,6 +12,10 @@ for arch in i686 x86_64; do
   bin=$out/win-$arch/bin
   "$tool" build "$bin/setupeng.exe" "$bin/supportlib.dll" "$src/sample" "$out/sample-setup-$arch.exe"
   "$tool" verify "$out/sample-setup-$arch.exe"
+  # The sample with its wizard on (setup types, components, the folder
+  # browser, the program folder page), for a person to click through.
+  "$tool" build "$bin/setupeng.exe" "$bin/supportlib.dll" "$src/sample/wizard" "$out/sample-wizard-setup-$arch.exe"
+  "$tool" verify "$out/sample-wizard-setup-$arch.exe"
 done
 echo "32-bit engine image: $(stat -c %s "$out/win-i686/bin/setupeng.exe") bytes (slot 102912)"
 echo "Release setup program: $out/sample-setup-i686.exe"
@@ -30,6 +34,7 @@ echo "Installed files (C:\\Sample Product is $folder):"
 (cd "$folder" && find . -type f -printf '  %P  %s bytes\n' | sort)
 echo "Install log (C:\\Sample Product\\install.log):"
 tr -d '\r' < "$folder/install.log" | sed 's/^/  /'
-echo "Screenshots of the sample's wizard pages: $src/docs/screenshots/"
+echo "The sample with its wizard on: wine $out/sample-wizard-setup-x86_64.exe"
+echo "Screenshots of the samples' wizard pages: $src/docs/screenshots/"
 echo "  (the wizard tests of scripts/test.sh take fresh ones into $out/win-x86_64/bin/screenshots/)"
 exit "$status"

@@ -329,6 +329,16 @@ TEST(WizardOrderTest, PluginThatAgreesKeepsTheReadyPage) {
 // missing or never closed, and more action pages than the list holds: every
 // page still shows and the program ends normally.
 TEST(WizardBadInputTest, DamagedPicturesAndTextsStillShowEveryPage) {
+    // More program groups than the Program Manager's reply may carry.
+    char programs[MAX_PATH];
+    ASSERT_TRUE(SHGetSpecialFolderPathA(0, programs, CSIDL_PROGRAMS, TRUE));
+    std::vector<std::string> fillers;
+    for (int n = 0; n < 300; n++) {
+        char name[64];
+        wsprintfA(name, "\\Filler group %03d with a name long enough to fill", n);
+        fillers.push_back(programs + std::string(name));
+        CreateDirectoryA(fillers.back().c_str(), 0);
+    }
     Wizard wizard("wizard_bad_setup.exe");
     ASSERT_NE(wizard.frame(), (HWND)0);
     EXPECT_EQ(WindowText(wizard.frame()).size(), 49u);  // "TI" is read up to 50 characters
@@ -360,7 +370,27 @@ TEST(WizardBadInputTest, DamagedPicturesAndTextsStillShowEveryPage) {
         seen.push_back(page);
         old = wizard.found();
         if (page == 3000) wizard.Shot("21-bad-licence");
-        if (page == 11000) SetDlgItemTextA(wizard.Page(), 593, "Group");  // no default group: type one
+        if (page == 11000) {
+            // The reply is cut after 10239 characters: part of the groups.
+            std::vector<std::string> groups = ListBoxLines(GetDlgItem(wizard.Page(), 590));
+            size_t characters = 0;
+            for (const std::string &g : groups) characters += g.size() + 2;
+            EXPECT_GT(groups.size(), 100u);
+            EXPECT_LT(groups.size(), 300u);
+            EXPECT_LE(characters, 10241u);
+            SetDlgItemTextA(wizard.Page(), 593, "Group");  // no default group: type one
+        }
+        if (page == 8000) {
+            // More components than letters, each of 2000000000 KB: the list
+            // stops at the letters, the total stays at the largest figure;
+            // unticked, the base space alone passes the space check.
+            HWND list = GetDlgItem(wizard.Page(), 581);
+            EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 18);
+            EXPECT_EQ(wizard.Item(584), "4294967295 KB");
+            for (int box = 1002; box < 1041; box++)
+                if (IsDlgButtonChecked(list, box) == BST_CHECKED) SendDlgItemMessageA(list, box, BM_CLICK, 0, 0);
+            EXPECT_EQ(wizard.Item(584), "10 KB");
+        }
         if (page == 30000) break;
     }
     ASSERT_EQ(seen.back(), 30000) << "exit " << wizard.program().Wait(1000);
@@ -375,6 +405,7 @@ TEST(WizardBadInputTest, DamagedPicturesAndTextsStillShowEveryPage) {
     EXPECT_TRUE(FileExists("C:\\" + std::string(80, 'D') + "\\program.txt"));
     wizard.Shot("22-bad-finish");
     EXPECT_EQ(wizard.Finish(), 0);
+    for (const std::string &folder : fillers) RemoveDirectoryA(folder.c_str());
 }
 
 // The choosing and typing pages of a product whose files differ by the
@@ -626,4 +657,46 @@ TEST_F(ChosenProduct, ClarionEnvironmentGivesFolderAndVariables) {
     EXPECT_TRUE(FileExists(folder + "\\help\\help.txt"));
     EXPECT_TRUE(FileExists(folder + "\\C55EE\\Clarion 5.5  Enterprise Edition\\clarion.txt"));
     EXPECT_EQ(LogLine(folder, "CompInf:"), "CompInf: ABC");
+}
+
+// The sample with its wizard on: a type that leaves the parts open, the
+// examples ticked for the help files, the folder browser opened and left,
+// the program folder page; program and examples installed, no help. Its
+// screenshots are the README's.
+TEST(WizardSample, CustomPartsFolderAndGroup) {
+    RemoveTree("C:\\Sample Suite");
+    Wizard wizard("sample_wizard_setup.exe");
+    ASSERT_NE(wizard.frame(), (HWND)0);
+    ASSERT_EQ(wizard.PageId(), 2000);
+    ASSERT_EQ(wizard.Next(), 7000);
+    EXPECT_EQ(IsDlgButtonChecked(wizard.Page(), 602), BST_CHECKED);  // "+1c": Typical
+    Click(GetDlgItem(wizard.Page(), 604));
+    wizard.Shot("40-sample-setup-type");
+    ASSERT_EQ(wizard.Next(), 8000);
+    HWND list = GetDlgItem(wizard.Page(), 581);
+    EXPECT_EQ(wizard.Item(584), "24 KB");  // the program and the help files
+    Click(GetDlgItem(list, 1003));
+    Click(GetDlgItem(list, 1002));
+    EXPECT_EQ(wizard.Item(584), "24 KB");  // the program and the examples
+    wizard.Shot("41-sample-components");
+    ASSERT_EQ(wizard.Next(), 10000);
+    EXPECT_EQ(wizard.Item(101), "C:\\Sample Suite");
+    PressButton(wizard.Page(), 102);
+    HWND browser = WaitForDialogWithItem(wizard.program(), 1088, 10000);
+    ASSERT_NE(browser, (HWND)0);
+    wizard.Shot("42-sample-browse");
+    PressButton(browser, IDCANCEL);
+    ASSERT_TRUE(WaitGone(browser, 10000));
+    EXPECT_EQ(wizard.Item(101), "C:\\Sample Suite");
+    wizard.Shot("43-sample-destination");
+    ASSERT_EQ(wizard.Next(), 11000);
+    EXPECT_EQ(wizard.Item(593), "Sample Suite");
+    wizard.Shot("44-sample-program-folder");
+    ASSERT_EQ(wizard.Next(), 12000);
+    wizard.Shot("45-sample-ready");
+    InstallFromReady(wizard);
+    EXPECT_TRUE(FileExists("C:\\Sample Suite\\program.txt"));
+    EXPECT_TRUE(FileExists("C:\\Sample Suite\\examples\\examples.txt"));
+    EXPECT_FALSE(FileExists("C:\\Sample Suite\\help\\help.txt"));
+    EXPECT_EQ(LogLine("C:\\Sample Suite", "CompInf:"), "CompInf: AC");
 }
