@@ -349,7 +349,8 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings) {
     };
     for (const IniKey &k : keys) {
         int item = ItemNumberOfKey(k.key);
-        std::string field = item ? Upper(k.key.substr(k.key.find_first_not_of("+0123456789"))) : "";
+        size_t letters_at = k.key.find_first_not_of("+0123456789");  // "+3" of [CLA] has none
+        std::string field = item && letters_at != std::string::npos ? Upper(k.key.substr(letters_at)) : "";
         if (item && field == "Z" && Upper(k.section) != "CMP") checkLetter(main, k.line, k.value, "\"" + k.key + "\"");
         if (item && field == "D" && Upper(k.section) == "TYP")
             for (char c : k.value) checkLetter(main, k.line, std::string(1, c), "\"" + k.key + "\"");

@@ -53,6 +53,7 @@ TEST_F(ProductCheckTest, EachFaultWithFileAndLine) {
         {"_FILE1.SCR", "\r\n", 1, ""},  // an empty line before a last record
         {"_SFX.DLG", "[GRP]\nNdx=1\n+1a=1\n+2a=1\n", 4, "error: [GRP] item 2 lies past \"Ndx\" (1), so it is never read"},
         {"_SFX.DLG", "[RUN]\nNdx=2\n+1a=x.exe\n", 2, "error: [RUN] \"Ndx\" is 2 but item 2 has no keys"},
+        {"_SFX.DLG", "[CLA]\nNdx=2\n+1=CW50\n", 2, "error: [CLA] \"Ndx\" is 2 but item 2 has no keys"},
         {"_SFX.DLG", "[DLG]\nC65=Installing %PRODUKT%\n", 2, "warning: variable %PRODUKT% is used but never set"},
         {"_SFX.DLG", "[DLG]\nDetectIFU=1\n", 2, "warning: unknown key \"DetectIFU\" in [DLG]; did you mean \"DetectIUF\"?"},
         {"_SFX.DLG", "[ACT]\nNdx=1\n+1a=950\n+1t=30\n", 3, "error: action 1 has the type 950, which does not exist"},
