@@ -327,7 +327,9 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings) {
         }
         if (!strcmp(lists[i], "TYP") && n > 6)
             cx.Add(main, count->line, true, "[TYP] has room for 6 setup types, \"Ndx\" is " + std::to_string(n));
-        for (long item = 1; item <= n && item <= 1000; item++) {
+        // Component 1 is the main one: always "A", never listed, its size
+        // is the base space "+1d"; it needs no keys of its own.
+        for (long item = strcmp(lists[i], "CMP") ? 1 : 2; item <= n && item <= 1000; item++) {
             if (!items.count((int)item)) {
                 cx.Add(main, count->line, true, "[" + std::string(lists[i]) + "] \"" + countKey + "\" is " +
                                                     std::to_string(n) + " but item " + std::to_string(item) +
