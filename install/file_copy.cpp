@@ -80,6 +80,18 @@ static void Expand(char *text) {
     text[CONVERT_BUFFER_SIZE - 1] = 0;
 }
 
+// Variables that expand to nothing leave doubled backslashes ("\%A%\"
+// with %A% empty); Windows reads a run of them inside a path as one, and so
+// does the check below. A leading pair (a share) stays.
+static void CollapseSeparators(char *path) {
+    char *to = path;
+    const char *from = path;
+    if (from[0] == '\\' && from[1] == '\\') to += 2, from += 2;
+    for (; *from; from++)
+        if (*from != '\\' || to == path || to[-1] != '\\') *to++ = *from;
+    *to = 0;
+}
+
 int BuildTargetPath(const char *name, const char *folderText, char *target, int size) {
     // CONVERTMACRO works in 255 characters: a path that does not fit there
     // before or after expansion would be cut and name some other file.
@@ -93,6 +105,7 @@ int BuildTargetPath(const char *name, const char *folderText, char *target, int 
         return TARGET_TOO_LONG;
     }
     Expand(path);
+    CollapseSeparators(path);
     CopyText(target, path, size);
     if (TextLength(path) >= TARGET_SIZE - 1 || TextLength(path) >= size) return TARGET_TOO_LONG;
     // Only a variable at the start of the folder text may lead out of the
