@@ -671,29 +671,35 @@ TEST(WizardSample, CustomPartsFolderAndGroup) {
     ASSERT_EQ(wizard.Next(), 7000);
     EXPECT_EQ(IsDlgButtonChecked(wizard.Page(), 602), BST_CHECKED);  // "+1c": Typical
     Click(GetDlgItem(wizard.Page(), 604));
-    wizard.Shot("40-sample-setup-type");
+    wizard.Shot("50-sample-setup-type");
     ASSERT_EQ(wizard.Next(), 8000);
     HWND list = GetDlgItem(wizard.Page(), 581);
     EXPECT_EQ(wizard.Item(584), "24 KB");  // the program and the help files
     Click(GetDlgItem(list, 1003));
     Click(GetDlgItem(list, 1002));
     EXPECT_EQ(wizard.Item(584), "24 KB");  // the program and the examples
-    wizard.Shot("41-sample-components");
+    wizard.Shot("51-sample-components");
     ASSERT_EQ(wizard.Next(), 10000);
     EXPECT_EQ(wizard.Item(101), "C:\\Sample Suite");
     PressButton(wizard.Page(), 102);
     HWND browser = WaitForDialogWithItem(wizard.program(), 1088, 10000);
     ASSERT_NE(browser, (HWND)0);
-    wizard.Shot("42-sample-browse");
+    // The common dialog fills its folder list after it shows.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000 &&
+                                       SendDlgItemMessageA(browser, 1121, LB_GETCOUNT, 0, 0) <= 0;)
+        Sleep(50);
+    EXPECT_GT(SendDlgItemMessageA(browser, 1121, LB_GETCOUNT, 0, 0), 0);
+    Sleep(150);  // let it finish its painting
+    wizard.Shot("52-sample-browse");
     PressButton(browser, IDCANCEL);
     ASSERT_TRUE(WaitGone(browser, 10000));
     EXPECT_EQ(wizard.Item(101), "C:\\Sample Suite");
-    wizard.Shot("43-sample-destination");
+    wizard.Shot("53-sample-destination");
     ASSERT_EQ(wizard.Next(), 11000);
     EXPECT_EQ(wizard.Item(593), "Sample Suite");
-    wizard.Shot("44-sample-program-folder");
+    wizard.Shot("54-sample-program-folder");
     ASSERT_EQ(wizard.Next(), 12000);
-    wizard.Shot("45-sample-ready");
+    wizard.Shot("55-sample-ready");
     InstallFromReady(wizard);
     EXPECT_TRUE(FileExists("C:\\Sample Suite\\program.txt"));
     EXPECT_TRUE(FileExists("C:\\Sample Suite\\examples\\examples.txt"));
