@@ -7,6 +7,7 @@
 #include "install/install_state.h"
 #include "install/later_steps.h"
 #include "install/registrations.h"
+#include "install/rollback.h"
 #include "payload/binding.h"
 #include "payload/extract.h"
 #include "payload/paths.h"
@@ -153,6 +154,7 @@ static void CheckLeftoverRecords() {
 }
 
 static void FinishCopy(HWND page) {
+    if (g_setupStatus == 2) RollBackRun("copy stopped");
     ShowDlgText(page, IDC_PHASE_TEXT, "P2", 0);
     if (!g_testMode && g_setupStatus == 0) {
         CreateShortcuts();
@@ -305,6 +307,7 @@ INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
     }
     case WM_DESTROY:
         KillTimer(page, WALK_TIMER);
+        if (!s_walkEnded) RollBackRun("copy cancelled");
         DeleteTitleFont();
         if (!g_silentMode && !g_speedFlag) FreePagePicture(PageIndexOf(page));
         return 0;

@@ -42,6 +42,8 @@ static HFILE OpenOrCreate(const char *path) {
 }
 
 int OpenInstallLog() {
+    // Looked at before the log's own folder is made, which may be this one.
+    int folderExisted = FolderExists(g_installFolder);
     char name[50];
     ReadDlgText("LO", name, sizeof name);
     int slash = -1;
@@ -60,15 +62,19 @@ int OpenInstallLog() {
 
     int createdFolder = 0;
     if (g_testMode) return 0;
-    if (!FolderExists(g_installFolder) && g_support.KWP_CREATEPATH) {
+    if (!folderExisted && g_support.KWP_CREATEPATH) {
         char folder[130];
         CopyText(folder, g_installFolder, sizeof folder);
         AddBackslash(folder, sizeof folder);
         g_support.KWP_CREATEPATH(folder);
         createdFolder = 1;
     }
+    // A log that exists has its banner: the profile writes below may have
+    // trimmed its line, and a banner written over it again would run into
+    // the [DLG] section.
+    int fresh = GetFileAttributesA(g_installLogPath) == INVALID_FILE_ATTRIBUTES;
     g_installLog = OpenOrCreate(g_installLogPath);
-    LogRecord(LOG_BANNER, "");
+    if (fresh) LogRecord(LOG_BANNER, "");
     if (!InstallLogOpen()) return createdFolder;
 
     _lclose(g_installLog);
