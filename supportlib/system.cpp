@@ -1,24 +1,14 @@
 // Registry values, type libraries and shortcut files.
 #include "supportlib/library.h"
+#include "payload/registry_roots.h"
 #include <objbase.h>
 #include <oleauto.h>
 #include <shlobj.h>
 
-static HKEY RootKey(int root) {
-    switch (root) {
-    case 1: return HKEY_CLASSES_ROOT;
-    case 2: return HKEY_CURRENT_USER;
-    case 3: return HKEY_LOCAL_MACHINE;
-    case 4: return HKEY_USERS;
-    case 5: return HKEY_CURRENT_CONFIG;
-    }
-    return 0;
-}
-
 LIBRARY_ENTRY GETREG(int root, const char *key, const char *valueName, char *result, int extra) {
     if (!result) return 0;
     result[0] = 0;
-    HKEY hroot = RootKey(root), hkey;
+    HKEY hroot = RegistryRoot(root), hkey;
     if (!hroot || !key || RegOpenKeyExA(hroot, key, 0, KEY_QUERY_VALUE, &hkey) != ERROR_SUCCESS) return 0;
     BYTE data[256];
     DWORD type = 0, size = sizeof data - 1;
@@ -70,7 +60,7 @@ LIBRARY_ENTRY WRITEREG(const char *componentLetters) {
         WriteLogRecord("RegKey :", key, g_logHandle);
         WriteLogRecord("RegName:", name, g_logHandle);
         WriteLogRecord("RegVal :", data, g_logHandle);
-        HKEY hroot = RootKey(root), hkey;
+        HKEY hroot = RegistryRoot(root), hkey;
         DWORD disposition;
         if (!hroot || RegCreateKeyExA(hroot, key, 0, 0, 0, KEY_SET_VALUE, 0, &hkey, &disposition) != ERROR_SUCCESS)
             continue;

@@ -1,5 +1,6 @@
 #include "uninstaller/reversal.h"
 #include "startup/text.h"
+#include "payload/registry_roots.h"
 
 // Record tags the setup writes: seven characters and the ":" (or ";" for
 // the files a record variant leaves in place).
@@ -272,6 +273,7 @@ int PathAllowed(UndoRun *run, const char *path, int also) {
 
 static int Exists(const char *path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
+#ifdef UNDO_WHOLE_LOGS
 // The Windows 95 family keeps the renames of the next start in the
 // [rename] section of wininit.ini, where "NUL" as the target deletes.
 static void RenameAtRestart9x(const char *from, const char *to) {
@@ -288,10 +290,14 @@ static void RenameAtRestart9x(const char *from, const char *to) {
     Release(section);
 }
 
+#endif
+
 static void AtRestart(UndoRun *run, const char *from, const char *to, int line) {
+#ifdef UNDO_WHOLE_LOGS
     if (Windows9x())
         RenameAtRestart9x(from, to);
     else
+#endif
         MoveFileExA(from, to, to ? MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT
                                  : MOVEFILE_DELAY_UNTIL_REBOOT);
     // The running uninstaller goes at the next start without asking for it.
@@ -411,7 +417,9 @@ static void UndoFile(UndoRun *run, int i, int start, int end) {
             Note(run, NOTE_REFUSED, run->records[b].line, backup);
             return;
         }
+#ifdef UNDO_WHOLE_LOGS
         if (run->ownPathSet && SamePath(path, run->ownPath)) CopyText(run->ownBackup, backup, UNDO_PATH);
+#endif
         RestoreFile(run, backup, path, r->line);
         return;
     }
@@ -427,17 +435,6 @@ static void UndoFile(UndoRun *run, int i, int start, int end) {
 
 // ---- Registry ----
 
-static HKEY RootKey(int root) {
-    switch (root) {
-    case 1: return HKEY_CLASSES_ROOT;
-    case 2: return HKEY_CURRENT_USER;
-    case 3: return HKEY_LOCAL_MACHINE;
-    case 4: return HKEY_USERS;
-    case 5: return HKEY_CURRENT_CONFIG;
-    }
-    return 0;
-}
-
 static DWORD Decimal(const char *text) {
     DWORD n = 0;
     for (; *text >= '0' && *text <= '9'; text++) n = n * 10 + (DWORD)(*text - '0');
@@ -449,6 +446,7 @@ static int EndsWith(const char *text, const char *end) {
     return n >= m && SameText(text + n - m, end, m);
 }
 
+#ifdef UNDO_WHOLE_LOGS
 // Keys Windows and other programs own: emptied keys below these are kept,
 // except a product's own entries in the uninstall list and App Paths.
 static int OwnedBySystem(int root, const char *key) {
@@ -474,17 +472,19 @@ static int OwnedBySystem(int root, const char *key) {
 static void DeleteEmptyKeys(int root, char *key) {
     while (!OwnedBySystem(root, key)) {
         HKEY k;
-        if (RegOpenKeyExA(RootKey(root), key, 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return;
+        if (RegOpenKeyExA(RegistryRoot(root), key, 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return;
         DWORD subkeys = 1, values = 1;
         RegQueryInfoKeyA(k, 0, 0, 0, &subkeys, 0, 0, &values, 0, 0, 0, 0);
         RegCloseKey(k);
-        if (subkeys || values || RegDeleteKeyA(RootKey(root), key) != ERROR_SUCCESS) return;
+        if (subkeys || values || RegDeleteKeyA(RegistryRoot(root), key) != ERROR_SUCCESS) return;
         int n = TextLength(key);
         while (n > 0 && key[n - 1] != '\\') n--;
         if (n == 0) return;
         key[n - 1] = 0;
     }
 }
+
+#endif
 
 static int RegistryValueMatches(HKEY key, const char *name, const char *data) {
     BYTE value[512];
@@ -503,13 +503,13 @@ static void UndoRegistryValue(UndoRun *run, int i) {
     UndoRecord *r = run->records + i;
     RecordText(r, rootText, sizeof rootText);
     int root = (int)Decimal(rootText);
-    if (!RootKey(root) || !RecordText(r + 1, key, sizeof key) || !RecordText(r + 2, name, sizeof name) ||
+    if (!RegistryRoot(root) || !RecordText(r + 1, key, sizeof key) || !RecordText(r + 2, name, sizeof name) ||
         !RecordText(r + 3, data, sizeof data) || !key[0]) {
         Note(run, NOTE_DAMAGED, r->line, "");
         return;
     }
     HKEY k;
-    if (RegOpenKeyExA(RootKey(root), key, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &k) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(RegistryRoot(root), key, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &k) != ERROR_SUCCESS) return;
     const char *valueName = name[0] ? name : 0;
     int match = RegistryValueMatches(k, valueName, data);
     if (match == 1 && RegDeleteValueA(k, valueName) == ERROR_SUCCESS) run->changes++;
@@ -524,7 +524,9 @@ static void UndoRegistryValue(UndoRun *run, int i) {
         SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
         return;
     }
+#ifdef UNDO_WHOLE_LOGS
     DeleteEmptyKeys(root, key);
+#endif
 }
 
 // ---- Groups ----
@@ -633,6 +635,7 @@ int UndoBlocks(UndoRun *run) {
         int start = b + 1;
         for (int i = end - 1; i >= start; i--) {
             if (run->done[i]) continue;
+#ifdef UNDO_WHOLE_LOGS
             if (run->resumeLine && r[i].line >= run->resumeLine) {
                 // Undone by the interrupted run, shared count included.
                 if (r[i].kind == REC_COPY || r[i].kind == REC_REPLACE) {
@@ -643,6 +646,7 @@ int UndoBlocks(UndoRun *run) {
                 }
                 continue;
             }
+#endif
             if (r[i].kind != REC_INFO && r[i].kind != REC_CREATE && r[i].kind != REC_LOCKED &&
                 r[i].kind != REC_UNDONE)
                 pending++;
@@ -658,6 +662,7 @@ int UndoBlocks(UndoRun *run) {
     return pending;
 }
 
+#ifdef UNDO_WHOLE_LOGS
 // 1 when the folder holds nothing but the running uninstaller (and
 // folders on its way).
 static int HoldsOnlyUninstaller(UndoRun *run, const char *folder) {
@@ -683,6 +688,8 @@ static int HoldsOnlyUninstaller(UndoRun *run, const char *folder) {
     FindClose(find);
     return only;
 }
+
+#endif
 
 void RemoveCreatedFolders(UndoRun *run) {
     UndoRecord *r = run->records;
@@ -728,9 +735,11 @@ void RemoveCreatedFolders(UndoRun *run) {
             }
             if (RemoveDirectoryA(path)) {
                 run->changes++;
+#ifdef UNDO_WHOLE_LOGS
             } else if (HoldsOnlyUninstaller(run, path)) {
                 // It goes at the next start after the program file.
                 if (!Windows9x()) MoveFileExA(path, 0, MOVEFILE_DELAY_UNTIL_REBOOT);
+#endif
             } else if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
                 Note(run, NOTE_HOLDS_FILES, r[i].line, path);
             }

@@ -1,7 +1,9 @@
 // Reversal of install-log records: the uninstaller undoes whole logs with
-// it, and the setup undoes its own run's block when the copy stops half
-// way. It reads records from a text in memory and changes the machine only
-// inside the places its caller allows; it keeps no state of its own.
+// it (built with UNDO_WHOLE_LOGS: resuming a stopped run, the running
+// program's own file, emptied registry keys, the Windows 95 family's
+// restart renames), and the setup undoes its own run's block when the copy
+// stops half way. It reads records from a text in memory and changes the
+// machine only inside the places its caller allows.
 #pragma once
 #include <windows.h>
 

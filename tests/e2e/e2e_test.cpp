@@ -18,25 +18,6 @@ const char kFolder[] = "C:\\E2E Product";
 
 std::string Sources(const char *product) { return ProgramFolder() + "\\e2e\\" + product; }
 
-void RemoveTree(const std::string &path) {
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string full = path + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(full);
-            } else {
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(full.c_str());
-            }
-        } while (FindNextFileA(h, &found));
-        FindClose(h);
-    }
-    RemoveDirectoryA(path.c_str());
-}
 
 
 struct Installed {
@@ -360,10 +341,7 @@ TEST_F(EndToEndTest, ScriptOutOfStepWithThePayloadFails) {
         EXPECT_NE(log.find("\r\nAborted file record does not match f"), std::string::npos) << log;
         auto records = LogRecords(log);
         EXPECT_TRUE(Logged(records, "Copy   :", folder + "\\f0.txt")) << log;
-        for (const char *name : {"f1.txt", "f2.txt"}) {
-            std::string path = folder + "\\" + name;
-            if (!FileExists(path)) EXPECT_FALSE(Logged(records, "Copy   :", path)) << log;
-        }
+        EXPECT_FALSE(Logged(records, "Copy   :", folder + "\\f2.txt")) << log;
         // The setup rolled its run back: what it wrote is gone again.
         EXPECT_NE(log.find("\r\nUndone : copy stopped"), std::string::npos) << log;
         for (const char *name : {"f0.txt", "f1.txt", "f2.txt"}) EXPECT_FALSE(FileExists(folder + "\\" + name)) << name;

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <vector>
+#include <shlobj.h>
 #include "driver.h"
 
 using namespace driver;
@@ -22,25 +23,6 @@ std::string SystemFolder() {
     char path[MAX_PATH];
     GetSystemDirectoryA(path, MAX_PATH);
     return path;
-}
-
-void RemoveTree(const std::string &path) {
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName, full = path + "\\" + name;
-            if (name == "." || name == "..") continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(full);
-            } else {
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(full.c_str());
-            }
-        } while (FindNextFileA(h, &found));
-        FindClose(h);
-    }
-    RemoveDirectoryA(path.c_str());
 }
 
 // Files and folders below drive C: (temp folders left out: other programs
@@ -326,7 +308,17 @@ TEST_F(UninstallTest, DamagedEntryRollsTheRunBack) {
     ASSERT_EQ(Crc(program), sum);
     std::string broken = temp_ + "\\broken_setup.exe";
     ASSERT_TRUE(WriteFileBytes(broken, program));
-    Start(broken, "-s");
+    {
+        // The support library reports the damaged entry in a message box,
+        // even in a silent setup.
+        Program setup;
+        ASSERT_TRUE(setup.Start(broken, "-s"));
+        HWND box = WaitForMessageBox(setup, 60000);
+        ASSERT_NE(box, (HWND)0);
+        EXPECT_NE(MessageBoxText(box).find("big.bin"), std::string::npos) << MessageBoxText(box);
+        PressButton(box, IDOK);
+        EXPECT_NE(setup.Wait(60000), -1);
+    }
 
     std::string log = ReadFileBytes(kFolder + "\\install.log");
     size_t aborted = log.find("\r\nAborted");
@@ -430,6 +422,55 @@ TEST_F(UninstallTest, HostileLogTouchesNothingOutside) {
     EXPECT_NE(own.find("line 22: damaged"), std::string::npos) << own;
     RemoveTree(folder);
     RemoveTree(victim);
+}
+
+// The records of the finishing steps, as a log written by hand holds them:
+// INI keys back to their old values or gone (in the product's folder and in
+// the Windows folder), a shortcut and its emptied group gone, a key changed
+// since kept, an ODBC driver without the setup library listed as kept.
+TEST_F(UninstallTest, ShortcutsAndIniChangesAreTakenBack) {
+    const std::string folder = "C:\\E2E Later", ini = folder + "\\app.ini";
+    RemoveTree(folder);
+    CreateDirectoryA(folder.c_str(), 0);
+    char programs[MAX_PATH], windows[MAX_PATH];
+    ASSERT_TRUE(SHGetSpecialFolderPathA(0, programs, CSIDL_PROGRAMS, TRUE));
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    std::string group = std::string(programs) + "\\E2E Later Group", link = group + "\\Later.lnk";
+    std::string winIni = std::string(windows) + "\\win.ini";
+    CreateDirectoryA(group.c_str(), 0);
+    WriteFileBytes(link, "shortcut");
+    WriteFileBytes(ini, "[Main]\r\nKey=new value\r\nAdded=1\r\nChanged=by the user\r\n");
+    WritePrivateProfileStringA("E2E Later", "Added", "yes", winIni.c_str());
+    std::string log = " \r\nModule : Later - [Typical] - 01/01/2000 00:00:00\r\n";
+    auto change = [&](const std::string &file, const char *section, const char *key, const char *old,
+                      const char *value) {
+        log += "INIFile: " + file + "\r\nINISec : " + section + "\r\nINIItem: " + key + "\r\n";
+        if (old) log += std::string("INIOld : ") + old + "\r\n";
+        log += std::string("INIVal : ") + value + "\r\n";
+    };
+    change(ini, "Main", "Key", "old value", "new value");
+    change(ini, "Main", "Added", 0, "1");
+    change(ini, "Main", "Changed", 0, "as installed");
+    change(winIni, "E2E Later", "Added", 0, "yes");
+    log += "SLink  : " + link + "\r\nODBC   : E2E Driver\r\n";
+    WriteFileBytes(folder + "\\install.log", log);
+
+    EXPECT_EQ(Start(ProgramFolder() + "\\uninstx.exe", "-s \"" + folder + "\\install.log\"", temp_), 0);
+    char value[64];
+    GetPrivateProfileStringA("Main", "Key", "", value, sizeof value, ini.c_str());
+    EXPECT_STREQ(value, "old value");
+    GetPrivateProfileStringA("Main", "Added", "absent", value, sizeof value, ini.c_str());
+    EXPECT_STREQ(value, "absent");
+    GetPrivateProfileStringA("Main", "Changed", "", value, sizeof value, ini.c_str());
+    EXPECT_STREQ(value, "by the user");
+    GetPrivateProfileStringA("E2E Later", "Added", "absent", value, sizeof value, winIni.c_str());
+    EXPECT_STREQ(value, "absent");
+    EXPECT_FALSE(FileExists(link));
+    EXPECT_FALSE(FileExists(group));
+    std::string own = OwnLog();
+    EXPECT_NE(own.find("changed since the installation: " + ini), std::string::npos) << own;
+    EXPECT_NE(own.find("not undone: E2E Driver"), std::string::npos) << own;
+    RemoveTree(folder);
 }
 
 }  // namespace
