@@ -307,7 +307,6 @@ INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
     }
     case WM_DESTROY:
         KillTimer(page, WALK_TIMER);
-        if (!s_walkEnded) RollBackRun("copy cancelled");
         DeleteTitleFont();
         if (!g_silentMode && !g_speedFlag) FreePagePicture(PageIndexOf(page));
         return 0;
