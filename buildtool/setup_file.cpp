@@ -7,6 +7,7 @@
 #include "supportlib/entry_data.h"
 #include "supportlib/entry_header.h"
 #include "supportlib/inflate.h"
+#include "supportlib/program_sum.h"
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -140,19 +141,11 @@ int Discard(void *, const unsigned char *, int) { return 0; }
 std::string CompressEntryData(const std::string &in) { return RawDeflate(in, 9, Z_DEFAULT_STRATEGY); }
 
 void SetupChecksum(const std::string &file, unsigned *covered, int *sum) {
-    std::vector<Entry> entries;
-    std::vector<std::string> ignored;
-    WalkEntries(file, &entries, &ignored, "");
-    size_t from = file.size(), to = file.size();
-    for (const Entry &e : entries)
-        if (strcmp(e.h.name, SETUP_FILE_MAIN_SCRIPT) == 0) {
-            from = e.offset;
-            to = e.data + e.h.stored;
-            break;
-        }
-    uint32_t crc = Crc32Update(0, file.data(), from);
-    crc = Crc32Update(crc, file.data() + to, file.size() - to);
-    *covered = (unsigned)(file.size() - (to - from));
+    std::vector<unsigned char> buffer(1 << 20);
+    uint32_t n = 0;
+    uint32_t crc = ProgramSum(ReadStringAt, (void *)&file, (uint32_t)file.size(), buffer.data(),
+                              (uint32_t)buffer.size(), &n);
+    *covered = n;
     *sum = (int)(crc & 0x7FFFFFFF);
     if (*sum == 0) *sum = 1;
 }

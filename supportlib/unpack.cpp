@@ -4,6 +4,7 @@
 #include "supportlib/crc32.h"
 #include "supportlib/entry_data.h"
 #include "supportlib/inflate.h"
+#include "supportlib/program_sum.h"
 #include "payload/payload_layout.h"
 
 // Decoder state (about 90 KiB), taken from the system when first needed so
@@ -88,15 +89,6 @@ static bool ReadProgram(void *, uint32_t offset, void *buf, uint32_t len) {
     return true;
 }
 
-// Reads the entry at offset; data receives the offset of its stored bytes.
-// False when the header is damaged or the stored data runs past the end.
-static bool ReadEntry(EntryReadAt read, HANDLE file, DWORD fileSize, DWORD offset, EntryHeader *h, DWORD *data) {
-    uint32_t at = 0;
-    bool ok = ReadEntryAt(read, file, fileSize, offset, h, &at);
-    *data = at;
-    return ok;
-}
-
 static void Put32(char *p, DWORD v) {
     for (int i = 0; i < 4; i++) p[i] = (char)(v >> (8 * i));
 }
@@ -111,8 +103,8 @@ LIBRARY_ENTRY KWP_NEXTLOOP(const char *programPath, int skipping, char *record) 
         return NEXTLOOP_END;
     }
     DWORD size = g_program.size;
-    DWORD data = 0;
-    bool ok = g_entryPosition < size && ReadEntry(ReadProgram, 0, size, g_entryPosition, &g_entry, &data);
+    uint32_t data = 0;
+    bool ok = g_entryPosition < size && ReadEntryAt(ReadProgram, 0, size, g_entryPosition, &g_entry, &data);
     if (!ok) {
         if (g_entryPosition < size) ReportProblem("Error", "Error opening archive: ", programPath);
         g_entryPosition = 0;  // a damaged walk does not go on
@@ -279,49 +271,17 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
 // Checksum of the program file: CRC-32 of every byte except the main
 // script's entry (which carries the expected figures), folded to a positive
 // non-zero int. size is the number of bytes covered; a file of another size
-// yields 0, which never matches a stored sum.
+// yields 0, which never matches a stored sum. Read a mebibyte at a time.
+#define SUM_PIECE (1u << 20)
 LIBRARY_ENTRY SFXSIG(const char *programPath, int size) {
     HANDLE file = OpenProgram(programPath ? programPath : "");
     if (file == INVALID_HANDLE_VALUE) return 0;
-    DWORD fileSize = GetFileSize(file, 0);
-    DWORD skipFrom = fileSize, skipTo = fileSize, offset = PAYLOAD_FIRST_ENTRY, data;
-    EntryHeader h;
-    while (ReadEntry(ReadAt, file, fileSize, offset, &h, &data)) {
-        if (lstrcmpA(h.name, SETUP_FILE_MAIN_SCRIPT) == 0) {
-            skipFrom = offset;
-            skipTo = data + h.stored;
-            break;
-        }
-        offset = data + h.stored;
-    }
-    uint32_t crc = 0;
-    DWORD covered = 0;
-    if (!Inflater()) {
-        CloseHandle(file);
-        return 0;
-    }
-    unsigned char *buf = g_inflate->input;
-    const DWORD bufSize = sizeof g_inflate->input;
-    SetFilePointer(file, 0, 0, FILE_BEGIN);
-    for (DWORD pos = 0; pos < fileSize;) {
-        DWORD got = 0;
-        if (!ReadFile(file, buf, bufSize, &got, 0) || got == 0) break;
-        for (DWORD i = 0; i < got;) {
-            DWORD at = pos + i, n = got - i;
-            if (at >= skipFrom && at < skipTo) {
-                DWORD skip = skipTo - at < n ? skipTo - at : n;
-                i += skip;
-                continue;
-            }
-            if (at < skipFrom && skipFrom - at < n) n = skipFrom - at;
-            crc = Crc32Update(crc, buf + i, n);
-            covered += n;
-            i += n;
-        }
-        pos += got;
-    }
+    unsigned char *buffer = (unsigned char *)VirtualAlloc(0, SUM_PIECE, MEM_COMMIT, PAGE_READWRITE);
+    uint32_t covered = 0, crc = 0;
+    if (buffer) crc = ProgramSum(ReadAt, file, GetFileSize(file, 0), buffer, SUM_PIECE, &covered);
     CloseHandle(file);
-    if (covered != (DWORD)size) return 0;
+    if (buffer) VirtualFree(buffer, 0, MEM_RELEASE);
+    if (!buffer || covered != (uint32_t)size) return 0;
     int sum = (int)(crc & 0x7FFFFFFF);
     return sum ? sum : 1;
 }
