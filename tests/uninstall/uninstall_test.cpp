@@ -100,7 +100,8 @@ Snapshot TakeSnapshot() {
     GetWindowsDirectoryA(windows, MAX_PATH);
     std::string t = Lower(temp);
     if (!t.empty() && t.back() == '\\') t.pop_back();
-    WalkFiles("c:", {t, Lower(windows) + "\\temp"}, s);
+    // wininit.ini: the copy tests of the 95 family write their renames there.
+    WalkFiles("c:", {t, Lower(windows) + "\\temp", Lower(windows) + "\\wininit.ini"}, s);
     ExportRegistry("HKLM\\Software", s);
     ExportRegistry("HKCU\\Software", s);
     return s;
