@@ -19,9 +19,17 @@ static HANDLE OpenProgram(const char *path) {
     return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
 }
 
+// Offsets up to the format's 4 GiB: with a high part given, the low part
+// counts as unsigned (alone it is a signed 2 GiB distance).
+static bool SeekTo(HANDLE file, DWORD offset) {
+    LONG high = 0;
+    return SetFilePointer(file, (LONG)offset, &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER ||
+           GetLastError() == NO_ERROR;
+}
+
 static bool ReadAt(void *file, uint32_t offset, void *buf, uint32_t len) {
     DWORD got = 0;
-    if (SetFilePointer((HANDLE)file, (LONG)offset, 0, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+    if (!SeekTo((HANDLE)file, offset)) return false;
     return ReadFile((HANDLE)file, buf, len, &got, 0) && got == len;
 }
 
@@ -80,7 +88,7 @@ static bool ReadProgram(void *, uint32_t offset, void *buf, uint32_t len) {
         if (len >= READ_AHEAD) return ReadAt(g_program.file, offset, out, len);
         DWORD got = 0;
         g_program.blockLength = 0;
-        if (SetFilePointer(g_program.file, (LONG)offset, 0, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+        if (!SeekTo(g_program.file, offset) ||
             !ReadFile(g_program.file, g_program.block, READ_AHEAD, &got, 0) || got == 0)
             return false;
         g_program.blockStart = offset;
@@ -106,7 +114,16 @@ LIBRARY_ENTRY KWP_NEXTLOOP(const char *programPath, int skipping, char *record) 
     uint32_t data = 0;
     bool ok = g_entryPosition < size && ReadEntryAt(ReadProgram, 0, size, g_entryPosition, &g_entry, &data);
     if (!ok) {
-        if (g_entryPosition < size) ReportProblem("Error", "Error opening archive: ", programPath);
+        // Not the archive that failed to open: an entry header that is
+        // damaged or claims more bytes than the file holds.
+        if (g_entryPosition < size) {
+            char where[40];
+            wsprintfA(where, " (offset %lu)", (unsigned long)g_entryPosition);
+            char subject[MAX_PATH + 40];
+            CopyBounded(subject, programPath, MAX_PATH);
+            AppendBounded(subject, where, sizeof subject);
+            ReportProblem("Error", "Damaged entry header: ", subject);
+        }
         g_entryPosition = 0;  // a damaged walk does not go on
         return NEXTLOOP_END;
     }
@@ -175,6 +192,26 @@ static int WriteTarget(void *file, const unsigned char *buf, int len) {
     return 0;
 }
 
+// The complete new file takes the target's name. The old file is kept until
+// the new one is in place: replaced in one step where the system can, else
+// moved aside and moved back when the new one cannot take its place.
+static bool PutInPlace(const char *temp, const char *target, const char *folder) {
+    if (MoveFileA(temp, target)) return true;  // a new file: nothing to keep
+    SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+    if (MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING)) return true;
+    if (GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES) return MoveFileA(temp, target) != 0;
+    char aside[MAX_PATH];
+    if (!GetTempFileNameA(folder, "VTO", 0, aside)) return false;
+    DeleteFileA(aside);
+    if (!MoveFileA(target, aside)) return false;
+    if (MoveFileA(temp, target)) {
+        DeleteFileA(aside);
+        return true;
+    }
+    MoveFileA(aside, target);
+    return false;
+}
+
 // Results: 0 written (or consumed); 1 no such entry pending; 2 path refused;
 // 3 folder not created; 4 replacing refused; 5 archive unreadable; 6 data
 // damaged (deflate or CRC); 7 write failed.
@@ -201,7 +238,14 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
     }
     int len = lstrlenA(folder);
     while (len > 0 && folder[len - 1] == '\\') folder[--len] = 0;
-    if (!IsPlainEntryName(fileName) || len == 0 || len + 1 + lstrlenA(fileName) >= MAX_PATH) {
+    // The entry's own name is checked whatever the options say: a new name
+    // given for it does not make a name that climbs out of its folder safe.
+    if (!IsPlainEntryName(entryName) || !IsPlainEntryName(fileName)) {
+        ReportProblem("Error", "Not a plain file name (folder part or device name): ",
+                      IsPlainEntryName(entryName) ? fileName : entryName);
+        return 2;
+    }
+    if (len == 0 || len + 1 + lstrlenA(fileName) >= MAX_PATH) {
         ReportProblem("Error", "Output write failure: ", fileName);
         return 2;
     }
@@ -255,14 +299,9 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
     } else if (r != ENTRY_DATA_OK) {
         ReportProblem("Error", "CRC-32 failure: ", target);
         result = 6;
-    } else if (!MoveFileA(temp, target)) {
-        // The target is there already: it gives way to the new file.
-        SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(target);
-        if (!MoveFileA(temp, target)) {
-            ReportProblem("Error", "Output write failure: ", target);
-            result = 7;
-        }
+    } else if (!PutInPlace(temp, target, folder)) {
+        ReportProblem("Error", "Output write failure: ", target);
+        result = 7;
     }
     if (result) DeleteFileA(temp);
     return result;

@@ -264,7 +264,7 @@ TEST_F(UninstallTest, TwoProductsRemovedLeaveOnlyWhatIsNotTheirs) {
     EXPECT_TRUE(FileExists(kFolder + "\\_BACKUP_\\a.001"));
     EXPECT_EQ(SharedCount(shared_), 3u);
     EXPECT_EQ(SharedCount(own_), 1u);
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\E2E SelfReg"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\E2E Finish"));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\E2E Uninstall\\Settings"));
     std::string log = ReadFileBytes(kFolder + "\\install.log");
     EXPECT_NE(log.find("Copy   ; " + kFolder + "\\keep.txt"), std::string::npos);
