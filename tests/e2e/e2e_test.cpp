@@ -629,6 +629,7 @@ TEST(FinishingStepsTest, SilentInstallMakesEveryChangeAndLogsItInOrder) {
 
     // The records in the order of the work.
     std::vector<std::string> order = {
+        "Create : " + folder + "\\empty",
         "Create : " + folder + "\\empty\\sub",
         "Error  : folder passed over: " + folder + "\\..\\outside",
         "Copy   : " + bin + "\\tool.txt",

@@ -241,6 +241,8 @@ class UninstallTest : public ::testing::Test {
     void SetUp() override {
         RemoveTree(kFolder);
         DeleteFileA(own_.c_str());
+        // The finishing product's test registers the same server.
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\E2E Finish");
         // Another product already counts the shared library.
         HKEY key;
         ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls", 0, 0,
@@ -309,17 +311,8 @@ TEST_F(UninstallTest, DamagedEntryRollsTheRunBack) {
     ASSERT_EQ(Crc(program), sum);
     std::string broken = temp_ + "\\broken_setup.exe";
     ASSERT_TRUE(WriteFileBytes(broken, program));
-    {
-        // The support library reports the damaged entry in a message box,
-        // even in a silent setup.
-        Program setup;
-        ASSERT_TRUE(setup.Start(broken, "-s"));
-        HWND box = WaitForMessageBox(setup, 60000);
-        ASSERT_NE(box, (HWND)0);
-        EXPECT_NE(MessageBoxText(box).find("big.bin"), std::string::npos) << MessageBoxText(box);
-        PressButton(box, IDOK);
-        EXPECT_NE(setup.Wait(60000), -1);
-    }
+    // A silent setup ends with a failure code; nothing waits on a box.
+    EXPECT_NE(Start(broken, "-s"), 0);
 
     std::string log = ReadFileBytes(kFolder + "\\install.log");
     size_t aborted = log.find("\r\nAborted");
