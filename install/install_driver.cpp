@@ -389,6 +389,13 @@ INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
     case WM_WALK_NEXT:
         return WalkTimer(page, WALK_TIMER, CopyTick);
     case WM_DESTROY:
+        // Cancel ended the wizard while the copy was under way (the walk
+        // waits while the question is open, so no entry is half written):
+        // the run is undone.
+        if (page == s_walkPage && !s_walkEnded && !s_pageGone) {
+            s_walkEnded = 1;
+            RollBackRun("copy cancelled");
+        }
         EndWalkTimers(page);
         DeleteTitleFont();
         if (!g_silentMode && !g_speedFlag) FreePagePicture(PageIndexOf(page));
