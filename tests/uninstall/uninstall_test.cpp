@@ -296,6 +296,51 @@ TEST_F(UninstallTest, TwoProductsRemovedLeaveOnlyWhatIsNotTheirs) {
     RemoveTree(kFolder);
 }
 
+// The finishing-steps product installed and removed silently: folders,
+// shortcuts and their group, INI files, the font and its entry, the shared
+// count, the self-registered server are gone. What stays: the user's file
+// in the product's folder, and the ODBC entries, which only the product's
+// own ODBC setup library (not left beside this uninstaller) can remove.
+TEST_F(UninstallTest, FinishingProductIsRemovedAsItCame) {
+    const std::string folder = "C:\\E2E Finish";
+    char programs[MAX_PATH], desktop[MAX_PATH];
+    ASSERT_TRUE(SHGetSpecialFolderPathA(0, programs, CSIDL_COMMON_PROGRAMS, TRUE));
+    ASSERT_TRUE(SHGetSpecialFolderPathA(0, desktop, CSIDL_DESKTOPDIRECTORY, TRUE));
+    // What the finishing product's own test may have left.
+    RemoveTree(folder);
+    RemoveTree(std::string(programs) + "\\E2E Finish");
+    DeleteFileA((std::string(desktop) + "\\Tool on the desktop.lnk").c_str());
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", 0, KEY_SET_VALUE,
+                      &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, "E2E Finish Font");
+        RegCloseKey(key);
+    }
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls", 0,
+                      KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, (folder + "\\bin\\shared.dll").c_str());
+        RegCloseKey(key);
+    }
+    Snapshot before = TakeSnapshot();
+    ASSERT_EQ(Install("e2e_finish_setup.exe"), 0);
+    std::string log = ReadFileBytes(folder + "\\install.log");
+    for (const char *record : {"SLink  : ", "INIOld : ", "RegName: E2E Finish Font", "CShared: ", "SelfReg: "})
+        ASSERT_NE(log.find(record), std::string::npos) << record << "\n" << log;
+    WriteFileBytes(folder + "\\mine.txt", "the user's own file");
+
+    EXPECT_EQ(Start(ProgramFolder() + "\\uninstx.exe", "-s \"" + folder + "\\install.log\"", temp_), 0) << OwnLog();
+    RestartFor(folder);
+    std::vector<std::string> differences, odbc;
+    for (const std::string &d : Differences(before, TakeSnapshot()))
+        (d.find("\\software\\odbc") != std::string::npos ? odbc : differences).push_back(d);
+    EXPECT_EQ(differences, std::vector<std::string>({"+" + Lower(folder), "+" + Lower(folder) + "\\mine.txt"}));
+    for (const std::string &d : odbc) EXPECT_EQ(d[0], '+') << d;
+    std::string own = OwnLog();
+    for (const char *kept : {"not undone: E2E Driver", "not undone: DSN=E2E System"})
+        EXPECT_NE(own.find(kept), std::string::npos) << kept << "\n" << own;
+    RemoveTree(folder);
+}
+
 // A damaged entry near the end of the second product's payload: the setup
 // stops and undoes what its run changed; replaced files come back from
 // their backups.
