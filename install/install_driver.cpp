@@ -60,6 +60,8 @@ static int s_detectionCount;
 static int s_walkEnded;
 static HWND s_walkPage;  // the page that walks
 static int s_pageGone;   // it was destroyed, perhaps while a tick ran
+static int s_inStep;     // a step runs (the library lets messages through)
+static int s_rollBackDue;  // cancelled during a step: undone once it returns
 
 static void ShowText(HWND page, int id, const char *text) {
     if (page) SetDlgItemTextA(page, id, text);
@@ -97,8 +99,14 @@ static int RunTick(HWND page, int (*step)(HWND)) {
     DWORD start = GetTickCount();
     int ended;
     do {
+        s_inStep = 1;
         ended = step(page);
+        s_inStep = 0;
     } while (!ended && !s_pageGone && !WalkPaused(page) && GetTickCount() - start < TICK_BUDGET);
+    if (s_rollBackDue) {
+        s_rollBackDue = 0;
+        RollBackRun("copy cancelled");
+    }
     if (!s_pageGone) ShowWalkDisplay();
     return ended;
 }
@@ -249,7 +257,8 @@ static int CopyEntry(HWND page) {
 #ifdef SETUP_WALK_FIGURES
     if (ended) WriteWalkFigures();
 #endif
-    if (ended) FinishCopy(page);
+    // Cancelled while this entry was written: no step after the copy.
+    if (ended && !s_rollBackDue) FinishCopy(page);
     return ended;
 }
 
@@ -389,12 +398,15 @@ INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
     case WM_WALK_NEXT:
         return WalkTimer(page, WALK_TIMER, CopyTick);
     case WM_DESTROY:
-        // Cancel ended the wizard while the copy was under way (the walk
-        // waits while the question is open, so no entry is half written):
-        // the run is undone.
+        // Cancel ended the wizard while the copy was under way: the run is
+        // undone, after the file being written (Cancel may come while the
+        // library writes it) is whole and logged.
         if (page == s_walkPage && !s_walkEnded && !s_pageGone) {
             s_walkEnded = 1;
-            RollBackRun("copy cancelled");
+            if (s_inStep)
+                s_rollBackDue = 1;
+            else
+                RollBackRun("copy cancelled");
         }
         EndWalkTimers(page);
         DeleteTitleFont();
