@@ -10,7 +10,8 @@ extern DWORD g_entryPosition;       // file offset of the next payload entry
 extern EntryHeader g_entry;         // the entry KWP_NEXTLOOP returned last
 extern DWORD g_entryData;           // file offset of its stored data
 extern int g_entryPending;          // 1 until KWP_UNPACK took it
-extern HWND g_progressWindow;       // 0 during start-up
+extern HWND g_progressWindow;       // 0 during start-up and in silent setups
+extern UINT g_progressMessage;      // "CKWP1": per-file progress in percent
 extern int g_logHandle;
 extern char g_scriptPath[MAX_PATH];
 extern char g_fileScriptPath[MAX_PATH];

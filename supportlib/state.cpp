@@ -5,6 +5,7 @@ EntryHeader g_entry;
 DWORD g_entryData;
 int g_entryPending;
 HWND g_progressWindow;
+UINT g_progressMessage;
 int g_logHandle;
 char g_scriptPath[MAX_PATH];
 char g_fileScriptPath[MAX_PATH];
@@ -82,6 +83,7 @@ LIBRARY_ENTRY UDF1(int firstEntryOffset, int arg) {
 
 LIBRARY_ENTRY KWP_UINIT_MP(HWND progressWindow) {
     g_progressWindow = progressWindow;
+    g_progressMessage = RegisterWindowMessageA("CKWP1");
     return 0;
 }
 

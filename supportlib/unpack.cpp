@@ -185,9 +185,25 @@ static HANDLE CreateWorkFile(const char *folder, char *name) {
     return INVALID_HANDLE_VALUE;
 }
 
-static int WriteTarget(void *file, const unsigned char *buf, int len) {
-    DWORD done = 0;
-    if (!WriteFile((HANDLE)file, buf, (DWORD)len, &done, 0) || done != (DWORD)len) return 1;
+struct UnpackOutput {
+    HANDLE file;
+    DWORD done, step;  // bytes written; bytes per percent of the entry
+    int percent;       // last percentage sent
+};
+
+// Writes a block and tells the progress window the share written ("CKWP1",
+// lParam 0 to 100) once per percent step, not once per block.
+static int WriteTarget(void *context, const unsigned char *buf, int len) {
+    UnpackOutput *out = (UnpackOutput *)context;
+    DWORD put = 0;
+    if (!WriteFile(out->file, buf, (DWORD)len, &put, 0) || put != (DWORD)len) return 1;
+    out->done += put;
+    int percent = out->step ? (int)(out->done / out->step) : 100;
+    if (percent > 100) percent = 100;
+    if (g_progressWindow && percent != out->percent) {
+        out->percent = percent;
+        SendMessageA(g_progressWindow, g_progressMessage, 0, percent);
+    }
     PumpMessages();
     return 0;
 }
@@ -291,7 +307,8 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
         ReportProblem("Error", "Output write failure: ", target);
         return 7;
     }
-    int r = InflateEntry(g_inflate, &g_entry, ReadStored, &in, WriteTarget, out);
+    UnpackOutput written = {out, 0, g_entry.expanded / 100, -1};
+    int r = InflateEntry(g_inflate, &g_entry, ReadStored, &in, WriteTarget, &written);
     FILETIME local, stamp;
     if (r == ENTRY_DATA_OK && DosDateTimeToFileTime((WORD)g_entry.date, (WORD)g_entry.time, &local) &&
         LocalFileTimeToFileTime(&local, &stamp))

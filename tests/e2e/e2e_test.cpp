@@ -704,6 +704,49 @@ TEST(FinishingStepsTest, WizardShowsTheBillboardsAndAsksAboutTemplates) {
     EXPECT_NE(log.find("\r\nODBCDSN: DSN=E2E System\r\n"), std::string::npos) << log;
     EXPECT_EQ(log.find("CTplReg:"), std::string::npos);
     EXPECT_EQ(log.find("Aborted"), std::string::npos) << log;
+
+std::vector<LPARAM> s_progress;
+LRESULT CALLBACK ProgressProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == RegisterWindowMessageA("CKWP1")) s_progress.push_back(lp);
+    return DefWindowProcA(w, m, wp, lp);
+}
+
+// The shipped library unpacking an entry of 1 MiB for a page: it reports
+// the share written in percent steps, rising to 100.
+TEST(LibraryProgressTest, PerFileProgressRisesToAHundred) {
+    HMODULE library = LoadLibraryA((ProgramFolder() + "\\supportlib.dll").c_str());
+    ASSERT_NE(library, (HMODULE)0);
+    typedef int(WINAPI * Int)(int, int);
+    typedef int(WINAPI * Window)(HWND);
+    typedef int(WINAPI * Next)(const char *, int, char *);
+    typedef int(WINAPI * Unpack)(const char *, const char *, const char *, const char *, int);
+    auto udf1 = (Int)GetProcAddress(library, "UDF1");
+    auto init = (Window)GetProcAddress(library, "KWP_UINIT_MP");
+    auto next = (Next)GetProcAddress(library, "KWP_NEXTLOOP");
+    auto unpack = (Unpack)GetProcAddress(library, "KWP_UNPACK");
+    ASSERT_TRUE(udf1 && init && next && unpack);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ProgressProc;
+    wc.hInstance = GetModuleHandleA(0);
+    wc.lpszClassName = "ProgressProbe";
+    RegisterClassA(&wc);
+    HWND window = CreateWindowA("ProgressProbe", "", 0, 0, 0, 10, 10, 0, 0, wc.hInstance, 0);
+    ASSERT_NE(window, (HWND)0);
+    std::string setup = ProgramFolder() + "\\e2e_bad_good_setup.exe", temp = MakeTempFolder("e2eprog");
+    udf1(PAYLOAD_FIRST_ENTRY, PAYLOAD_UDF1_ARG);
+    init(window);
+    char record[ENTRY_RECORD_SIZE];
+    while (next(setup.c_str(), 0, record) == 0 && std::string(record + ENTRY_RECORD_NAME) != "big.bin")
+        unpack(record + ENTRY_RECORD_NAME, record + ENTRY_RECORD_FOLDER, setup.c_str(), temp.c_str(), 0x10);
+    ASSERT_EQ(std::string(record + ENTRY_RECORD_NAME), "big.bin");
+    EXPECT_EQ(unpack("big.bin", "\\", setup.c_str(), temp.c_str(), 0x400A | 0x20), 0);
+    EXPECT_EQ(ReadFileBytes(temp + "\\big.bin").size(), 1u << 20);
+    ASSERT_GE(s_progress.size(), 5u);
+    for (size_t i = 1; i < s_progress.size(); i++) EXPECT_GT(s_progress[i], s_progress[i - 1]);
+    EXPECT_EQ(s_progress.back(), 100);
+    init(0);
+    DestroyWindow(window);
+    FreeLibrary(library);
 }
 
 }  // namespace
