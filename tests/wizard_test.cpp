@@ -469,14 +469,6 @@ std::string LogLine(const std::string &folder, const char *tag) {
     return at == std::string::npos ? "" : log.substr(at, log.find('\r', at) - at);
 }
 
-void RemoveTree(const std::string &folder) {
-    std::string from = folder + '\0';
-    SHFILEOPSTRUCTA op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-    SHFileOperationA(&op);
-}
 
 class ChosenProduct : public ::testing::Test {
   protected:

@@ -704,6 +704,7 @@ TEST(FinishingStepsTest, WizardShowsTheBillboardsAndAsksAboutTemplates) {
     EXPECT_NE(log.find("\r\nODBCDSN: DSN=E2E System\r\n"), std::string::npos) << log;
     EXPECT_EQ(log.find("CTplReg:"), std::string::npos);
     EXPECT_EQ(log.find("Aborted"), std::string::npos) << log;
+}
 
 std::vector<LPARAM> s_progress;
 LRESULT CALLBACK ProgressProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
