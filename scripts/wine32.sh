@@ -17,9 +17,10 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 fail() { echo "wine32: $*" >&2; exit 1; }
 
 # The 32-bit loader, its libraries and what Wine's Unix side opens at run
-# time (X11 and its extensions, FreeType, fontconfig). Fonts, X locale data
-# and fontconfig's settings come from the host.
-packages="wine32 wine32-preloader libwine libc6 libx11-6 libxcb1 libxau6 libxdmcp6 libbsd0 libmd0
+# time (X11 and its extensions, FreeType, fontconfig; libgcc_s, which the C
+# library loads when a thread ends). Fonts, X locale data and fontconfig's
+# settings come from the host.
+packages="wine32 wine32-preloader libwine libc6 libgcc-s1 libx11-6 libxcb1 libxau6 libxdmcp6 libbsd0 libmd0
   libxext6 libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1 libxcomposite1
   libfreetype6 libpng16-16 zlib1g libbrotli1 libfontconfig1 libexpat1"
 
@@ -27,12 +28,15 @@ prepare() {
   local root=$1 version stage deb p list=()
   command -v qemu-i386-static >/dev/null || fail "qemu-i386-static is missing (package qemu-user-static)"
   version=$(dpkg-query -W -f='${Version}' wine64 2>/dev/null) || fail "the 64-bit Wine (package wine64) is not installed"
-  if [ "$(cat "$root/.wine-version" 2>/dev/null)" = "$version" ]; then
+  # Made again for another Wine or another package list.
+  local stamp
+  stamp=$(echo "$version" $packages)
+  if [ "$(cat "$root/.wine-version" 2>/dev/null)" = "$stamp" ]; then
     return 0
   fi
   echo "wine32: preparing the 32-bit Wine $version in $root"
-  rm -rf "$root" "$root.stage"
   stage=$root.stage
+  rm -rf "$stage"
   mkdir -p "$stage/debs" "$stage/lists/partial" "$stage/cache/archives/partial" || fail "cannot write $stage"
   # apt with i386 as its only architecture and lists of its own, for
   # downloading only: the system's apt and dpkg stay without i386.
@@ -72,8 +76,8 @@ prepare() {
   printf '#!/bin/sh\nexec qemu-i386-static -L "%s" "%s/usr/lib/wine/wine-preloader.static" "$@"\n' \
     "$root" "$root" > "$bin/wine-preloader"
   chmod +x "$bin/wine-preloader"
-  mv "$r" "$root" && rm -rf "$stage" || fail "cannot move the root to $root"
-  echo "$version" > "$root/.wine-version"
+  rm -rf "$root" && mv "$r" "$root" && rm -rf "$stage" || fail "cannot move the root to $root"
+  echo "$stamp" > "$root/.wine-version"
 }
 
 run() {
