@@ -2,6 +2,7 @@
 // checks and the plug-in and action-phase calls made on the way.
 #include "wizard/page_hooks.h"
 #include "actions/action_runner.h"
+#include "actions/program_launch.h"
 #include "display/background.h"
 #include "display/progress_bar.h"
 #include "payload/binding.h"
@@ -47,7 +48,7 @@ void PageCommit(HWND page, int index) {
     } else if (index == g_pageIndex.finish) {
         if (!g_hiddenMode && g_ownerWindow) ShowWindow(g_ownerWindow, SW_HIDE);
         if (g_setupStatus == 0) {
-            // The run-after-setup list [RUN] comes here (not in test mode).
+            if (!g_testMode) RunAfterSetupList(g_finishMask);
             if (ReadDlgInt("DLL400", 0)) CallPlugin(7000);
             RunActions(60, 0);
         }
