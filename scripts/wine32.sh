@@ -87,6 +87,17 @@ run() {
   if [ -z "${WINEPREFIX:-}" ]; then
     source "$src/scripts/wine-session.sh"
   fi
+  # The 64-bit wineboot fills only the 64-bit registry view; 32-bit programs
+  # read HKLM\Software through the 32-bit one. The folders a 32-bit Windows
+  # names there, once a prefix.
+  if [ ! -f "$WINEPREFIX/.wine32-view" ]; then
+    printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion]\r\n%s\r\n%s\r\n' \
+      '"ProgramFilesDir"="C:\\Program Files"' '"CommonFilesDir"="C:\\Program Files\\Common Files"' \
+      > "$WINEPREFIX/drive_c/wine32-view.$$.reg"
+    wine reg import "C:\\wine32-view.$$.reg" /reg:32 >/dev/null 2>&1 || fail "cannot fill the 32-bit registry view"
+    rm -f "$WINEPREFIX/drive_c/wine32-view.$$.reg"
+    touch "$WINEPREFIX/.wine32-view"
+  fi
   # Wine re-executes itself at start, which the kernel refuses for a 32-bit
   # file. A prefix made by the 64-bit wineboot has an empty syswow64: the
   # 32-bit side loads its builtin libraries from the root.
