@@ -87,6 +87,8 @@ run() {
   if [ -z "${WINEPREFIX:-}" ]; then
     source "$src/scripts/wine-session.sh"
   fi
+  # The driven tests' time limits (tests/driver) under emulation.
+  export SETUP_TEST_TIME_SCALE=${SETUP_TEST_TIME_SCALE:-3}
   # The 64-bit wineboot fills only the 64-bit registry view; 32-bit programs
   # read HKLM\Software through the 32-bit one. The folders a 32-bit Windows
   # names there, once a prefix.
