@@ -36,17 +36,24 @@ INT_PTR CALLBACK StatusDialogProc(HWND window, UINT message, WPARAM, LPARAM) {
     return TRUE;
 }
 
-void ReadItem(int i, Item &item) {
+// Reads item i; 0 when a parameter or the pattern does not fit its buffer,
+// before or after expansion: a cut path or pattern names other files.
+int ReadItem(int i, Item &item) {
     static const char fields[6][3] = {"p1", "p2", "p3", "p4", "p5", "p6"};
+    int fits = 1;
     item.type = ReadListFieldInt("ACT", i, "a", 0);
     for (int k = 0; k < 6; k++) {
-        ReadListField("ACT", i, fields[k], item.p[k], 255);
+        ReadListField("ACT", i, fields[k], item.p[k], sizeof item.p[k]);
+        if (TextLength(item.p[k]) >= 255) fits = 0;
         // p1 of the variable types is the name of the variable to set.
         int isName = k == 0 && item.type >= ACT_FIND_FILE && item.type <= ACT_SET_VARIABLE;
         if (!isName && g_support.CONVERTMACRO) g_support.CONVERTMACRO(item.p[k], 3);
         item.p[k][255] = 0;
+        if (TextLength(item.p[k]) >= 255) fits = 0;
     }
     item.flags = ReadListFieldInt("ACT", i, "p9", 0);
+    ReadListField("ACT", i, "w", item.pattern, sizeof item.pattern);
+    return fits && TextLength(item.pattern) < (int)sizeof item.pattern - 1;
 }
 
 void ShowStatus(HWND parent, const Item &item) {
@@ -200,10 +207,15 @@ int RunActions(int phase, HWND parent) {
         int skip = g_support.CHECKCONDITION ? g_support.CHECKCONDITION(i, "ACT") : 0;
         if (!skip && ReadListFieldInt("ACT", i, "t", 0) != phase) skip = 1;
         if (skip || (phase != 10 && !ComponentLetterSelected(letter))) continue;
-        ReadItem(i, *item);
+        int fits = ReadItem(i, *item);
         ShowStatus(parent, *item);
-        ReadListField("ACT", i, "w", item->pattern, sizeof item->pattern);
-        stop = RunItem(parent, *item);
+        if (fits) {
+            stop = RunItem(parent, *item);
+        } else {
+            char text[40];
+            wsprintfA(text, "Action %i: text too long", i);
+            LogRecord("Error  :", text);
+        }
     }
     if (item) LocalFree(item);
     if (g_actionStatus) DestroyWindow(g_actionStatus);

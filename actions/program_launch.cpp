@@ -34,13 +34,16 @@ void RecordStartFailure(const char *what) {
     LogRecord("Error  :", text);
 }
 
-// Expanded string field of a [RUN] item (127 characters).
-void ReadExpanded(int item, const char *field, char *buffer) {
+// Expanded string field of a [RUN] item (127 characters); 0 when it does
+// not fit, before or after expansion (a cut path names another program).
+int ReadExpanded(int item, const char *field, char *buffer) {
     char text[256];
     ReadListField("RUN", item, field, text, 127);
+    int fits = TextLength(text) < 126;
     if (g_support.CONVERTMACRO) g_support.CONVERTMACRO(text, 3);
     text[255] = 0;
     CopyText(buffer, text, 127);
+    return fits && TextLength(text) < 126;
 }
 
 }  // namespace
@@ -113,9 +116,13 @@ int RunAfterSetupList(int boxMask) {
         int box = ReadListFieldInt("RUN", i, "cb", 0);
         if (box && (box < 1 || box > 3 || !(boxMask & (1 << (box - 1))))) continue;
         if (skip || !ComponentLetterSelected(letter)) continue;
-        ReadExpanded(i, "a", program);
-        ReadExpanded(i, "b", parameters);
-        ReadExpanded(i, "c", folder);
+        int fits = ReadExpanded(i, "a", program);
+        fits &= ReadExpanded(i, "b", parameters);
+        fits &= ReadExpanded(i, "c", folder);
+        if (!fits) {
+            RecordStartFailure("text too long");
+            continue;
+        }
         RunProgram(program, parameters, folder, ReadListFieldInt("RUN", i, "w", 0),
                    ReadListFieldInt("RUN", i, "se", 0));
     }

@@ -71,6 +71,10 @@ TEST(ActionsTest, EveryActionTypeAtItsPhase) {
     ASSERT_TRUE(warner.Start(warnFolder + "\\warner.exe", ""));
     ASSERT_NE(WaitForWindow(warner, "RunRecord", 20000), (HWND)0);
 
+    // The build's tree with a link out of it; an action reads its path here.
+    const std::string linkTree = ProgramFolder() + "\\linktree";
+    ASSERT_TRUE(WriteFileBytes("C:\\actions-link.ini", "[paths]\r\ntree=" + linkTree + "\r\n"));
+
     Program setup;
     ASSERT_TRUE(setup.Start(ProgramFolder() + "\\actions_setup.exe", ""));
     HWND box = WaitForPaintedMessageBox(setup);
@@ -125,9 +129,13 @@ TEST(ActionsTest, EveryActionTypeAtItsPhase) {
     EXPECT_TRUE(FileExists(kFolder + "treecopy\\Actions Product\\tree\\t1.txt"));
     EXPECT_TRUE(FileExists(kFolder + "esc\\in\\Actions Product\\tree\\t1.txt"));
     EXPECT_FALSE(FileExists(kFolder + "Actions Product")) << "a \"..\" source led out of the target";
+    const std::string linkCopy = kFolder + "linkcopy" + linkTree.substr(2);
+    EXPECT_TRUE(FileExists(linkCopy + "\\inside.txt")) << linkCopy;
+    EXPECT_FALSE(FileExists(linkCopy + "\\link")) << "the copy followed a link out of the tree";
     // Switched off: letter B, no phase, unknown type.
     EXPECT_TRUE(FileExists(kFolder + "offb.txt"));
     EXPECT_FALSE(FileExists(kFolder + "unknown.txt"));
+    EXPECT_TRUE(FilesIn(kFolder, "xxx*").empty()) << "a target path cut to its buffer was written";
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof windows);
     const std::string vars = std::string("set at start in ") + windows +
@@ -140,7 +148,8 @@ TEST(ActionsTest, EveryActionTypeAtItsPhase) {
                                "Create : C:\\Actions Product\\treecopy\\Actions Product\\tree\\sub\r",
                                "Copy   : C:\\Actions Product\\treecopy\\Actions Product\\tree\\t1.txt",
                                "RunWait: C:\\Actions Product\\waiter.exe",
-                               "Error  : Cannot start: C:\\Actions Product\\missing.exe"})
+                               "Error  : Cannot start: C:\\Actions Product\\missing.exe",
+                               "Error  : Action 34: text too long"})
         EXPECT_TRUE(Has(log, record)) << record;
     EXPECT_FALSE(Has(log, "cfgcopy2\\"));
 
