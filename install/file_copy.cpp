@@ -4,10 +4,12 @@
 #include "install/install_log.h"
 #include "install/install_state.h"
 #include "install/registrations.h"
+#include "install/walk_display.h"
 #include "payload/binding.h"
 #include "payload/extract.h"
 #include "payload/paths.h"
 #include "script/settings.h"
+#include "script/variables.h"
 #include "startup/globals.h"
 #include "startup/text.h"
 
@@ -82,7 +84,9 @@ int BuildTargetPath(const char *name, const char *folderText, char *target, int 
         CopyText(target, path, size);
         return 0;
     }
-    if (g_support.CONVERTMACRO) g_support.CONVERTMACRO(path, 3);
+    // The library reads the script's variables for every expansion; most
+    // paths name none.
+    if (g_support.CONVERTMACRO && TextMayHoldVariable(path)) g_support.CONVERTMACRO(path, 3);
     path[CONVERT_BUFFER_SIZE - 1] = 0;
     CopyText(target, path, size);
     return TextLength(path) < TARGET_SIZE - 1 && TextLength(path) < size;
@@ -156,7 +160,7 @@ const char *EntryResultText(int result) {
 }
 
 static void ShowText(HWND page, int id, const char *text) {
-    if (page) SetDlgItemTextA(page, id, text);
+    if (page) WalkText(id, text);
 }
 
 // Gives the uninstaller a name of its own when one is already installed.

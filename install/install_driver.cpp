@@ -7,10 +7,12 @@
 #include "install/install_state.h"
 #include "install/later_steps.h"
 #include "install/registrations.h"
+#include "install/walk_display.h"
 #include "payload/binding.h"
 #include "payload/extract.h"
 #include "payload/paths.h"
 #include "script/settings.h"
+#include "script/variables.h"
 #include "startup/globals.h"
 #include "startup/text.h"
 #include "wizard/page_framework.h"
@@ -43,14 +45,20 @@ static void WriteWalkFigures() {
 }
 #endif
 
+// A tick handles entries until this much time has gone by (one entry when
+// it alone takes longer), then lets the message loop paint and take input.
+// One entry a tick made the walk wait for the timer far longer than it
+// worked: the system raises a 1 ms timer to its own minimum of about 10 ms.
+#define TICK_BUDGET 25
+#define DISPLAY_TIMER 1
+#define WM_WALK_NEXT (WM_APP + 1)
+
 static HFONT s_titleFont;
 static int s_detectionRecord;
 static int s_detectionCount;
 static int s_walkEnded;
-
-static void SetBar(HWND page, int id, DWORD percent) {
-    if (page) SendDlgItemMessageA(page, id, PBAR_SETPOS, (WPARAM)percent, 0);
-}
+static HWND s_walkPage;  // the page that walks
+static int s_pageGone;   // it was destroyed, perhaps while a tick ran
 
 static void ShowText(HWND page, int id, const char *text) {
     if (page) SetDlgItemTextA(page, id, text);
@@ -72,8 +80,42 @@ static void EnableNext(HWND page, BOOL enable) {
     if (frame) EnableWindow(GetDlgItem(frame, IDC_FRAME_NEXT), enable);
 }
 
+// A question box (Cancel's or any other modal one) disables the frame: the
+// walk waits for the answer instead of going on behind it.
+static int WalkPaused(HWND page) {
+    HWND frame = Frame(page);
+    return frame && !IsWindowEnabled(frame);
+}
+
+// Runs one step of a walk after the other until the budget is spent, the
+// walk ends, the page is gone or a question waits for its answer. Returns
+// what the last step returned (1: the walk has ended).
+static int RunTick(HWND page, int (*step)(HWND)) {
+    if (s_walkEnded) return 1;
+    if (WalkPaused(page)) return 0;
+    DWORD start = GetTickCount();
+    int ended;
+    do {
+        ended = step(page);
+    } while (!ended && !s_pageGone && !WalkPaused(page) && GetTickCount() - start < TICK_BUDGET);
+    if (!s_pageGone) ShowWalkDisplay();
+    return ended;
+}
+
+static void StartWalk(HWND page) {
+    s_walkEnded = 0;
+    s_pageGone = 0;
+    s_walkPage = page;
+    g_progressPage = page;
+    ForgetVariableNames();
+    StartWalkDisplay(page);
+    if (page) SetTimer(page, DISPLAY_TIMER, WALK_DISPLAY_PERIOD, 0);
+}
+
 static void HandBack(HWND page) {
     s_walkEnded = 1;
+    ShowWalkDisplay();
+    if (page) KillTimer(page, DISPLAY_TIMER);
     HWND frame = Frame(page);
     if (!frame) return;
     EnableNext(page, TRUE);
@@ -94,8 +136,7 @@ static void DeleteTitleFont() {
 }
 
 void StartCopy(HWND page) {
-    s_walkEnded = 0;
-    g_progressPage = page;
+    StartWalk(page);
     g_progressMessage = RegisterWindowMessageA("CKWP1");
     g_progressMessage2 = RegisterWindowMessageA("CKWP2");
     if (g_support.KWP_UINIT_MP) g_support.KWP_UINIT_MP(page);
@@ -173,24 +214,19 @@ static void FinishCopy(HWND page) {
         }
     }
     EmptySelfRegistrationQueue();
-    SetBar(page, IDC_OVERALL_BAR, 99);
+    WalkBar(IDC_OVERALL_BAR, 99);
     HandBack(page);
 }
 
-int CopyTick(HWND page) {
-    if (s_walkEnded) return 1;
-#ifdef SETUP_WALK_FIGURES
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
-    s_ticks++;
-#endif
+// One payload entry; 1 when the walk has ended.
+static int CopyEntry(HWND page) {
     int next = g_support.KWP_NEXTLOOP ? g_support.KWP_NEXTLOOP(g_ownPath, 0, g_entryRecord) : NEXTLOOP_END;
     int ended = 0;
     if (next < 0) {
         if (g_setupStatus == 0) CheckLeftoverRecords();
         ended = 1;
     } else if (next == NEXTLOOP_ENTRY) {
-        SetBar(page, IDC_FILE_BAR, 0);
+        WalkBar(IDC_FILE_BAR, 0);
         g_perFileProgressOff = 0;
         if (lstrcmpA(EntryFolderText(), BILLBOARD_FOLDER) == 0) {
             ShowBillboardEntry(page);
@@ -200,24 +236,35 @@ int CopyTick(HWND page) {
                 AbortWalk(result);
                 ended = 1;
             } else {
-                if (!g_perFileProgressOff && g_lastSkipState == SKIP_NONE) SetBar(page, IDC_FILE_BAR, 100);
+                if (!g_perFileProgressOff && g_lastSkipState == SKIP_NONE) WalkBar(IDC_FILE_BAR, 100);
                 CountStep();
-                SetBar(page, IDC_OVERALL_BAR, g_overallPercent);
+                WalkBar(IDC_OVERALL_BAR, g_overallPercent);
             }
         }
     }
 #ifdef SETUP_WALK_FIGURES
-    QueryPerformanceCounter(&end);
-    s_busyTicks += end.QuadPart - start.QuadPart;
     if (ended) WriteWalkFigures();
 #endif
     if (ended) FinishCopy(page);
     return ended;
 }
 
+int CopyTick(HWND page) {
+#ifdef SETUP_WALK_FIGURES
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    s_ticks++;
+#endif
+    int ended = RunTick(page, CopyEntry);
+#ifdef SETUP_WALK_FIGURES
+    QueryPerformanceCounter(&end);
+    s_busyTicks += end.QuadPart - start.QuadPart;
+#endif
+    return ended;
+}
+
 void StartDetection(HWND page) {
-    s_walkEnded = 0;
-    g_progressPage = page;
+    StartWalk(page);
     s_detectionRecord = 0;
     s_detectionCount = ReadSettingInt("FLE", "Ndx", 0);
     RewindFileScript(g_fileScript);
@@ -227,8 +274,8 @@ void StartDetection(HWND page) {
     }
 }
 
-int DetectionTick(HWND page) {
-    if (s_walkEnded) return 1;
+// One file record; 1 when the walk has ended.
+static int DetectRecord(HWND page) {
     s_detectionRecord++;
     int read = ReadFileRecord(g_fileScript, g_fileRecord);
     // A script with fewer records than [FLE] "Ndx" ends the walk at its
@@ -244,18 +291,20 @@ int DetectionTick(HWND page) {
     char target[LONG_TEXT], display[LONG_TEXT];
     if (BuildTargetPath(name, folder, target, sizeof target)) {
         BuildDisplayPath(target, name, folder, display, sizeof display);
-        ShowText(page, IDC_TARGET_TEXT, display);
+        WalkText(IDC_TARGET_TEXT, display);
         char description[LONG_TEXT];
         RecordField(g_fileRecord, 1, description, sizeof description);
-        ShowText(page, IDC_DESCRIPTION_TEXT, description);
+        WalkText(IDC_DESCRIPTION_TEXT, description);
         int replace = 0;
         int skip = DecideFile(g_fileRecord, target, &replace);
         if (skip == SKIP_NONE && replace && FileInUse(target)) g_setupStatus = 9;
     }
     CountStep();
-    SetBar(page, IDC_FILE_BAR, g_overallPercent);
+    WalkBar(IDC_FILE_BAR, g_overallPercent);
     return 0;
 }
+
+int DetectionTick(HWND page) { return RunTick(page, DetectRecord); }
 
 void EndDetection() { g_progressCounter = 0; }
 
@@ -281,9 +330,42 @@ static void StartPageLooks(HWND page, LPARAM index, int picture) {
     if (picture) LoadPagePicture(page, (int)index, SetupPicturePath(2));
 }
 
+// The walk timer runs a tick: killed at its start and armed again at its
+// end, so that no tick begins while one runs (the support library lets
+// messages through while it writes). The display timer puts the texts and
+// bars of a long file on the screen while it is written.
+static INT_PTR WalkTimer(HWND page, WPARAM timer, int (*tick)(HWND)) {
+    if (timer == DISPLAY_TIMER) {
+        ShowWalkDisplayIfDue();
+        return TRUE;
+    }
+    KillTimer(page, WALK_TIMER);
+    if (tick(page) || s_pageGone) return TRUE;
+    // The next tick: at once by a posted message while nothing waits, for
+    // the timer would add its 10 ms minimum to every tick; after the input
+    // and the painting by the timer, whose message comes after them.
+    if (!WalkPaused(page) && !HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)))
+        PostMessageA(page, WM_WALK_NEXT, 0, 0);
+    else
+        SetTimer(page, WALK_TIMER, 1, 0);
+    return TRUE;
+}
+
+// The frame creates the next page before it destroys the one it leaves.
+static void EndWalkTimers(HWND page) {
+    KillTimer(page, WALK_TIMER);
+    KillTimer(page, DISPLAY_TIMER);
+    if (page != s_walkPage) return;
+    s_pageGone = 1;
+    StartWalkDisplay(0);
+}
+
 INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != 0 && g_progressMessage && message == g_progressMessage) {
-        if (!g_perFileProgressOff) SetBar(page, IDC_FILE_BAR, (DWORD)lParam);
+        if (!g_perFileProgressOff) {
+            WalkBar(IDC_FILE_BAR, (DWORD)lParam);
+            ShowWalkDisplayIfDue();
+        }
         SetWindowLongPtrA(page, DWLP_MSGRESULT, 1);
         return TRUE;
     }
@@ -298,13 +380,12 @@ INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         EnableNext(page, FALSE);
         SetTimer(page, WALK_TIMER, 1, 0);
         return TRUE;
-    case WM_TIMER: {
-        KillTimer(page, WALK_TIMER);
-        if (!CopyTick(page)) SetTimer(page, WALK_TIMER, 1, 0);
-        return TRUE;
-    }
+    case WM_TIMER:
+        return WalkTimer(page, wParam, CopyTick);
+    case WM_WALK_NEXT:
+        return WalkTimer(page, WALK_TIMER, CopyTick);
     case WM_DESTROY:
-        KillTimer(page, WALK_TIMER);
+        EndWalkTimers(page);
         DeleteTitleFont();
         if (!g_silentMode && !g_speedFlag) FreePagePicture(PageIndexOf(page));
         return 0;
@@ -328,11 +409,11 @@ INT_PTR CALLBACK DetectionPageProc(HWND page, UINT message, WPARAM wParam, LPARA
         SetTimer(page, WALK_TIMER, 1, 0);
         return TRUE;
     case WM_TIMER:
-        KillTimer(page, WALK_TIMER);
-        if (!DetectionTick(page)) SetTimer(page, WALK_TIMER, 1, 0);
-        return TRUE;
+        return WalkTimer(page, wParam, DetectionTick);
+    case WM_WALK_NEXT:
+        return WalkTimer(page, WALK_TIMER, DetectionTick);
     case WM_DESTROY:
-        KillTimer(page, WALK_TIMER);
+        EndWalkTimers(page);
         DeleteTitleFont();
         FreePagePicture(PageIndexOf(page));
         EndDetection();

@@ -1,6 +1,7 @@
 #include "script/settings.h"
 #include "payload/binding.h"
 #include "payload/paths.h"
+#include "script/variables.h"
 #include "startup/text.h"
 
 char g_scriptPath[127];
@@ -20,6 +21,7 @@ int ReadSettingInt(const char *section, const char *key, int defaultValue) {
 }
 
 void WriteSetting(const char *section, const char *key, const char *value) {
+    ForgetVariableNames();
     WritePrivateProfileStringA(section, key, value, g_scriptPath);
 }
 

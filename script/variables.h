@@ -11,6 +11,11 @@ void AddVariable(const char *name, const char *value);
 void SetVariableValue(const char *name, const char *value);
 // The value (VARIABLE_TEXT bytes) into buffer; 1 when it is empty or absent.
 int ReadVariable(const char *name, char *buffer);
+// 0 when the text names none of the listed variables, so that expanding it
+// would change nothing; read from the script once until a write.
+int TextMayHoldVariable(const char *text);
+// Makes the next TextMayHoldVariable read the script again.
+void ForgetVariableNames();
 // Answer of GetSystemVariable: 100 family, 200 service pack, 300 Clarion
 // version, 400 component letters (into buffer), 500 administrator, 600 free KB.
 int SystemValue(int number, char *buffer);

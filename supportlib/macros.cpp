@@ -2,13 +2,37 @@
 // the component condition of list items.
 #include "supportlib/library.h"
 
+// The names are compared byte for byte: a locale comparison at every
+// position of the text for every variable made one path's expansion cost
+// hundreds of calls, each converting both texts.
+static bool SameBytes(const char *a, const char *b, int n) {
+    for (int i = 0; i < n; i++)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+
+// Keys of the profile functions: equal without regard to case. Plain
+// letters are folded here; a text with other characters is left to the
+// system's comparison.
+static bool SameKey(const char *a, const char *b, int n) {
+    for (int i = 0; i < n; i++) {
+        unsigned char x = (unsigned char)a[i], y = (unsigned char)b[i];
+        if (x >= 0x80 || y >= 0x80)
+            return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a, n, b, n) == CSTR_EQUAL;
+        if (x >= 'a' && x <= 'z') x -= 32;
+        if (y >= 'a' && y <= 'z') y -= 32;
+        if (x != y) return false;
+    }
+    return true;
+}
+
 // Replaces every occurrence of name by value in text (size bytes); a result
 // that would not fit is cut.
 static void ReplaceAll(char *text, int size, const char *name, const char *value) {
     int nameLen = lstrlenA(name), valueLen = lstrlenA(value);
     if (nameLen == 0) return;
     for (char *p = text; *p;) {
-        if (CompareStringA(LOCALE_INVARIANT, 0, p, nameLen, name, nameLen) != CSTR_EQUAL) {
+        if (*p != *name || !SameBytes(p, name, nameLen)) {
             p++;
             continue;
         }
@@ -37,23 +61,27 @@ static int s_wholeSection;
 
 static bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+static int Length(const char *text) {
+    int n = 0;
+    while (text[n]) n++;
+    return n;
+}
+
 // The value of key in the section read, as the profile functions give it:
 // the first line whose key matches without regard to case, blanks around
 // the value and one pair of enclosing quotes removed.
 static void SectionValue(const char *key, char *value, int size) {
-    int keyLen = lstrlenA(key);
+    int keyLen = Length(key);
     value[0] = 0;
-    for (const char *line = s_variables; *line; line += lstrlenA(line) + 1) {
+    for (const char *line = s_variables; *line; line += Length(line) + 1) {
         const char *k = line, *eq = line;
         while (*eq && *eq != '=') eq++;
         if (!*eq) continue;
         while (k < eq && IsBlank(*k)) k++;
         const char *kEnd = eq;
         while (kEnd > k && IsBlank(kEnd[-1])) kEnd--;
-        if (kEnd - k != keyLen ||
-            CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, k, keyLen, key, keyLen) != CSTR_EQUAL)
-            continue;
-        const char *v = eq + 1, *vEnd = v + lstrlenA(v);
+        if (kEnd - k != keyLen || !SameKey(k, key, keyLen)) continue;
+        const char *v = eq + 1, *vEnd = v + Length(v);
         while (v < vEnd && IsBlank(*v)) v++;
         while (vEnd > v && IsBlank(vEnd[-1])) vEnd--;
         if (vEnd - v >= 2 && (*v == '"' || *v == '\'') && vEnd[-1] == *v) v++, vEnd--;

@@ -73,6 +73,7 @@ bool CreateFolders(const char *path) {
 LIBRARY_ENTRY UDF1(int firstEntryOffset, int arg) {
     g_entryPosition = (DWORD)firstEntryOffset;
     g_entryPending = 0;
+    CloseProgram();
     return 0;
 }
 

@@ -24,11 +24,75 @@ static bool ReadAt(void *file, uint32_t offset, void *buf, uint32_t len) {
     return ReadFile((HANDLE)file, buf, len, &got, 0) && got == len;
 }
 
+// The program file during a walk: opened once, not for every entry, and
+// read ahead in large blocks, so that a product of many small files costs
+// neither an open nor a read per entry. UDF1 starts a new walk and closes
+// it; the file does not change while the setup runs.
+#define READ_AHEAD 65536
+static struct {
+    HANDLE file;  // 0 while closed
+    DWORD size;
+    char path[MAX_PATH];
+    unsigned char *block;  // READ_AHEAD bytes, taken from the system on first use
+    DWORD blockStart, blockLength;
+} g_program;
+
+void CloseProgram() {
+    if (g_program.file) CloseHandle(g_program.file);
+    g_program.file = 0;
+    g_program.blockLength = 0;
+}
+
+static bool SamePath(const char *a, const char *b) {
+    for (; *a == *b; a++, b++)
+        if (!*a) return true;
+    return false;
+}
+
+static bool WalkProgram(const char *path) {
+    if (g_program.file && SamePath(path, g_program.path)) return true;
+    CloseProgram();
+    if (!g_program.block) g_program.block = (unsigned char *)VirtualAlloc(0, READ_AHEAD, MEM_COMMIT, PAGE_READWRITE);
+    if (!g_program.block || lstrlenA(path) >= MAX_PATH) return false;
+    HANDLE file = OpenProgram(path);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    g_program.file = file;
+    CopyBounded(g_program.path, path, sizeof g_program.path);
+    g_program.size = GetFileSize(g_program.file, 0);
+    return true;
+}
+
+// len bytes at offset of the walked program file: from the block read
+// ahead, or straight from the file for a piece larger than the block.
+static bool ReadProgram(void *, uint32_t offset, void *buf, uint32_t len) {
+    unsigned char *out = (unsigned char *)buf;
+    while (len) {
+        if (offset >= g_program.blockStart && offset - g_program.blockStart < g_program.blockLength) {
+            DWORD at = offset - g_program.blockStart, n = g_program.blockLength - at;
+            if (n > len) n = len;
+            for (DWORD i = 0; i < n; i++) out[i] = g_program.block[at + i];
+            out += n;
+            offset += n;
+            len -= n;
+            continue;
+        }
+        if (len >= READ_AHEAD) return ReadAt(g_program.file, offset, out, len);
+        DWORD got = 0;
+        g_program.blockLength = 0;
+        if (SetFilePointer(g_program.file, (LONG)offset, 0, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+            !ReadFile(g_program.file, g_program.block, READ_AHEAD, &got, 0) || got == 0)
+            return false;
+        g_program.blockStart = offset;
+        g_program.blockLength = got;
+    }
+    return true;
+}
+
 // Reads the entry at offset; data receives the offset of its stored bytes.
 // False when the header is damaged or the stored data runs past the end.
-static bool ReadEntry(HANDLE file, DWORD fileSize, DWORD offset, EntryHeader *h, DWORD *data) {
+static bool ReadEntry(EntryReadAt read, HANDLE file, DWORD fileSize, DWORD offset, EntryHeader *h, DWORD *data) {
     uint32_t at = 0;
-    bool ok = ReadEntryAt(ReadAt, file, fileSize, offset, h, &at);
+    bool ok = ReadEntryAt(read, file, fileSize, offset, h, &at);
     *data = at;
     return ok;
 }
@@ -42,15 +106,13 @@ static void Put32(char *p, DWORD v) {
 LIBRARY_ENTRY KWP_NEXTLOOP(const char *programPath, int skipping, char *record) {
     g_entryPending = 0;
     if (!record || !programPath || g_entryPosition == 0) return NEXTLOOP_END;
-    HANDLE file = OpenProgram(programPath);
-    if (file == INVALID_HANDLE_VALUE) {
+    if (!WalkProgram(programPath)) {
         ReportProblem("Error", "Error opening archive: ", programPath);
         return NEXTLOOP_END;
     }
-    DWORD size = GetFileSize(file, 0);
+    DWORD size = g_program.size;
     DWORD data = 0;
-    bool ok = g_entryPosition < size && ReadEntry(file, size, g_entryPosition, &g_entry, &data);
-    CloseHandle(file);
+    bool ok = g_entryPosition < size && ReadEntry(ReadProgram, 0, size, g_entryPosition, &g_entry, &data);
     if (!ok) {
         if (g_entryPosition < size) ReportProblem("Error", "Error opening archive: ", programPath);
         g_entryPosition = 0;  // a damaged walk does not go on
@@ -73,26 +135,45 @@ LIBRARY_ENTRY KWP_NEXTLOOP(const char *programPath, int skipping, char *record) 
 }
 
 struct UnpackInput {
-    HANDLE file;
+    DWORD offset;
     DWORD left;
 };
 
 static int ReadStored(void *context, unsigned char *buf, int max) {
     UnpackInput *in = (UnpackInput *)context;
-    DWORD want = in->left < (DWORD)max ? in->left : (DWORD)max, got = 0;
+    DWORD want = in->left < (DWORD)max ? in->left : (DWORD)max;
     if (want == 0) return 0;
-    if (!ReadFile(in->file, buf, want, &got, 0) || got == 0) return -1;
-    in->left -= got;
-    return (int)got;
+    if (!ReadProgram(0, in->offset, buf, want)) return -1;
+    in->offset += want;
+    in->left -= want;
+    return (int)want;
 }
 
-// Keeps the window painting while a large entry is written.
+// Keeps the window painting and answering while a large entry is written;
+// a small one is done before the next look would be due.
+#define PUMP_PERIOD 20
+static DWORD g_lastPump;
 static void PumpMessages() {
+    if (!g_progressWindow || GetTickCount() - g_lastPump < PUMP_PERIOD) return;
     MSG msg;
-    while (g_progressWindow && PeekMessageA(&msg, 0, 0, 0, PM_REMOVE)) {
+    while (PeekMessageA(&msg, 0, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    g_lastPump = GetTickCount();
+}
+
+// Opens a new file of a name of its own in folder for writing: the entry
+// is written under it and takes the target's name only when complete.
+static HANDLE CreateWorkFile(const char *folder, char *name) {
+    static DWORD counter;
+    if (!counter) counter = GetTickCount();
+    for (int tries = 0; tries < 100; tries++) {
+        wsprintfA(name, "%s\\VTU%04X.tmp", folder, (unsigned)(counter++ & 0xFFFF));
+        HANDLE out = CreateFileA(name, GENERIC_WRITE, 0, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, 0);
+        if (out != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return out;
+    }
+    return INVALID_HANDLE_VALUE;
 }
 
 static int WriteTarget(void *file, const unsigned char *buf, int len) {
@@ -153,29 +234,23 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
         ReportProblem("Error", "Output write failure: ", target);
         return 7;
     }
-    UnpackInput in;
-    in.file = OpenProgram(programPath ? programPath : "");
-    if (in.file == INVALID_HANDLE_VALUE ||
-        SetFilePointer(in.file, (LONG)g_entryData, 0, FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
-        if (in.file != INVALID_HANDLE_VALUE) CloseHandle(in.file);
+    if (!WalkProgram(programPath ? programPath : "")) {
         ReportProblem("Error", "Error opening archive: ", programPath ? programPath : "");
         return 5;
     }
+    UnpackInput in;
+    in.offset = g_entryData;
     in.left = g_entry.stored;
 
     // Written under a temporary name first; only a complete, checked file
     // takes the target's name.
-    char temp[MAX_PATH];
-    HANDLE out = INVALID_HANDLE_VALUE;
-    if (GetTempFileNameA(folder, "VTU", 0, temp))
-        out = CreateFileA(temp, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
+    char temp[MAX_PATH + 16];
+    HANDLE out = CreateWorkFile(folder, temp);
     if (out == INVALID_HANDLE_VALUE) {
-        CloseHandle(in.file);
         ReportProblem("Error", "Output write failure: ", target);
         return 7;
     }
     int r = InflateEntry(g_inflate, &g_entry, ReadStored, &in, WriteTarget, out);
-    CloseHandle(in.file);
     FILETIME local, stamp;
     if (r == ENTRY_DATA_OK && DosDateTimeToFileTime((WORD)g_entry.date, (WORD)g_entry.time, &local) &&
         LocalFileTimeToFileTime(&local, &stamp))
@@ -188,7 +263,8 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
     } else if (r != ENTRY_DATA_OK) {
         ReportProblem("Error", "CRC-32 failure: ", target);
         result = 6;
-    } else {
+    } else if (!MoveFileA(temp, target)) {
+        // The target is there already: it gives way to the new file.
         SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(target);
         if (!MoveFileA(temp, target)) {
@@ -210,7 +286,7 @@ LIBRARY_ENTRY SFXSIG(const char *programPath, int size) {
     DWORD fileSize = GetFileSize(file, 0);
     DWORD skipFrom = fileSize, skipTo = fileSize, offset = PAYLOAD_FIRST_ENTRY, data;
     EntryHeader h;
-    while (ReadEntry(file, fileSize, offset, &h, &data)) {
+    while (ReadEntry(ReadAt, file, fileSize, offset, &h, &data)) {
         if (lstrcmpA(h.name, SETUP_FILE_MAIN_SCRIPT) == 0) {
             skipFrom = offset;
             skipTo = data + h.stored;

@@ -347,6 +347,46 @@ TEST_F(EndToEndTest, SeparateCopyWindowWhileTheFrameIsHidden) {
     EXPECT_EQ(Count(LogRecords(ReadFileBytes(folder + "\\install.log")), "Copy   :"), files.size());
 }
 
+// Cancel in the middle of many small files: the walk waits while the
+// question is open and stops on Yes; every file there is whole and logged,
+// nothing is logged that is not there, no work file is left behind.
+TEST_F(EndToEndTest, CancelInABurstOfSmallFiles) {
+    const std::string folder = "C:\\E2E Burst", log = folder + "\\install.log";
+    RemoveTree(folder);
+    Program setup;
+    ASSERT_TRUE(setup.Start(ProgramFolder() + "\\e2e_burst_setup.exe", ""));
+    HWND frame = WaitForDialogWithItem(setup, 201, 20000);
+    ASSERT_NE(frame, (HWND)0);
+    for (int i = 0; i < 1000 && Count(LogRecords(ReadFileBytes(log)), "Copy   :") == 0; i++) Sleep(20);
+    PressButton(frame, IDCANCEL);
+    HWND box = WaitForMessageBox(setup, 20000);
+    ASSERT_NE(box, (HWND)0);
+    size_t asked = Count(LogRecords(ReadFileBytes(log)), "Copy   :");
+    PressButton(box, IDYES);
+    EXPECT_GE(setup.Wait(30000), 0);
+
+    std::string text = ReadFileBytes(log);
+    auto records = LogRecords(text);
+    size_t copied = Count(records, "Copy   :");
+    // A file being written when Cancel came is finished and logged.
+    EXPECT_GE(copied, asked);
+    EXPECT_LE(copied, asked + 1);
+    EXPECT_GT(copied, 0u);
+    EXPECT_LT(copied, 3000u);
+    EXPECT_EQ(text.find("Aborted"), std::string::npos);
+    size_t present = 0;
+    for (int part = 0; part < 10; part++) {
+        std::string dir = folder + "\\part" + std::to_string(part);
+        EXPECT_TRUE(FilesIn(dir, "VT*").empty()) << dir;
+        for (const std::string &path : FilesIn(dir, "b*.txt")) {
+            EXPECT_TRUE(Logged(records, "Copy   :", path)) << path;
+            EXPECT_EQ(ReadFileBytes(path), Source("burst", path.substr(path.rfind('\\') + 1))) << path;
+            present++;
+        }
+    }
+    EXPECT_EQ(present, copied);
+}
+
 // Scripts out of step with the payload: the log says the setup was aborted, and no
 // file that was not written is logged as copied.
 TEST_F(EndToEndTest, ScriptOutOfStepWithThePayloadFails) {

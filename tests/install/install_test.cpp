@@ -182,7 +182,7 @@ TEST_F(CopyTest, FreshInstallWritesEveryFileAndTheLog) {
     g_recordsPerTick = 220;
     int ticks = RunCopy();
     EXPECT_EQ(0, g_setupStatus);
-    EXPECT_EQ(221, ticks);  // one entry per tick, then the end
+    EXPECT_LT(ticks, 221);  // a tick handles entries until its time is spent
     EXPECT_EQ(100u, g_overallPercent);
     for (const FileSpec &f : files) ASSERT_EQ(f.bytes, Installed(f.folder + f.name)) << f.folder + f.name;
 
