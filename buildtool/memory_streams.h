@@ -2,6 +2,7 @@
 // header, 32 KB window) through zlib: shared by the build tool, its tests,
 // the fuzz seeds and the decoder benchmark.
 #pragma once
+#include <stdint.h>
 #include <string.h>
 #include <zlib.h>
 #include <string>
@@ -18,6 +19,15 @@ inline int ReadMemory(void *context, unsigned char *buf, int max) {
     in->p += n;
     in->left -= n;
     return (int)n;
+}
+
+// A whole file in memory for the entry walk's read callback (context: the
+// std::string).
+inline bool ReadStringAt(void *context, uint32_t offset, void *buf, uint32_t len) {
+    const std::string *file = (const std::string *)context;
+    if (offset > file->size() || file->size() - offset < len) return false;
+    memcpy(buf, file->data() + offset, len);
+    return true;
 }
 
 inline std::string RawDeflate(const std::string &in, int level, int strategy) {

@@ -1,5 +1,6 @@
 #include "buildtool/setup_file.h"
 #include "buildtool/memory_streams.h"
+#include "buildtool/product_check.h"
 #include "buildtool/record_field.h"
 #include "buildtool/szdd.h"
 #include "payload/payload_layout.h"
@@ -7,8 +8,10 @@
 #include "supportlib/entry_data.h"
 #include "supportlib/entry_header.h"
 #include "supportlib/inflate.h"
+#include "supportlib/program_sum.h"
 #include <stdio.h>
 #include <string.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <zlib.h>
@@ -62,6 +65,12 @@ bool MakeEntry(const std::string &name, const std::string &folder, const std::st
         return false;
     }
     std::string packed = CompressEntryData(data);
+    // Sizes and offsets are 32-bit fields: never cut one.
+    if ((uint64_t)data.size() > 0xFFFFFFFFu || (uint64_t)packed.size() > 0xFFFFFFFFu) {
+        errors->push_back(name + ": " + std::to_string(data.size()) +
+                          " bytes, more than an entry's 32-bit sizes hold (4 GiB)");
+        return false;
+    }
     std::string h(ENTRY_HEADER_SIZE, '\0');
     memcpy(&h[0], ENTRY_SIGNATURE, 4);
     unsigned t, d;
@@ -135,24 +144,104 @@ bool WalkEntries(const std::string &file, std::vector<Entry> *entries, std::vect
 
 int Discard(void *, const unsigned char *, int) { return 0; }
 
+// Texts of [DLG] the engine shows in a box of its own whatever the pages:
+// without them the box is empty (or, for the restart question, an empty
+// OK/Cancel whose OK restarts Windows).
+void WarnOfMissingTexts(const std::string &path, const std::string &script) {
+    static const char *const texts[][2] = {{"C67", "the damaged-file message"},
+                                           {"C86", "the notice while the file is checked"},
+                                           {"C25", "the restart question"},
+                                           {"CA", "the cancel question"}};
+    std::string keys;
+    bool inDlg = false;
+    for (size_t at = 0; at < script.size();) {
+        size_t end = script.find('\n', at);
+        if (end == std::string::npos) end = script.size();
+        std::string line = script.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line[0] == '[') inDlg = strncasecmp(line.c_str(), "[DLG]", 5) == 0;
+        size_t eq = line.find('=');
+        if (inDlg && eq != std::string::npos && eq + 1 < line.size() && line[eq + 1] != '\r')
+            keys += "|" + line.substr(0, eq) + "|";
+    }
+    for (const auto &t : texts)
+        if (keys.find(std::string("|") + t[0] + "|") == std::string::npos)
+            fprintf(stderr, "mksetup: warning: %s: [DLG] \"%s\" (%s) is not defined\n", path.c_str(), t[0], t[1]);
+}
+
+// The expanded data of an entry that passed its check.
+std::string Expanded(const std::string &file, const Entry &e) {
+    std::string out(e.h.expanded < (1u << 24) ? e.h.expanded : 0, '\0');
+    z_stream z;
+    memset(&z, 0, sizeof z);
+    inflateInit2(&z, -15);
+    z.next_in = (Bytef *)file.data() + e.data;
+    z.avail_in = e.h.stored;
+    z.next_out = (Bytef *)&out[0];
+    z.avail_out = (uInt)out.size();
+    inflate(&z, Z_FINISH);
+    inflateEnd(&z);
+    return out;
+}
+
+// Pairs the files to install (the entries behind the main script, less the
+// billboards) with the file script's records in order, as the copy page
+// does: each needs a record, and a record that names a file names its own.
+void CheckRecords(const std::string &path, const std::vector<Entry> &entries, const std::string &fileScript,
+                  std::vector<std::string> *errors) {
+    size_t at = 0;
+    int line = 0;
+    bool behindMain = false;
+    for (const Entry &e : entries) {
+        if (!behindMain) {
+            behindMain = strcmp(e.h.name, SETUP_FILE_MAIN_SCRIPT) == 0;
+            continue;
+        }
+        bool billboard = strcmp(e.h.folder, "%BILLBOARD%\\") == 0;
+        size_t atBefore = at;
+        int lineBefore = line;
+        // As the copy page reads: up to the first CR or LF from the second
+        // character on, then the line end (CR LF, LF or CR).
+        std::string record;
+        if (at < fileScript.size()) {
+            size_t end = fileScript.find_first_of("\r\n", at + 1);
+            if (end == std::string::npos) end = fileScript.size();
+            if (end - at >= 2) record = fileScript.substr(at, end - at);
+            at = end - at >= 2 ? end + 1 : fileScript.size();
+            if (at < fileScript.size() && fileScript[at] == '\n' && fileScript[at - 1] == '\r') at++;
+            line++;
+        }
+        // A billboard's own record (the one the builder made its entry from)
+        // is passed over with it; without one, no record is taken.
+        if (billboard) {
+            if (record.empty() || RecordFieldText(record, 23) != "%BILLBOARD%\\") at = atBefore, line = lineBefore;
+            continue;
+        }
+        if (record.empty()) {
+            errors->push_back(path + ": entry " + e.h.name + " has no file-script record");
+            return;
+        }
+        std::string named = RecordFieldText(record, 22);
+        if (record[0] != '|' || (!named.empty() && strcasecmp(named.c_str(), e.h.name) != 0)) {
+            errors->push_back(path + ": file-script record " + std::to_string(line) +
+                              (record[0] != '|' ? std::string(" does not begin with \"|\"")
+                                                : " belongs to \"" + named + "\"") +
+                              ", the entry there is " + e.h.name);
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 std::string CompressEntryData(const std::string &in) { return RawDeflate(in, 9, Z_DEFAULT_STRATEGY); }
 
 void SetupChecksum(const std::string &file, unsigned *covered, int *sum) {
-    std::vector<Entry> entries;
-    std::vector<std::string> ignored;
-    WalkEntries(file, &entries, &ignored, "");
-    size_t from = file.size(), to = file.size();
-    for (const Entry &e : entries)
-        if (strcmp(e.h.name, SETUP_FILE_MAIN_SCRIPT) == 0) {
-            from = e.offset;
-            to = e.data + e.h.stored;
-            break;
-        }
-    uint32_t crc = Crc32Update(0, file.data(), from);
-    crc = Crc32Update(crc, file.data() + to, file.size() - to);
-    *covered = (unsigned)(file.size() - (to - from));
+    std::vector<unsigned char> buffer(1 << 20);
+    uint32_t n = 0;
+    uint32_t crc = ProgramSum(ReadStringAt, (void *)&file, (uint32_t)file.size(), buffer.data(),
+                              (uint32_t)buffer.size(), &n);
+    *covered = n;
     *sum = (int)(crc & 0x7FFFFFFF);
     if (*sum == 0) *sum = 1;
 }
@@ -225,20 +314,37 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
     if (!ReadFile(in.product + "/" + SETUP_FILE_MAIN_SCRIPT, &script))
         errors->push_back(in.product + "/" + SETUP_FILE_MAIN_SCRIPT + ": missing");
     if (!errors->empty()) return 1;
+    WarnOfMissingTexts(in.product + "/" + SETUP_FILE_MAIN_SCRIPT, script);
 
     // Files to install, in the file script's order: field 22 the entry name
-    // (found in the product folder), field 23 the destination folder text.
+    // (found below files/ or in the product folder), field 23 the destination
+    // folder text.
     ReadFile(in.product + "/" + SETUP_FILE_FILE_SCRIPT, &fileScript);
     size_t at = 0;
+    int line = 0;
     while (at < fileScript.size()) {
-        size_t end = fileScript.find_first_of("\r\n", at);
+        size_t end = fileScript.find('\n', at);
         if (end == std::string::npos) end = fileScript.size();
         std::string record = fileScript.substr(at, end - at);
+        if (!record.empty() && record.back() == '\r') record.pop_back();
         at = end + 1;
+        line++;
         if (record.size() < 2 || record[0] != '|') continue;
         std::string name = RecordFieldText(record, 22), folder = RecordFieldText(record, 23);
         if (name.empty()) continue;
-        add(name, folder, in.product + "/" + name, ENTRY_FLAGS_INSTALL, &after);
+        std::string where = in.product + "/" + SETUP_FILE_FILE_SCRIPT + ":" + std::to_string(line) + ": ";
+        if (!IsPlainEntryName(name.c_str())) {
+            errors->push_back(where + "entry name \"" + name +
+                              "\" is not a plain file name (folder part, device name, trailing dot or blank)");
+            continue;
+        }
+        if (!IsAcceptedFolderText(folder.c_str())) {
+            errors->push_back(where + "folder text \"" + folder + "\" of " + name +
+                              " leads out of its folder (\"..\", drive, root or share)");
+            continue;
+        }
+        add(name, folder, RecordSourcePath(in.product, RecordFieldText(record, 20), folder, name), ENTRY_FLAGS_INSTALL,
+            &after);
     }
     if (!errors->empty()) return 1;
 
@@ -251,7 +357,17 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
     if (!MakeEntry(SETUP_FILE_MAIN_SCRIPT, "\\", WithSignature(script, covered, sum), ENTRY_FLAGS_SETUP, now,
                    &mainEntry, errors))
         return 1;
-    if (!WriteFile(in.output, head + before + mainEntry + after)) {
+    uint64_t total = (uint64_t)head.size() + before.size() + mainEntry.size() + after.size();
+    if (total > 0xFFFFFFFFu) {
+        errors->push_back(in.output + ": " + std::to_string(total) +
+                          " bytes, past the 4 GiB that entry offsets reach");
+        return 1;
+    }
+    // Written beside and renamed, so that a failed write never leaves a
+    // half-made program in place of a good one.
+    std::string temp = in.output + ".part";
+    if (!WriteFile(temp, head + before + mainEntry + after) || rename(temp.c_str(), in.output.c_str()) != 0) {
+        remove(temp.c_str());
         errors->push_back(in.output + ": cannot be written");
         return 1;
     }
@@ -278,7 +394,8 @@ static int CheckFile(const std::string &path, std::string *listing, std::vector<
     std::vector<Entry> entries;
     WalkEntries(file, &entries, errors, path);
     static InflateState state;
-    std::string script;
+    std::string script, fileScript;
+    bool mainScript = false;
     for (const Entry &e : entries) {
         if (listing) {
             char line[700];
@@ -292,19 +409,19 @@ static int CheckFile(const std::string &path, std::string *listing, std::vector<
         int r = InflateEntry(&state, &e.h, ReadMemory, &mi, Discard, 0);
         if (r != ENTRY_DATA_OK)
             errors->push_back(path + ": entry " + e.h.name + ": damaged data, CRC-32 or size mismatch");
-        if (strcmp(e.h.name, SETUP_FILE_MAIN_SCRIPT) == 0 && r == ENTRY_DATA_OK) {
-            z_stream z;
-            memset(&z, 0, sizeof z);
-            inflateInit2(&z, -15);
-            script.assign(e.h.expanded < (1u << 24) ? e.h.expanded : 0, '\0');
-            z.next_in = (Bytef *)file.data() + e.data;
-            z.avail_in = e.h.stored;
-            z.next_out = (Bytef *)&script[0];
-            z.avail_out = (uInt)script.size();
-            inflate(&z, Z_FINISH);
-            inflateEnd(&z);
+        if (!IsPlainEntryName(e.h.name) || !IsAcceptedFolderText(e.h.folder))
+            errors->push_back(path + ": entry \"" + e.h.folder + e.h.name + "\" at offset " +
+                              std::to_string(e.offset) + " leads out of its folder or is not a plain file name");
+        if (!mainScript && strcmp(e.h.name, SETUP_FILE_MAIN_SCRIPT) == 0) {
+            mainScript = true;
+            if (r == ENTRY_DATA_OK) script = Expanded(file, e);
         }
+        if (!mainScript && strcmp(e.h.name, SETUP_FILE_FILE_SCRIPT) == 0 && r == ENTRY_DATA_OK)
+            fileScript = Expanded(file, e);
     }
+    if (decode && !mainScript)
+        errors->push_back(path + ": no main script entry " + SETUP_FILE_MAIN_SCRIPT + ": the setup cannot start");
+    if (decode && mainScript) CheckRecords(path, entries, fileScript, errors);
     if (decode) {
         unsigned covered;
         int sum;

@@ -3,90 +3,169 @@
 PictureSlot g_pictures[PICTURE_SLOTS];
 int g_currentPictureSlot = BACKGROUND_SLOT;
 
-// Bytes of pixel data an uncompressed bitmap of this header needs.
-static DWORD PixelBytes(const BITMAPINFOHEADER &info) {
-    LONG height = info.biHeight < 0 ? -info.biHeight : info.biHeight;
-    DWORD stride = (((DWORD)info.biWidth * info.biBitCount + 31) / 32) * 4;
-    return stride * (DWORD)height;
-}
+#define MAX_PICTURE_FILE (32u << 20)
+#define MAX_PIXEL_BYTES (64u << 20)
 
-// A header this loader can hand to CreateDIBitmap without the bitmap
-// reading past the pixel block: uncompressed, sane size and depth.
+static DWORD ReadDword(const BYTE *p) { return p[0] | (p[1] << 8) | (p[2] << 16) | ((DWORD)p[3] << 24); }
+
+// Sane size, depth and a compression that fits the depth. RLE pictures are
+// always stored bottom-up.
 static int UsableHeader(const BITMAPINFOHEADER &info) {
     if (info.biSize < sizeof(BITMAPINFOHEADER) || info.biPlanes != 1) return 0;
-    if (info.biCompression != BI_RGB) return 0;
     if (info.biWidth <= 0 || info.biWidth > 8192) return 0;
     if (info.biHeight == 0 || info.biHeight > 8192 || info.biHeight < -8192) return 0;
-    switch (info.biBitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: return 1;
+    int bits = info.biBitCount;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return 0;
+    switch (info.biCompression) {
+    case BI_RGB: return 1;
+    case BI_RLE8: return bits == 8 && info.biHeight > 0;
+    case BI_RLE4: return bits == 4 && info.biHeight > 0;
+    case BI_BITFIELDS: return bits == 16 || bits == 32;
     }
     return 0;
 }
 
+static void PutPixel(BYTE *pixels, DWORD stride, int bits, int x, int y, BYTE index) {
+    BYTE *row = pixels + stride * (DWORD)y;
+    if (bits == 8) {
+        row[x] = index;
+    } else if (x & 1) {
+        row[x / 2] = (BYTE)((row[x / 2] & 0xF0) | (index & 0x0F));
+    } else {
+        row[x / 2] = (BYTE)((row[x / 2] & 0x0F) | (index << 4));
+    }
+}
+
+// Expands RLE8 or RLE4 data into rows of 8 or 4 bits. Every read stays
+// inside [in, end) and every write inside the picture; a damaged stream
+// leaves the rest of the picture at colour 0.
+static void DecodeRle(const BYTE *in, const BYTE *end, BYTE *pixels, DWORD stride, int bits, int width,
+                      int height) {
+    int x = 0, y = 0;
+    while (in + 1 < end && y < height) {
+        int count = in[0], value = in[1];
+        in += 2;
+        if (count) {  // a run of count pixels
+            for (int k = 0; k < count && x < width; k++, x++)
+                PutPixel(pixels, stride, bits, x, y, (BYTE)(bits == 8 ? value : (k & 1) ? value & 0x0F : value >> 4));
+        } else if (value == 0) {  // end of line
+            x = 0;
+            y++;
+        } else if (value == 1) {  // end of picture
+            break;
+        } else if (value == 2) {  // delta
+            if (in + 1 >= end) break;
+            x += in[0];
+            y += in[1];
+            in += 2;
+        } else {  // value literal pixels, padded to a word
+            int bytes = bits == 8 ? value : (value + 1) / 2;
+            if (in + bytes > end) break;
+            for (int k = 0; k < value; k++, x++) {
+                BYTE pixel = bits == 8 ? in[k] : (k & 1) ? in[k / 2] & 0x0F : in[k / 2] >> 4;
+                if (x < width) PutPixel(pixels, stride, bits, x, y, pixel);
+            }
+            in += (bytes + 1) & ~1;
+        }
+    }
+}
+
 HBITMAP LoadPicture(HWND window, const char *path, HPALETTE *palette, BITMAPINFOHEADER *header) {
     *palette = 0;
-    HFILE file = _lopen(path, OF_READWRITE);
-    if (file == HFILE_ERROR) file = _lopen(path, OF_READ);  // read-only media
-    if (file == HFILE_ERROR) return 0;
-    BITMAPFILEHEADER fileHeader;
-    BITMAPINFOHEADER info;
-    if (_lread(file, &fileHeader, sizeof fileHeader) != sizeof fileHeader ||
-        _lread(file, &info, sizeof info) != sizeof info || fileHeader.bfType != 0x4D42 || !UsableHeader(info)) {
-        _lclose(file);
-        return 0;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    DWORD size = GetFileSize(file, 0), got = 0;
+    BYTE *data = 0;
+    if (size != INVALID_FILE_SIZE && size >= 14 + sizeof(BITMAPINFOHEADER) && size <= MAX_PICTURE_FILE)
+        data = (BYTE *)HeapAlloc(GetProcessHeap(), 0, size);
+    if (data && (!ReadFile(file, data, size, &got, 0) || got != size)) {
+        HeapFree(GetProcessHeap(), 0, data);
+        data = 0;
     }
-    // Later header versions carry more fields; the colour table follows them.
-    if (info.biSize > sizeof info) _llseek(file, sizeof fileHeader + info.biSize, FILE_BEGIN);
-    info.biSize = sizeof info;
-    if (header) *header = info;
+    CloseHandle(file);
+    if (!data) return 0;
+    const BYTE *end = data + size;
 
-    DWORD colours = info.biClrUsed;
-    if (info.biBitCount > 8) colours = 0;
-    else if (colours == 0 || colours > (1u << info.biBitCount)) colours = 1u << info.biBitCount;
-
+    BITMAPINFOHEADER info;
+    BYTE *h = data + 14;
+    info.biSize = ReadDword(h);
+    info.biWidth = (LONG)ReadDword(h + 4);
+    info.biHeight = (LONG)ReadDword(h + 8);
+    info.biPlanes = (WORD)(h[12] | h[13] << 8);
+    info.biBitCount = (WORD)(h[14] | h[15] << 8);
+    info.biCompression = ReadDword(h + 16);
+    info.biSizeImage = ReadDword(h + 20);
+    info.biXPelsPerMeter = (LONG)ReadDword(h + 24);
+    info.biYPelsPerMeter = (LONG)ReadDword(h + 28);
+    info.biClrUsed = ReadDword(h + 32);
+    info.biClrImportant = ReadDword(h + 36);
     HBITMAP bitmap = 0;
-    HGLOBAL infoBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof info + 4 * colours);
-    HGLOBAL paletteBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(LOGPALETTE) + 4 * 256);
-    // The pixel block is as large as the picture needs even when the file
-    // says less, so a short file cannot make the bitmap read past it.
-    DWORD pixelSize = PixelBytes(info);
-    HGLOBAL pixelBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, pixelSize);
-    BITMAPINFO *bits = infoBlock ? (BITMAPINFO *)GlobalLock(infoBlock) : 0;
-    LOGPALETTE *logical = paletteBlock ? (LOGPALETTE *)GlobalLock(paletteBlock) : 0;
-    BYTE *pixels = pixelBlock ? (BYTE *)GlobalLock(pixelBlock) : 0;
-    if (bits && logical && pixels) {
-        bits->bmiHeader = info;
-        bits->bmiHeader.biClrUsed = colours;
-        int ok = 1;
-        for (DWORD i = 0; i < colours && ok; i++)
-            ok = _lread(file, &bits->bmiColors[i], 4) == 4;
-        logical->palVersion = 0x300;
-        logical->palNumEntries = (WORD)colours;
-        for (DWORD i = 0; i < colours; i++) {
-            logical->palPalEntry[i].peRed = bits->bmiColors[i].rgbRed;
-            logical->palPalEntry[i].peGreen = bits->bmiColors[i].rgbGreen;
-            logical->palPalEntry[i].peBlue = bits->bmiColors[i].rgbBlue;
-            logical->palPalEntry[i].peFlags = 0;
+    DWORD stride = (((DWORD)info.biWidth * info.biBitCount + 31) / 32) * 4;
+    DWORD rows = (DWORD)(info.biHeight < 0 ? -info.biHeight : info.biHeight);
+    if (data[0] == 'B' && data[1] == 'M' && UsableHeader(info) && info.biSize <= size - 14 &&
+        stride * rows <= MAX_PIXEL_BYTES) {
+        // The colour table (or the three masks of a bit-field picture)
+        // follows the header; later header versions hold the masks inside.
+        const BYTE *table = h + info.biSize;
+        DWORD colours = 0, masks = 0;
+        if (info.biBitCount <= 8) {
+            colours = info.biClrUsed;
+            if (colours == 0 || colours > (1u << info.biBitCount)) colours = 1u << info.biBitCount;
+        } else if (info.biCompression == BI_BITFIELDS) {
+            masks = 3;
+            if (info.biSize >= 52) table = h + 40;
         }
-        *palette = CreatePalette(logical);
-        _llseek(file, fileHeader.bfOffBits, FILE_BEGIN);
-        UINT got = _lread(file, pixels, pixelSize);
-        if (ok && got != (UINT)HFILE_ERROR && got > 0) {
+        DWORD entries = colours + masks;
+        DWORD pixelOffset = ReadDword(data + 10);
+        if (pixelOffset < 14 + info.biSize || pixelOffset > size) pixelOffset = (DWORD)(table - data) + 4 * entries;
+        struct {
+            BITMAPINFOHEADER header;
+            RGBQUAD colours[256];
+        } bits;
+        struct {
+            WORD version, count;
+            PALETTEENTRY entries[256];
+        } logical;
+        BYTE *pixels = (BYTE *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, stride * rows);
+        if (pixels && table + 4 * entries <= end && pixelOffset <= size) {
+            bits.header = info;
+            bits.header.biSize = sizeof(BITMAPINFOHEADER);
+            bits.header.biClrUsed = colours;
+            bits.header.biSizeImage = 0;
+            logical.version = 0x300;
+            logical.count = (WORD)colours;
+            for (DWORD i = 0; i < entries; i++) {
+                DWORD c = ReadDword(table + 4 * i);
+                *(DWORD *)&bits.colours[i] = c;
+                if (i < colours) {
+                    logical.entries[i].peRed = bits.colours[i].rgbRed;
+                    logical.entries[i].peGreen = bits.colours[i].rgbGreen;
+                    logical.entries[i].peBlue = bits.colours[i].rgbBlue;
+                    logical.entries[i].peFlags = 0;
+                }
+            }
+            const BYTE *source = data + pixelOffset;
+            DWORD available = size - pixelOffset;
+            if (info.biCompression == BI_RLE8 || info.biCompression == BI_RLE4) {
+                bits.header.biCompression = BI_RGB;
+                DecodeRle(source, end, pixels, stride, info.biBitCount, info.biWidth, (int)rows);
+            } else {
+                // A short file leaves the missing rows at zero.
+                DWORD n = available < stride * rows ? available : stride * rows;
+                for (DWORD i = 0; i < n; i++) pixels[i] = source[i];
+            }
+            if (colours) *palette = CreatePalette((LOGPALETTE *)&logical);
+            if (header) *header = bits.header;
             HDC dc = GetDC(window);
             HPALETTE old = *palette ? SelectPalette(dc, *palette, FALSE) : 0;
             if (*palette) RealizePalette(dc);
-            bitmap = CreateDIBitmap(dc, &bits->bmiHeader, CBM_INIT, pixels, bits, DIB_RGB_COLORS);
+            bitmap = CreateDIBitmap(dc, &bits.header, CBM_INIT, pixels, (BITMAPINFO *)&bits, DIB_RGB_COLORS);
             if (old) SelectPalette(dc, old, FALSE);
             ReleaseDC(window, dc);
         }
+        if (pixels) HeapFree(GetProcessHeap(), 0, pixels);
     }
-    if (pixels) GlobalUnlock(pixelBlock);
-    if (logical) GlobalUnlock(paletteBlock);
-    if (bits) GlobalUnlock(infoBlock);
-    if (pixelBlock) GlobalFree(pixelBlock);
-    if (paletteBlock) GlobalFree(paletteBlock);
-    if (infoBlock) GlobalFree(infoBlock);
-    _lclose(file);
+    HeapFree(GetProcessHeap(), 0, data);
     if (!bitmap && *palette) {
         DeleteObject(*palette);
         *palette = 0;

@@ -6,6 +6,7 @@
 #include "install/registrations.h"
 #include "install/walk_display.h"
 #include "payload/binding.h"
+#include "payload/entry_names.h"
 #include "payload/extract.h"
 #include "payload/paths.h"
 #include "script/settings.h"
@@ -72,6 +73,13 @@ static int JoinFolderText(char *folder, int size, const char *base, const char *
     return 1;
 }
 
+static void Expand(char *text) {
+    // The library reads the script's variables for every expansion; most
+    // paths name none.
+    if (g_support.CONVERTMACRO && TextMayHoldVariable(text)) g_support.CONVERTMACRO(text, 3);
+    text[CONVERT_BUFFER_SIZE - 1] = 0;
+}
+
 int BuildTargetPath(const char *name, const char *folderText, char *target, int size) {
     // CONVERTMACRO works in 255 characters: a path that does not fit there
     // before or after expansion would be cut and name some other file.
@@ -82,14 +90,22 @@ int BuildTargetPath(const char *name, const char *folderText, char *target, int 
     fits = fits && Append(path, name, TARGET_SIZE);
     if (!fits) {
         CopyText(target, path, size);
-        return 0;
+        return TARGET_TOO_LONG;
     }
-    // The library reads the script's variables for every expansion; most
-    // paths name none.
-    if (g_support.CONVERTMACRO && TextMayHoldVariable(path)) g_support.CONVERTMACRO(path, 3);
-    path[CONVERT_BUFFER_SIZE - 1] = 0;
+    Expand(path);
     CopyText(target, path, size);
-    return TextLength(path) < TARGET_SIZE - 1 && TextLength(path) < size;
+    if (TextLength(path) >= TARGET_SIZE - 1 || TextLength(path) >= size) return TARGET_TOO_LONG;
+    // Only a variable at the start of the folder text may lead out of the
+    // installation folder; from the folder it names (or from the
+    // installation folder) the rest must not climb, jump to a drive, a root
+    // or a share, nor is the name more than a plain file name.
+    char base[CONVERT_BUFFER_SIZE];
+    int variable = LeadingVariableLength(folderText);
+    CopyText(base, variable ? folderText : g_installFolder, variable ? variable + 1 : (int)sizeof base);
+    Expand(base);
+    int plainFolder = variable || IsContainedFolderText(folderText);
+    if (!IsPlainEntryName(name) || !plainFolder || !IsTargetInside(path, base, name)) return TARGET_OUTSIDE;
+    return TARGET_OK;
 }
 
 void BuildDisplayPath(const char *target, const char *name, const char *folderText, char *display, int size) {
@@ -154,6 +170,7 @@ const char *EntryResultText(int result) {
     case ENTRY_NO_RECORD: return "no file record for ";
     case ENTRY_BAD_RECORD: return "file record does not match ";
     case ENTRY_PATH_TOO_LONG: return "target path too long: ";
+    case ENTRY_TARGET_OUTSIDE: return "target outside its folder: ";
     case ENTRY_NOT_WRITTEN: return "file not written: ";
     }
     return "";
@@ -191,7 +208,10 @@ static void ApplyCopyRules(FileState *s) {
     if (s->skip != SKIP_NONE) LogRecord("Skipped:", s->target);
 }
 
-static void ProtectOldFile(FileState *s, const char *name) {
+// Keeps the old file before it is replaced; 0 when backups are on and no
+// backup name is left (path too long, 999 backups): the old file is then
+// kept and the new one not installed, rather than replaced without a copy.
+static int ProtectOldFile(FileState *s, const char *name) {
     if (g_backupsOn) {
         if (!IsFolder(g_backupFolder)) {
             CreateDirectoryA(g_backupFolder, 0);
@@ -199,7 +219,7 @@ static void ProtectOldFile(FileState *s, const char *name) {
         }
         char plain[TARGET_SIZE];
         JoinPath(plain, sizeof plain, g_backupFolder, name);
-        if (!NumberedBackupName(plain, s->backup, sizeof s->backup)) s->backup[0] = 0;
+        if (!NumberedBackupName(plain, s->backup, sizeof s->backup)) return 0;
     }
     if (FileInUse(s->target)) {
         if (g_backupsOn && s->backup[0]) CopyFileA(s->target, s->backup, TRUE);
@@ -216,6 +236,7 @@ static void ProtectOldFile(FileState *s, const char *name) {
             if (g_support.KWP_U_FILERENAME) g_support.KWP_U_FILERENAME(s->newName);
         }
     }
+    return 1;
 }
 
 // After a failed unpack: no half-written file stays behind as if it were
@@ -276,15 +297,25 @@ int InstallCurrentEntry(HWND page) {
     const char *name = EntryName();
     const char *folder = EntryFolderText();
 
-    if (!BuildTargetPath(name, folder, s.target, sizeof s.target)) {
+    // Decided and checked before any file is touched.
+    int built = BuildTargetPath(name, folder, s.target, sizeof s.target);
+    if (built != TARGET_OK) {
         // Consume the entry so that the library stays in step.
         g_support.KWP_UNPACK(name, folder, g_ownPath, g_installFolder, (int)(g_unpackOptions | UNPACK_CONSUME_ONLY));
-        return ENTRY_PATH_TOO_LONG;
+        return built == TARGET_OUTSIDE ? ENTRY_TARGET_OUTSIDE : ENTRY_PATH_TOO_LONG;
     }
     MakeUninstallerUnique(&s, name);
     BuildDisplayPath(s.target, name, folder, s.display, sizeof s.display);
 
-    int read = ReadFileRecord(g_fileScript, g_fileRecord);
+    // The build tool gives billboard entries records of their own, while
+    // the walk shows a billboard without reading one: such records are
+    // passed over here, so the files after a billboard keep their records.
+    int read;
+    char recordFolder[LONG_TEXT];
+    do {
+        read = ReadFileRecord(g_fileScript, g_fileRecord);
+        RecordField(g_fileRecord, 23, recordFolder, sizeof recordFolder);
+    } while (read == RECORD_READ && lstrcmpA(recordFolder, BILLBOARD_FOLDER) == 0);
     if (read != RECORD_READ) return read == RECORD_NONE ? ENTRY_NO_RECORD : ENTRY_BAD_RECORD;
     // The record must belong to this entry: when it names a file, it names
     // this one; a script out of step would put every file under the rules
@@ -303,7 +334,10 @@ int InstallCurrentEntry(HWND page) {
     s.skip = DecideFile(g_fileRecord, s.target, &s.replace);
     ApplyCopyRules(&s);
     g_lastSkipState = s.skip;
-    if (s.replace && s.skip == SKIP_NONE && !g_testMode) ProtectOldFile(&s, name);
+    if (s.replace && s.skip == SKIP_NONE && !g_testMode && !ProtectOldFile(&s, name)) {
+        s.skip = g_lastSkipState = SKIP_KEPT;
+        LogRecord("Skipped:", s.target);
+    }
 
     int result = Unpack(page, &s, name, folder);
     if (result != 0) {
@@ -319,7 +353,10 @@ int InstallCurrentEntry(HWND page) {
     if (!g_testMode && s.skip == SKIP_NONE) {
         // Never log a file as installed that is not there.
         const char *written = s.locked && renamed ? s.newNamePath : s.target;
-        if (!Exists(written)) return ENTRY_NOT_WRITTEN;
+        if (!Exists(written)) {
+            UndoFailedUnpack(&s);
+            return ENTRY_NOT_WRITTEN;
+        }
     }
     if (s.locked) {
         if (renamed)

@@ -27,13 +27,17 @@ enum EntryResult {
     ENTRY_NO_RECORD,       // the file script has no record for the entry
     ENTRY_BAD_RECORD,      // the record is malformed or names another file
     ENTRY_PATH_TOO_LONG,   // the target path does not fit its buffer
+    ENTRY_TARGET_OUTSIDE,  // the name or folder text leads out of its folder
     ENTRY_NOT_WRITTEN      // the library reported success, nothing is there
 };
 
 // Skip state of the entry handled last.
 extern int g_lastSkipState;
 
-// Target path of an entry (255 bytes); 0 when it does not fit.
+enum TargetResult { TARGET_OK = 0, TARGET_TOO_LONG, TARGET_OUTSIDE };
+// Target path of an entry (255 bytes) and whether it may be used: it fits,
+// and it stays inside the installation folder or the folder of the
+// variable its folder text begins with.
 int BuildTargetPath(const char *name, const char *folderText, char *target, int size);
 // The target path as shown in 561: shortened beyond 100 characters.
 void BuildDisplayPath(const char *target, const char *name, const char *folderText, char *display, int size);

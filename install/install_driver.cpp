@@ -139,7 +139,10 @@ void StartCopy(HWND page) {
     StartWalk(page);
     g_progressMessage = RegisterWindowMessageA("CKWP1");
     g_progressMessage2 = RegisterWindowMessageA("CKWP2");
-    if (g_support.KWP_UINIT_MP) g_support.KWP_UINIT_MP(page);
+    // A silent setup gives the library no window: its errors and questions
+    // then take their safe answer and go to the log instead of waiting for
+    // somebody to press a button.
+    if (g_support.KWP_UINIT_MP) g_support.KWP_UINIT_MP(g_silentMode ? 0 : page);
     ShowDlgText(page, IDC_PHASE_TEXT, "P1", 0);
     g_skipOptimised = ReadSettingInt("FLE", "OPT", 0);
 
@@ -153,9 +156,7 @@ void StartCopy(HWND page) {
     if (g_support.INITMAK)
         g_support.INITMAK(g_scriptPath, g_platform, g_windowsFamily, g_clarionVersion, (int)g_installLog);
     g_backupsOn = ReadDlgInt("BU", 0) != 0;
-    // A silent setup has nobody to answer the library's "replace?" question:
-    // it replaces without asking, as "OW" would.
-    g_unpackOptions = 0x400Au | (ReadDlgInt("OW", 0) || g_silentMode ? UNPACK_REPLACE : 0u);
+    g_unpackOptions = 0x400Au | (ReadDlgInt("OW", 0) ? UNPACK_REPLACE : 0u);
     if (createdFolder) LogRecord("Create :", g_installFolder);
     if (!g_testMode) CreateScriptFolders();
     RewindFileScript(g_fileScript);
@@ -222,10 +223,11 @@ static void FinishCopy(HWND page) {
 static int CopyEntry(HWND page) {
     int next = g_support.KWP_NEXTLOOP ? g_support.KWP_NEXTLOOP(g_ownPath, 0, g_entryRecord) : NEXTLOOP_END;
     int ended = 0;
-    if (next < 0) {
+    if (next != NEXTLOOP_ENTRY) {
+        // Any other answer: no further entry.
         if (g_setupStatus == 0) CheckLeftoverRecords();
         ended = 1;
-    } else if (next == NEXTLOOP_ENTRY) {
+    } else {
         WalkBar(IDC_FILE_BAR, 0);
         g_perFileProgressOff = 0;
         if (lstrcmpA(EntryFolderText(), BILLBOARD_FOLDER) == 0) {
@@ -289,7 +291,7 @@ static int DetectRecord(HWND page) {
     RecordField(g_fileRecord, 23, folder, sizeof folder);
     if (lstrcmpA(folder, BILLBOARD_FOLDER) == 0) return 0;
     char target[LONG_TEXT], display[LONG_TEXT];
-    if (BuildTargetPath(name, folder, target, sizeof target)) {
+    if (BuildTargetPath(name, folder, target, sizeof target) == TARGET_OK) {
         BuildDisplayPath(target, name, folder, display, sizeof display);
         WalkText(IDC_TARGET_TEXT, display);
         char description[LONG_TEXT];

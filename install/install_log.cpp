@@ -36,9 +36,112 @@ static int FolderExists(const char *path) {
 }
 
 static HFILE OpenOrCreate(const char *path) {
-    HFILE log = _lopen(path, OF_WRITE);
+    HFILE log = _lopen(path, OF_READWRITE);
     if (log == HFILE_ERROR) log = _lcreat(path, 0);
     return log;
+}
+
+#define BANNER_LINE LOG_BANNER " \r\n"
+
+// The banner of an earlier installation is rewritten only where it stands
+// whole at the top; a log that begins otherwise (the banner's blank cut
+// off by a profile writer, or another text) is not written over.
+static int BannerMayBeWritten(HFILE log) {
+    char head[sizeof BANNER_LINE];
+    UINT got = _lread(log, head, sizeof BANNER_LINE - 1);
+    _llseek(log, 0, 0);
+    if (got == 0) return 1;
+    if (got != sizeof BANNER_LINE - 1) return 0;
+    for (UINT i = 0; i < got; i++)
+        if (head[i] != BANNER_LINE[i]) return 0;
+    return 1;
+}
+
+static const char *const s_logKeys[6][2] = {{"C59", "L1"}, {"C60", "L2"}, {"C61", "C61"},
+                                            {"C62", "C62"}, {"C63", "C63"}, {"C2", "C2"}};
+
+// Length of the line at p (up to and with its line end).
+static DWORD LineLength(const char *p, DWORD left) {
+    DWORD n = 0;
+    while (n < left && p[n] != '\n') n++;
+    return n < left ? n + 1 : n;
+}
+
+// A "key=value" line of the section; *ours when the key is one this
+// program writes. Records never qualify: their tags hold blanks or colons.
+static int IsKeyLine(const char *p, DWORD len, int *ours) {
+    DWORD k = 0;
+    while (k < len && ((p[k] >= 'A' && p[k] <= 'Z') || (p[k] >= 'a' && p[k] <= 'z') || (p[k] >= '0' && p[k] <= '9')))
+        k++;
+    if (k == 0 || k >= len || p[k] != '=') return 0;
+    *ours = 0;
+    for (int i = 0; i < 6; i++) {
+        const char *key = s_logKeys[i][1];
+        DWORD j = 0;
+        while (j < k && key[j] && (p[j] | 32) == (key[j] | 32)) j++;
+        if (j == k && !key[j]) *ours = 1;
+    }
+    return 1;
+}
+
+static int IsSectionHeader(const char *p, DWORD len) {
+    const char *h = "[DLG]";
+    for (int i = 0; i < 5; i++)
+        if (i >= (int)len || (p[i] | 32) != (h[i] | 32)) return 0;
+    return len == 5 || p[5] == '\r' || p[5] == '\n';
+}
+
+// The uninstaller's texts in the log's [DLG] section. The section is
+// written here rather than with the profile functions: those rewrite the
+// whole file on some systems, taking the records that follow the section
+// for keys of it (trimmed, blank lines dropped, "=" moved). The section
+// stays one, updated in place; everything around it is kept byte for byte.
+static void WriteLogSection(const char *path) {
+    HANDLE f = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+    if (f == INVALID_HANDLE_VALUE) return;
+    DWORD size = GetFileSize(f, 0), got = 0;
+    char *old = size < (64u << 20) ? (char *)GlobalAlloc(GMEM_FIXED, size + 1) : 0;
+    if (!old || !ReadFile(f, old, size, &got, 0) || got != size) {
+        if (old) GlobalFree(old);
+        CloseHandle(f);
+        return;
+    }
+    // Where the section starts and ends; without one it goes to the end.
+    DWORD start = size, end = size;
+    for (DWORD at = 0; at < size; at += LineLength(old + at, size - at)) {
+        if (!IsSectionHeader(old + at, size - at)) continue;
+        start = at;
+        end = at + LineLength(old + at, size - at);
+        int ours;
+        for (DWORD len; end < size && IsKeyLine(old + end, len = LineLength(old + end, size - end), &ours);)
+            end += len;
+        break;
+    }
+    char section[8 + 6 * (4 + 256 + 2)];
+    CopyText(section, "[DLG]\r\n", sizeof section);
+    for (int i = 0; i < 6; i++) {
+        char value[256];
+        ReadDlgText(s_logKeys[i][0], value, sizeof value);
+        AppendText(section, s_logKeys[i][1], sizeof section);
+        AppendText(section, "=", sizeof section);
+        AppendText(section, value, sizeof section);
+        AppendText(section, "\r\n", sizeof section);
+    }
+    DWORD put;
+    SetFilePointer(f, (LONG)start, 0, FILE_BEGIN);
+    WriteFile(f, section, (DWORD)TextLength(section), &put, 0);
+    // Keys of the section that this program does not write stay in it.
+    DWORD at = start < size ? start + LineLength(old + start, size - start) : size;
+    for (DWORD len; at < end; at += len) {
+        int ours = 0;
+        len = LineLength(old + at, end - at);
+        IsKeyLine(old + at, len, &ours);
+        if (!ours) WriteFile(f, old + at, len, &put, 0);
+    }
+    WriteFile(f, old + end, size - end, &put, 0);
+    SetEndOfFile(f);
+    CloseHandle(f);
+    GlobalFree(old);
 }
 
 int OpenInstallLog() {
@@ -68,18 +171,10 @@ int OpenInstallLog() {
         createdFolder = 1;
     }
     g_installLog = OpenOrCreate(g_installLogPath);
-    LogRecord(LOG_BANNER, "");
     if (!InstallLogOpen()) return createdFolder;
-
+    if (BannerMayBeWritten(g_installLog)) LogRecord(LOG_BANNER, "");
     _lclose(g_installLog);
-    static const char *const keys[6][2] = {{"C59", "L1"},  {"C60", "L2"},  {"C61", "C61"},
-                                           {"C62", "C62"}, {"C63", "C63"}, {"C2", "C2"}};
-    for (int i = 0; i < 6; i++) {
-        char value[256];
-        ReadDlgText(keys[i][0], value, sizeof value);
-        WritePrivateProfileStringA("DLG", keys[i][1], value, g_installLogPath);
-    }
-    WritePrivateProfileStringA(0, 0, 0, g_installLogPath);
+    WriteLogSection(g_installLogPath);
     g_installLog = _lopen(g_installLogPath, OF_WRITE);
     if (g_installLog != HFILE_ERROR) _llseek(g_installLog, 0, 2);
     return createdFolder;

@@ -76,5 +76,5 @@ typedef int(SUPPORT_CALL *PFN_CLEARDRIVERSTRING)(void);
 
 // Results of KWP_NEXTLOOP.
 #define NEXTLOOP_ENTRY 0     // the entry record holds the next entry
-#define NEXTLOOP_AGAIN 1     // nothing for this call; ask again
+#define NEXTLOOP_AGAIN 1     // start-up asks again; the copy walk ends at any non-zero answer
 #define NEXTLOOP_END (-1)    // no entry left, or the payload is damaged

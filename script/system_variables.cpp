@@ -43,8 +43,12 @@ int DetectWindowsFamily() {
 }
 
 int ParseDecimal(const char *text) {
+    // A long run of digits saturates rather than overflowing.
     int value = 0;
-    for (; *text; text++) value = value * 10 + (*text - '0');
+    for (; *text; text++) {
+        long long next = (long long)value * 10 + (*text - '0');
+        value = next > 0x7FFFFFFF ? 0x7FFFFFFF : next < -0x7FFFFFFF ? -0x7FFFFFFF : (int)next;
+    }
     return value;
 }
 

@@ -6,6 +6,7 @@ set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$src/build}
 jobs=$(nproc)
+"$src/scripts/install-packages.sh"
 
 cmake -S "$src" -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$out/host" -j "$jobs"

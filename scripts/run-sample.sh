@@ -30,4 +30,6 @@ echo "Installed files (C:\\Sample Product is $folder):"
 (cd "$folder" && find . -type f -printf '  %P  %s bytes\n' | sort)
 echo "Install log (C:\\Sample Product\\install.log):"
 tr -d '\r' < "$folder/install.log" | sed 's/^/  /'
+echo "Screenshots of the sample's wizard pages: $src/docs/screenshots/"
+echo "  (the wizard tests of scripts/test.sh take fresh ones into $out/win-x86_64/bin/screenshots/)"
 exit "$status"

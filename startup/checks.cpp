@@ -74,7 +74,7 @@ void DetectRequirementCodes(VersionRequirement &r, const OSVERSIONINFOA &v, int 
             r.detected[2] = code;
         } else if (major == 5 && minor == 1) {
             r.detected[4] = r.wanted[4] == 390 ? 390 : 310;
-        } else if (major < 5) {
+        } else if (major != 5) {  // NT 4 and older, and NT 6 and later
             int code = r.wanted[1] == 90 ? 90 : 50;
             if (r.wanted[1] > 50 && r.wanted[1] < 100) {
                 static const char *const packs[] = {"Service Pack 3", "Service Pack 4", "Service Pack 5",

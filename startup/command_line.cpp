@@ -11,6 +11,19 @@ const char *SkipBlanks(const char *text, int mode) {
     return text;
 }
 
+const char *SkipProgramName(const char *line) {
+    if (!line) return "";
+    const char *p = SkipBlanks(line, 1);
+    if (*p == '"') {
+        for (p++; *p && *p != '"'; p++) {
+        }
+        if (*p) p++;  // the closing quote
+    } else {
+        p = SkipBlanks(p, 0);
+    }
+    return SkipBlanks(p, 1);
+}
+
 void ParseCommandLine(const char *line) {
     const char *p = line ? line : "";
     for (;;) {

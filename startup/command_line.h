@@ -5,3 +5,6 @@
 const char *SkipBlanks(const char *text, int mode);
 // Reads -t (test mode, with its notice) and -s (silent mode).
 void ParseCommandLine(const char *line);
+// The arguments of a whole command line: behind the program's name, which
+// is either quoted (blanks allowed inside) or ends at the first blank.
+const char *SkipProgramName(const char *line);

@@ -12,6 +12,7 @@ WORD g_platform;
 int g_windowsFamily;
 int g_servicePack;
 int g_clarionVersion;
+char g_clarionProgram[PATH_TEXT];
 char g_componentLetters[20];
 int g_freeSpaceKB;
 char *g_textBuffer;

@@ -18,6 +18,7 @@ extern WORD g_platform;           // 1 Windows 95 family, 2 NT family
 extern int g_windowsFamily;       // 1, 2, 16, 4, 8, 32 or 0
 extern int g_servicePack;         // Windows 2000 service-pack major number
 extern int g_clarionVersion;      // set by the Clarion page
+extern char g_clarionProgram[PATH_TEXT];  // the Clarion page's choice: "%s%s.exe"
 extern char g_componentLetters[20];
 extern int g_freeSpaceKB;         // measured when the folder is confirmed
 

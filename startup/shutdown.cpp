@@ -3,7 +3,7 @@
 #include "payload/extract.h"
 #include "script/settings.h"
 #include "script/text_blocks.h"
-#include "display/billboard_path.h"
+#include "display/billboard.h"
 #include "startup/globals.h"
 
 void ReportInstallerError(const char *code) {
@@ -49,6 +49,8 @@ void ExitQuietly() {
     FreeStartupBuffers();
 }
 
+ExitWindowsFunction g_exitWindows = ExitWindowsEx;
+
 int RestartWindows() {
     HANDLE token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return 0;
@@ -57,9 +59,21 @@ int RestartWindows() {
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     AdjustTokenPrivileges(token, FALSE, &privileges, 0, 0, 0);
-    int ok = GetLastError() == 0 ? ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0) : 0;
+    int ok = GetLastError() == 0 ? g_exitWindows(EWX_REBOOT | EWX_FORCE, 0) : 0;
     CloseHandle(token);
     return ok;
+}
+
+int ChooseRestart(int setupStatus, int restartNeeded, int logOffFlag, int silent) {
+    if (setupStatus != 0 || !restartNeeded) return RESTART_NONE;
+    return logOffFlag && silent ? RESTART_LOG_OFF : RESTART_ASK;
+}
+
+void RestartAfterQuestion(int platform) {
+    if (platform == 2)
+        RestartWindows();
+    else
+        g_exitWindows(EWX_REBOOT, 0);
 }
 
 void FinishRun() {
@@ -67,19 +81,17 @@ void FinishRun() {
     char question[255];
     ReadDlgText("C25", question, sizeof question);
     // Read before the main script's temp copy goes away with the temp files.
-    int logOffSilently = ReadDlgInt("srb", 0) != 0 && g_silentMode;
+    int logOffFlag = ReadDlgInt("srb", 0) != 0;
     FreeStartupBuffers();
     DeleteTempFiles();
     if (g_installLog && g_installLog != HFILE_ERROR) _lclose(g_installLog);
     if (g_richEdit) FreeLibrary(g_richEdit);
-    if (g_setupStatus != 0 || !g_restartNeeded) return;
-    if (logOffSilently) {
-        ExitWindowsEx(EWX_LOGOFF, (DWORD)-1);
-        return;
+    switch (ChooseRestart(g_setupStatus, g_restartNeeded, logOffFlag, g_silentMode)) {
+    case RESTART_LOG_OFF:
+        g_exitWindows(EWX_LOGOFF, (DWORD)-1);
+        break;
+    case RESTART_ASK:
+        if (MessageBoxA(0, question, g_messageTitle, MB_OKCANCEL) == IDOK) RestartAfterQuestion(g_platform);
+        break;
     }
-    if (MessageBoxA(0, question, g_messageTitle, MB_OKCANCEL) != IDOK) return;
-    if (g_platform == 2)
-        RestartWindows();
-    else
-        ExitWindowsEx(EWX_REBOOT, 0);
 }

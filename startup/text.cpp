@@ -1,4 +1,5 @@
 #include "startup/text.h"
+#include <windows.h>
 
 int TextLength(const char *text) {
     int n = 0;
@@ -24,4 +25,10 @@ char *AppendText(char *dst, const char *src, int size) {
     }
     CopyText(dst + used, src, size - used);
     return dst;
+}
+
+int StartsWithText(const char *text, const char *prefix) {
+    int n = TextLength(prefix), i = 0;
+    while (i < n && text[i]) i++;
+    return i == n && CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, text, n, prefix, n) == CSTR_EQUAL;
 }

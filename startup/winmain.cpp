@@ -11,7 +11,12 @@
 #include "startup/globals.h"
 #include "startup/shutdown.h"
 #include "startup/text.h"
+#include "wizard/pages.h"
 #include "wizard/wizard.h"
+
+// Exit code of a run that ended before the wizard: an error, a failed
+// check, or the user's No to the start-up notice.
+#define EXIT_NOT_RUN 1
 
 // Steps 1 to 13: command line, own path, libraries and setup files.
 // Returns 0 when the run must end (the error has been reported).
@@ -73,29 +78,29 @@ static void CreateOwnerWindow(HINSTANCE instance, HINSTANCE previous) {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
-    if (!StartSetupFiles(instance, commandLine)) return 0;
-    if (!CheckIntegrity()) return ExitQuietly(), 0;
+    if (!StartSetupFiles(instance, commandLine)) return EXIT_NOT_RUN;
+    if (!CheckIntegrity()) return ExitQuietly(), EXIT_NOT_RUN;
     if (ReadDlgInt("Silent", 0)) g_silentMode = 1;
     DetectWindowsFamily();
     InitVariables();
     g_textBuffer = (char *)LocalAlloc(LMEM_FIXED, TEXT_BUFFER_SIZE);
-    if (!g_textBuffer) return ReportInstallerError("0009"), 0;
+    if (!g_textBuffer) return ReportInstallerError("0009"), EXIT_NOT_RUN;
     g_textBuffer[0] = 0;
     GetLocalTime(&g_startTime);
-    if (!CheckAdministratorRequirement() || !CheckSystemRequirements()) return ExitQuietly(), 0;
+    if (!CheckAdministratorRequirement() || !CheckSystemRequirements()) return ExitQuietly(), EXIT_NOT_RUN;
     ReadDlgText("CA", g_cancelQuestion, sizeof g_cancelQuestion);
-    if (!ShowStartupNotice()) return ExitQuietly(), 0;
+    if (!ShowStartupNotice()) return ExitQuietly(), EXIT_NOT_RUN;
     g_recordsPerTick = ReadDlgInt("NO", 0);
     if (g_recordsPerTick == 0) g_recordsPerTick = 1;
     g_backgroundStyle = ReadDlgInt("BG1", 0);
     char colour[10];
     ReadDlgText("BG2", colour, sizeof colour);
     g_backgroundColour = ParseDecimal(colour);
-    if (ReadDlgInt("DLL50", 0) && CallPlugin(1000) != 0) return ExitQuietly(), 0;
-    if (RunActions(10, 0) == 1) return ExitQuietly(), 0;
+    if (ReadDlgInt("DLL50", 0) && CallPlugin(1000) != 0) return ExitQuietly(), EXIT_NOT_RUN;
+    if (RunActions(10, 0) == 1) return ExitQuietly(), EXIT_NOT_RUN;
     HandMessagesToSupportLibrary();
     g_richEdit = LoadLibraryA("RICHED32.DLL");
-    if (!g_richEdit) return ReportInstallerError("0015"), 0;
+    if (!g_richEdit) return ReportInstallerError("0015"), EXIT_NOT_RUN;
     g_noReadOnlyFlag = ReadDlgInt("NRROF", 0);
     g_noLogFlag = ReadDlgInt("NRLF", 0);
     ReadDlgText("TI", g_windowTitle, sizeof g_windowTitle);
@@ -118,5 +123,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_FRAME), GetDesktopWindow(), WizardDialogProc, 0);
     }
     FinishRun();
-    return 0;
+    // A failed or stopped installation is not reported as success: the
+    // setup status (2 stopped or failed, 9 a file in use), and 2 when the
+    // wizard was cancelled before the copy ended.
+    if (g_setupStatus) return g_setupStatus;
+    return g_copyFinished ? 0 : 2;
+}
+
+// The process starts here: no C run-time runs before or after. WinMain gets
+// the command line behind the program's own name, as Windows programs do.
+extern "C" void WinMainCRTStartup() {
+    ExitProcess(WinMain(GetModuleHandleA(0), 0, (LPSTR)SkipProgramName(GetCommandLineA()), SW_SHOWDEFAULT));
 }

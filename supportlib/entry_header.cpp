@@ -34,37 +34,6 @@ bool ParseEntryTexts(const unsigned char *b, EntryHeader *h) {
     return true;
 }
 
-static bool IsDotPart(const char *p, int len) {
-    return (len == 1 && p[0] == '.') || (len == 2 && p[0] == '.' && p[1] == '.');
-}
-
-bool IsPlainEntryName(const char *name) {
-    int len = (int)strlen(name);
-    if (len == 0 || IsDotPart(name, len)) return false;
-    for (const char *p = name; *p; p++)
-        if (*p == '\\' || *p == '/' || *p == ':' || (unsigned char)*p < 32) return false;
-    return true;
-}
-
-bool IsContainedFolderText(const char *text) {
-    if (text[0] == 0 || (text[0] == '\\' && text[1] == 0)) return true;
-    // One leading backslash is the file script's usual form ("\docs\"):
-    // the text is appended to the target folder, which ends without one.
-    if (text[0] == '\\') text++;
-    if (text[0] == '\\' || text[0] == '/') return false;
-    const char *part = text;
-    for (const char *p = text;; p++) {
-        if (*p == ':' || (*p && (unsigned char)*p < 32)) return false;
-        if (*p == '\\' || *p == '/' || *p == 0) {
-            int len = (int)(p - part);
-            if (IsDotPart(part, len)) return false;
-            if (len == 0 && *p && p != text) return false;  // "a\\b": empty part
-            if (*p == 0) return true;
-            part = p + 1;
-        }
-    }
-}
-
 bool ReadEntryAt(EntryReadAt read, void *context, uint32_t fileSize, uint32_t offset, EntryHeader *h,
                  uint32_t *data) {
     unsigned char header[ENTRY_HEADER_SIZE + 2 * ENTRY_RECORD_TEXT_MAX];

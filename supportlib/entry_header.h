@@ -2,6 +2,7 @@
 // that keep an entry inside its target folder. Plain C++ for the tools too.
 #pragma once
 #include <stdint.h>
+#include "payload/entry_names.h"
 
 struct EntryHeader {
     unsigned version, flags, method, time, date;
@@ -18,14 +19,6 @@ bool ParseEntryHeader(const unsigned char *bytes, EntryHeader *h);
 // Takes the name and folder text that follow the header (nameLength +
 // extraLength bytes); false when they hold a NUL.
 bool ParseEntryTexts(const unsigned char *bytes, EntryHeader *h);
-// A name that stays inside its folder: not empty, no "\" "/" ":", not "."
-// or "..", no control characters.
-bool IsPlainEntryName(const char *name);
-// Relative folder text inside the target: no drive, no "\\" or "/" at its
-// start (one leading "\" is the usual form), no "." or ".." part. Empty
-// text and "\" alone mean the target itself.
-bool IsContainedFolderText(const char *text);
-
 // Reads len bytes at offset of the program file into buf; false unless all
 // of them were read.
 typedef bool (*EntryReadAt)(void *context, uint32_t offset, void *buf, uint32_t len);

@@ -16,6 +16,7 @@ extern char g_scriptPath[MAX_PATH];
 extern char g_fileScriptPath[MAX_PATH];
 extern char g_newName[MAX_PATH];
 extern char g_componentLetters[21];
+extern int g_platformCode;         // INITMAK: 1 Windows 95 family, 2 NT family
 
 // Bounded text helpers (size counts the NUL).
 void CopyBounded(char *dst, const char *src, int size);
@@ -23,11 +24,11 @@ void AppendBounded(char *dst, const char *src, int size);
 // Writes one install-log record to the handle (no-op without one).
 void WriteLogRecord(const char *tag, const char *text, int handle);
 // Tells the user about a failure: caption, message text and the subject
-// (a file or folder). During start-up (no progress window yet) nothing
-// blocks: the text goes to the install log and the debugger output only.
+// (a file or folder). Without a progress window (start-up, silent setups)
+// nothing blocks: the text goes to the install log and the debugger output.
 void ReportProblem(const char *caption, const char *text, const char *subject);
-// Asks a yes/no question with the caption "Unpack"; during start-up the
-// answer is yes without asking.
+// Asks a yes/no question with the caption "Unpack"; without a progress
+// window (start-up, silent setups) the answer is no without asking.
 bool AskYesNo(const char *text);
 // Closes the program file the entry walk keeps open.
 void CloseProgram();

@@ -10,6 +10,7 @@ char g_scriptPath[MAX_PATH];
 char g_fileScriptPath[MAX_PATH];
 char g_newName[MAX_PATH];
 char g_componentLetters[21] = "A";
+int g_platformCode;
 static char g_messages[20][256];
 
 void CopyBounded(char *dst, const char *src, int size) {
@@ -49,7 +50,9 @@ void ReportProblem(const char *caption, const char *text, const char *subject) {
 }
 
 bool AskYesNo(const char *text) {
-    if (!g_progressWindow) return true;
+    // Nobody to ask (start-up, or a silent setup that gave no window): the
+    // safe answer, which neither replaces nor creates anything unasked.
+    if (!g_progressWindow) return false;
     return MessageBoxA(g_progressWindow, text, "Unpack", MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
 }
 
@@ -89,6 +92,7 @@ LIBRARY_ENTRY LOGINFO(const char *tag, const char *text, int logHandle) {
 
 LIBRARY_ENTRY INITMAK(const char *scriptPath, int platform, int family, int clarionVersion, int logHandle) {
     if (scriptPath) CopyBounded(g_scriptPath, scriptPath, sizeof g_scriptPath);
+    g_platformCode = platform;
     g_logHandle = logHandle;
     return 0;
 }
@@ -120,3 +124,7 @@ LIBRARY_ENTRY KWP_CREATEPATH(const char *path) {
 }
 
 LIBRARY_ENTRY CREATEFOLDER(const char *path) { return path && CreateDirectoryA(path, 0) ? 1 : 0; }
+
+// The library's entry point: there is no C run-time to start, and nothing
+// to do when a process or thread attaches or detaches.
+extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE, DWORD, LPVOID) { return TRUE; }

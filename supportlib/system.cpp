@@ -15,11 +15,23 @@ static HKEY RootKey(int root) {
     return 0;
 }
 
+// The callers' result buffers: the registered owner and organisation hold
+// 80 bytes, the smallest any caller passes; a longer value is cut there.
+#define GETREG_RESULT_SIZE 80
+
+// extra 3 on the NT family reads "Common <value name>": a shell-folders
+// value then names the folder of all users instead of the current one.
 LIBRARY_ENTRY GETREG(int root, const char *key, const char *valueName, char *result, int extra) {
     if (!result) return 0;
     result[0] = 0;
     HKEY hroot = RootKey(root), hkey;
     if (!hroot || !key || RegOpenKeyExA(hroot, key, 0, KEY_QUERY_VALUE, &hkey) != ERROR_SUCCESS) return 0;
+    char common[300];
+    if (extra == 3 && g_platformCode == 2 && valueName) {
+        CopyBounded(common, "Common ", sizeof common);
+        AppendBounded(common, valueName, sizeof common);
+        valueName = common;
+    }
     BYTE data[256];
     DWORD type = 0, size = sizeof data - 1;
     LONG r = RegQueryValueExA(hkey, valueName, 0, &type, data, &size);
@@ -29,7 +41,7 @@ LIBRARY_ENTRY GETREG(int root, const char *key, const char *valueName, char *res
         wsprintfA(result, "%lu", *(DWORD *)data);
     } else if (type == REG_SZ || type == REG_EXPAND_SZ) {
         data[size < sizeof data ? size : sizeof data - 1] = 0;
-        CopyBounded(result, (const char *)data, 255);
+        CopyBounded(result, (const char *)data, GETREG_RESULT_SIZE);
     } else {
         return 0;
     }
@@ -121,7 +133,9 @@ LIBRARY_ENTRY CREATELINK(const char *target, const char *linkPath, const char *w
         if (texts[2][0]) link->SetWorkingDirectory(texts[2]);
         if (texts[3][0]) link->SetIconLocation(texts[3], iconIndex);
         if (texts[4][0]) link->SetArguments(texts[4]);
-        if (hotKey) link->SetHotkey((WORD)hotKey);
+        // The script gives the virtual key alone; the shortcut fires with
+        // Ctrl+Shift held.
+        if (hotKey) link->SetHotkey(MAKEWORD(hotKey & 0xFF, HOTKEYF_CONTROL | HOTKEYF_SHIFT));
         IPersistFile *file = 0;
         if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))) {
             WCHAR wide[MAX_PATH];

@@ -4,6 +4,7 @@
 #include "supportlib/crc32.h"
 #include "supportlib/entry_data.h"
 #include "supportlib/inflate.h"
+#include "supportlib/program_sum.h"
 #include "payload/payload_layout.h"
 
 // Decoder state (about 90 KiB), taken from the system when first needed so
@@ -18,9 +19,17 @@ static HANDLE OpenProgram(const char *path) {
     return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
 }
 
+// Offsets up to the format's 4 GiB: with a high part given, the low part
+// counts as unsigned (alone it is a signed 2 GiB distance).
+static bool SeekTo(HANDLE file, DWORD offset) {
+    LONG high = 0;
+    return SetFilePointer(file, (LONG)offset, &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER ||
+           GetLastError() == NO_ERROR;
+}
+
 static bool ReadAt(void *file, uint32_t offset, void *buf, uint32_t len) {
     DWORD got = 0;
-    if (SetFilePointer((HANDLE)file, (LONG)offset, 0, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+    if (!SeekTo((HANDLE)file, offset)) return false;
     return ReadFile((HANDLE)file, buf, len, &got, 0) && got == len;
 }
 
@@ -79,22 +88,13 @@ static bool ReadProgram(void *, uint32_t offset, void *buf, uint32_t len) {
         if (len >= READ_AHEAD) return ReadAt(g_program.file, offset, out, len);
         DWORD got = 0;
         g_program.blockLength = 0;
-        if (SetFilePointer(g_program.file, (LONG)offset, 0, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+        if (!SeekTo(g_program.file, offset) ||
             !ReadFile(g_program.file, g_program.block, READ_AHEAD, &got, 0) || got == 0)
             return false;
         g_program.blockStart = offset;
         g_program.blockLength = got;
     }
     return true;
-}
-
-// Reads the entry at offset; data receives the offset of its stored bytes.
-// False when the header is damaged or the stored data runs past the end.
-static bool ReadEntry(EntryReadAt read, HANDLE file, DWORD fileSize, DWORD offset, EntryHeader *h, DWORD *data) {
-    uint32_t at = 0;
-    bool ok = ReadEntryAt(read, file, fileSize, offset, h, &at);
-    *data = at;
-    return ok;
 }
 
 static void Put32(char *p, DWORD v) {
@@ -111,10 +111,19 @@ LIBRARY_ENTRY KWP_NEXTLOOP(const char *programPath, int skipping, char *record) 
         return NEXTLOOP_END;
     }
     DWORD size = g_program.size;
-    DWORD data = 0;
-    bool ok = g_entryPosition < size && ReadEntry(ReadProgram, 0, size, g_entryPosition, &g_entry, &data);
+    uint32_t data = 0;
+    bool ok = g_entryPosition < size && ReadEntryAt(ReadProgram, 0, size, g_entryPosition, &g_entry, &data);
     if (!ok) {
-        if (g_entryPosition < size) ReportProblem("Error", "Error opening archive: ", programPath);
+        // Not the archive that failed to open: an entry header that is
+        // damaged or claims more bytes than the file holds.
+        if (g_entryPosition < size) {
+            char where[40];
+            wsprintfA(where, " (offset %lu)", (unsigned long)g_entryPosition);
+            char subject[MAX_PATH + 40];
+            CopyBounded(subject, programPath, MAX_PATH);
+            AppendBounded(subject, where, sizeof subject);
+            ReportProblem("Error", "Damaged entry header: ", subject);
+        }
         g_entryPosition = 0;  // a damaged walk does not go on
         return NEXTLOOP_END;
     }
@@ -183,6 +192,26 @@ static int WriteTarget(void *file, const unsigned char *buf, int len) {
     return 0;
 }
 
+// The complete new file takes the target's name. The old file is kept until
+// the new one is in place: replaced in one step where the system can, else
+// moved aside and moved back when the new one cannot take its place.
+static bool PutInPlace(const char *temp, const char *target, const char *folder) {
+    if (MoveFileA(temp, target)) return true;  // a new file: nothing to keep
+    SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+    if (MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING)) return true;
+    if (GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES) return MoveFileA(temp, target) != 0;
+    char aside[MAX_PATH];
+    if (!GetTempFileNameA(folder, "VTO", 0, aside)) return false;
+    DeleteFileA(aside);
+    if (!MoveFileA(target, aside)) return false;
+    if (MoveFileA(temp, target)) {
+        DeleteFileA(aside);
+        return true;
+    }
+    MoveFileA(aside, target);
+    return false;
+}
+
 // Results: 0 written (or consumed); 1 no such entry pending; 2 path refused;
 // 3 folder not created; 4 replacing refused; 5 archive unreadable; 6 data
 // damaged (deflate or CRC); 7 write failed.
@@ -209,7 +238,14 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
     }
     int len = lstrlenA(folder);
     while (len > 0 && folder[len - 1] == '\\') folder[--len] = 0;
-    if (!IsPlainEntryName(fileName) || len == 0 || len + 1 + lstrlenA(fileName) >= MAX_PATH) {
+    // The entry's own name is checked whatever the options say: a new name
+    // given for it does not make a name that climbs out of its folder safe.
+    if (!IsPlainEntryName(entryName) || !IsPlainEntryName(fileName)) {
+        ReportProblem("Error", "Not a plain file name (folder part or device name): ",
+                      IsPlainEntryName(entryName) ? fileName : entryName);
+        return 2;
+    }
+    if (len == 0 || len + 1 + lstrlenA(fileName) >= MAX_PATH) {
         ReportProblem("Error", "Output write failure: ", fileName);
         return 2;
     }
@@ -263,14 +299,9 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
     } else if (r != ENTRY_DATA_OK) {
         ReportProblem("Error", "CRC-32 failure: ", target);
         result = 6;
-    } else if (!MoveFileA(temp, target)) {
-        // The target is there already: it gives way to the new file.
-        SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(target);
-        if (!MoveFileA(temp, target)) {
-            ReportProblem("Error", "Output write failure: ", target);
-            result = 7;
-        }
+    } else if (!PutInPlace(temp, target, folder)) {
+        ReportProblem("Error", "Output write failure: ", target);
+        result = 7;
     }
     if (result) DeleteFileA(temp);
     return result;
@@ -279,49 +310,17 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
 // Checksum of the program file: CRC-32 of every byte except the main
 // script's entry (which carries the expected figures), folded to a positive
 // non-zero int. size is the number of bytes covered; a file of another size
-// yields 0, which never matches a stored sum.
+// yields 0, which never matches a stored sum. Read a mebibyte at a time.
+#define SUM_PIECE (1u << 20)
 LIBRARY_ENTRY SFXSIG(const char *programPath, int size) {
     HANDLE file = OpenProgram(programPath ? programPath : "");
     if (file == INVALID_HANDLE_VALUE) return 0;
-    DWORD fileSize = GetFileSize(file, 0);
-    DWORD skipFrom = fileSize, skipTo = fileSize, offset = PAYLOAD_FIRST_ENTRY, data;
-    EntryHeader h;
-    while (ReadEntry(ReadAt, file, fileSize, offset, &h, &data)) {
-        if (lstrcmpA(h.name, SETUP_FILE_MAIN_SCRIPT) == 0) {
-            skipFrom = offset;
-            skipTo = data + h.stored;
-            break;
-        }
-        offset = data + h.stored;
-    }
-    uint32_t crc = 0;
-    DWORD covered = 0;
-    if (!Inflater()) {
-        CloseHandle(file);
-        return 0;
-    }
-    unsigned char *buf = g_inflate->input;
-    const DWORD bufSize = sizeof g_inflate->input;
-    SetFilePointer(file, 0, 0, FILE_BEGIN);
-    for (DWORD pos = 0; pos < fileSize;) {
-        DWORD got = 0;
-        if (!ReadFile(file, buf, bufSize, &got, 0) || got == 0) break;
-        for (DWORD i = 0; i < got;) {
-            DWORD at = pos + i, n = got - i;
-            if (at >= skipFrom && at < skipTo) {
-                DWORD skip = skipTo - at < n ? skipTo - at : n;
-                i += skip;
-                continue;
-            }
-            if (at < skipFrom && skipFrom - at < n) n = skipFrom - at;
-            crc = Crc32Update(crc, buf + i, n);
-            covered += n;
-            i += n;
-        }
-        pos += got;
-    }
+    unsigned char *buffer = (unsigned char *)VirtualAlloc(0, SUM_PIECE, MEM_COMMIT, PAGE_READWRITE);
+    uint32_t covered = 0, crc = 0;
+    if (buffer) crc = ProgramSum(ReadAt, file, GetFileSize(file, 0), buffer, SUM_PIECE, &covered);
     CloseHandle(file);
-    if (covered != (DWORD)size) return 0;
+    if (buffer) VirtualFree(buffer, 0, MEM_RELEASE);
+    if (!buffer || covered != (uint32_t)size) return 0;
     int sum = (int)(crc & 0x7FFFFFFF);
     return sum ? sum : 1;
 }

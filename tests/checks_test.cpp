@@ -2,6 +2,8 @@
 // detected codes per platform, the failure bits and which messages show.
 #include <gtest/gtest.h>
 #include "startup/checks.h"
+#include "startup/shutdown.h"
+#include <vector>
 
 namespace {
 
@@ -48,8 +50,9 @@ TEST(VersionRequirementTest, DetectedCodeOnlyForTheRunningPlatform) {
     EXPECT_EQ(r.detected[4], 310);
     DetectRequirementCodes(r, Version(kNT, 5, 2), 0, 0);  // no pair for it
     for (int d : r.detected) EXPECT_EQ(d, 0);
-    DetectRequirementCodes(r, Version(kNT, 6, 1), 0, 0);
-    for (int d : r.detected) EXPECT_EQ(d, 0);
+    DetectRequirementCodes(r, Version(kNT, 6, 1), 0, 0);  // NT other than 5.x: the NT pair
+    EXPECT_EQ(r.detected[1], 50);
+    EXPECT_EQ(r.detected[0] + r.detected[2] + r.detected[3] + r.detected[4], 0);
 }
 
 TEST(VersionRequirementTest, NtFourServicePacksAndTheHotfix) {
@@ -92,4 +95,30 @@ TEST(VersionRequirementTest, FailuresAndTheirMessages) {
     EXPECT_EQ(o.bits, 32);
     EXPECT_EQ(o.shown, 0);
     EXPECT_EQ(Check({0, 0, 0, 0, 0}, Version(kNT, 5, 1)).bits, 0);
+}
+
+namespace {
+std::vector<UINT> s_sessionEnds;
+BOOL WINAPI RecordSessionEnd(UINT flags, DWORD) {
+    s_sessionEnds.push_back(flags);
+    return TRUE;
+}
+}  // namespace
+
+// The end of a run: only a setup that ended well with a file waiting for the
+// restart asks; a silent one with "srb" logs off; the answer OK reboots the
+// Windows 95 family and forces the restart on the NT family.
+TEST(RestartTest, DecisionAndTheCallThatEndsTheSession) {
+    EXPECT_EQ(ChooseRestart(0, 1, 0, 0), RESTART_ASK);
+    EXPECT_EQ(ChooseRestart(0, 1, 1, 0), RESTART_ASK);
+    EXPECT_EQ(ChooseRestart(0, 1, 0, 1), RESTART_ASK);
+    EXPECT_EQ(ChooseRestart(0, 1, 1, 1), RESTART_LOG_OFF);
+    EXPECT_EQ(ChooseRestart(2, 1, 0, 0), RESTART_NONE);
+    EXPECT_EQ(ChooseRestart(9, 1, 1, 1), RESTART_NONE);
+    EXPECT_EQ(ChooseRestart(0, 0, 1, 1), RESTART_NONE);
+    g_exitWindows = RecordSessionEnd;
+    RestartAfterQuestion(1);
+    RestartAfterQuestion(2);
+    g_exitWindows = ExitWindowsEx;
+    EXPECT_EQ(s_sessionEnds, (std::vector<UINT>{EWX_REBOOT, EWX_REBOOT | EWX_FORCE}));
 }

@@ -70,6 +70,8 @@ TEST(SystemQueries, ParseDecimalHasNoSignAndNoStop) {
     EXPECT_EQ(ParseDecimal(""), 0);
     EXPECT_EQ(ParseDecimal("026"), 26);
     EXPECT_EQ(ParseDecimal("1a"), 10 + ('a' - '0'));
+    EXPECT_EQ(ParseDecimal("99999999999999999999"), INT_MAX);  // saturates
+    EXPECT_EQ(ParseDecimal("2147483648"), INT_MAX);
 }
 
 TEST(SystemQueries, FreeSpaceSaturatesInsteadOfWrapping) {
@@ -205,6 +207,31 @@ TEST_F(InitVariablesTest, RegisteredUserWhenAsked) {
     EXPECT_EQ(Value("%USERORG%"), "reg-RegisteredOrganization");
     ASSERT_EQ(s_regCalls.size(), 4u);
     EXPECT_EQ(s_regCalls[0], "3:SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion:RegisteredOwner");
+}
+
+// The support library's GETREG with a registry value far longer than the
+// 80-byte owner and organisation buffers: cut inside the buffer, nothing
+// written behind it.
+TEST(RegistryValues, LongValueStaysInsideTheCallersBuffer) {
+    HMODULE library = LoadLibraryA((ProgramFolder() + "\\supportlib.dll").c_str());
+    ASSERT_NE(library, (HMODULE)0);
+    auto getReg = (int(SUPPORT_CALL *)(int, const char *, const char *, char *, int))GetProcAddress(library, "GETREG");
+    ASSERT_NE(getReg, nullptr);
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\SetupEngineTest", 0, 0, 0, KEY_SET_VALUE, 0, &key, 0), 0);
+    std::string owner(200, 'o');
+    RegSetValueExA(key, "RegisteredOwner", 0, REG_SZ, (const BYTE *)owner.c_str(), (DWORD)owner.size() + 1);
+    RegCloseKey(key);
+    struct {
+        char owner[80];
+        char behind[200];
+    } buffers;
+    memset(&buffers, 'x', sizeof buffers);
+    EXPECT_EQ(getReg(2, "Software\\SetupEngineTest", "RegisteredOwner", buffers.owner, 0), 1);
+    EXPECT_EQ(std::string(buffers.owner), owner.substr(0, 79));
+    EXPECT_EQ(std::string(buffers.behind, sizeof buffers.behind), std::string(sizeof buffers.behind, 'x'));
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\SetupEngineTest");
+    FreeLibrary(library);
 }
 
 }  // namespace

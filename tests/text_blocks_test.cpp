@@ -6,6 +6,7 @@
 #include "payload/binding.h"
 #include "script/text_blocks.h"
 #include "startup/globals.h"
+#include "wizard/page_framework.h"
 
 using namespace driver;
 
@@ -127,6 +128,17 @@ TEST_F(TextBlocksTest, OutputFileIsWrittenAndClosedAlsoWhenTheBlockIsMissing) {
     EXPECT_EQ(g_blockOutputFile, 0);
     EXPECT_EQ(ReadFileBytes(out), "");
     EXPECT_TRUE(DeleteFileA(out.c_str()));
+
+    // A missing rich-text block on a page: no handle left behind that
+    // later code would take for an open file, no temp file.
+    std::string temp = MakeTempFolder("txr");
+    char saved[MAX_PATH];
+    GetEnvironmentVariableA("TMP", saved, sizeof saved);
+    SetEnvironmentVariableA("TMP", temp.c_str());
+    LoadBlockIntoRichEdit(0, 541, "[STR NONE]", "[END NONE]", 1);
+    SetEnvironmentVariableA("TMP", saved);
+    EXPECT_EQ(g_blockOutputFile, 0);
+    EXPECT_TRUE(FilesIn(temp, "VTB*").empty());
 }
 
 }  // namespace

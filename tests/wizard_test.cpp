@@ -63,18 +63,40 @@ class Wizard {
     std::string Button(int id) const { return ItemText(frame_, id); }
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(frame_, id)) != 0; }
 
-    // Waits until a page other than `old` is alone on screen; its template.
+    // Waits until a page other than `old` is alone on screen and the frame
+    // has taken the switch that made it to its end (the buttons' states and
+    // texts come after the page): a message sent to the frame is answered
+    // only once the command that runs the switch has returned. The page's
+    // template; the page stays in found().
     int WaitForPage(HWND old, DWORD ms = 15000) {
         DWORD start = GetTickCount();
         while (GetTickCount() - start < ms && program_.Running()) {
             HWND page = Page();
-            if (page && page != old) {
+            if (page && page != old && Settled()) {
                 Sleep(150);  // let the page finish its painting
-                if (Page() == page) return TemplateOf(page);
+                // A page on its way out has lost its items: ask again after.
+                int id = TemplateOf(page);
+                if (id > 0 && Page() == page) return found_ = page, id;
             }
             Sleep(20);
         }
         return 0;
+    }
+    HWND found() const { return found_; }
+    // True once the frame has returned from the command it was running.
+    bool Settled() {
+        DWORD_PTR answer;
+        return SendMessageTimeoutA(frame_, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer) != 0;
+    }
+    // The detection and copy pages (13000) move on by themselves: waits
+    // until a page of another template stands alone; its template. What is
+    // on screen at the call may already be gone, so it is never asked for.
+    int WaitPastCopy(DWORD ms = 20000) {
+        DWORD start = GetTickCount();
+        int page = 0;
+        while ((page == 0 || page == 13000) && GetTickCount() - start < ms && program_.Running())
+            page = WaitForPage(0, 300);
+        return page == 13000 ? 0 : page;
     }
     int Press(int button) {
         HWND old = Page();
@@ -104,6 +126,7 @@ class Wizard {
     std::string temp_ = MakeTempFolder("wz");
     Program program_;
     HWND frame_ = 0;
+    HWND found_ = 0;
 };
 
 std::vector<std::string> ListBoxLines(HWND list) {
@@ -202,7 +225,7 @@ TEST(WizardWalkTest, FullProductWalksFromWelcomeToFinish) {
     // The copy page installs and moves on by itself: to the readme page of
     // the second action, where Back stays disabled for good.
     int after = wizard.Next();
-    if (after == 13000) after = wizard.WaitForPage(wizard.Page(), 20000);
+    if (after == 13000) after = wizard.WaitPastCopy();
     ASSERT_EQ(after, 4000);
     EXPECT_EQ(wizard.Item(542), "After the copy");
     EXPECT_EQ(wizard.Item(541), "Notes shown after the copy.");
@@ -231,11 +254,11 @@ TEST(WizardWalkTest, CancelFromEveryPageAsksAndEnds) {
         for (size_t i = 1; i <= stop; i++) ASSERT_EQ(wizard.Next(), kBeforeCopy[i]);
         HWND page = wizard.Page();
         EXPECT_EQ(wizard.Cancel(IDNO), "Do you really want to cancel the setup of Sample Product?");
-        Sleep(200);
+        EXPECT_TRUE(wizard.Settled());
         EXPECT_EQ(wizard.Page(), page);
         EXPECT_TRUE(wizard.program().Running());
         wizard.Cancel(IDYES);
-        EXPECT_EQ(wizard.program().Wait(15000), 0);
+        EXPECT_EQ(wizard.program().Wait(15000), 2);  // cancelled: not installed
         EXPECT_FALSE(FileExists(marker));
     }
 }
@@ -244,8 +267,7 @@ TEST(WizardWalkTest, CancelFromEveryPageAsksAndEnds) {
 TEST(WizardOrderTest, NoPagesSwitchedOnOpensOnTheCopyPage) {
     Wizard wizard("wizard_off_setup.exe");
     ASSERT_NE(wizard.frame(), (HWND)0);
-    int first = wizard.PageId();
-    if (first == 13000) first = wizard.WaitForPage(wizard.Page(), 20000);
+    int first = wizard.WaitPastCopy();
     ASSERT_EQ(first, 30000);
     EXPECT_FALSE(wizard.Enabled(kBack));
     EXPECT_EQ(wizard.Button(kNext), "&Finish");
@@ -268,7 +290,7 @@ TEST(WizardOrderTest, SilentModeDropsTheFirstThreePages) {
     EXPECT_EQ(wizard.PageId(), 6000);
     EXPECT_FALSE(wizard.Enabled(kBack));
     wizard.Cancel(IDYES);
-    EXPECT_EQ(wizard.program().Wait(15000), 0);
+    EXPECT_EQ(wizard.program().Wait(15000), 2);
 }
 
 // A plug-in that stops the setup when the ready page is reached: the same
@@ -286,7 +308,7 @@ TEST(WizardOrderTest, PluginStopBeforeTheReadyPageJumpsToFinish) {
     EXPECT_EQ(wizard.Button(kNext), "&Close");
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(wizard.Page(), 333)));
     wizard.Shot("13-finish-stopped");
-    EXPECT_EQ(wizard.Finish(), 0);
+    EXPECT_EQ(wizard.Finish(), 2);
     EXPECT_FALSE(FileExists("C:\\Sample Product Plugin\\program.txt"));
 }
 
@@ -298,7 +320,7 @@ TEST(WizardOrderTest, PluginThatAgreesKeepsTheReadyPage) {
     ASSERT_NE(wizard.frame(), (HWND)0);
     for (size_t i = 1; i < sizeof kBeforeCopy / sizeof kBeforeCopy[0]; i++) ASSERT_EQ(wizard.Next(), kBeforeCopy[i]);
     EXPECT_EQ(wizard.Cancel(IDYES), "Do you really want to cancel the setup of Sample Product?");
-    EXPECT_EQ(wizard.program().Wait(15000), 0);
+    EXPECT_EQ(wizard.program().Wait(15000), 2);
 }
 
 // Damaged pictures, texts far longer than their buffers, blocks that are
@@ -314,9 +336,12 @@ TEST(WizardBadInputTest, DamagedPicturesAndTextsStillShowEveryPage) {
     wizard.Shot("20-bad-welcome");
     std::vector<int> seen = {wizard.PageId()};
     std::vector<std::string> messages;
+    HWND old = wizard.found();
     for (int step = 0; step < 120 && wizard.program().Running(); step++) {
-        HWND old = wizard.Page();
-        PressButton(wizard.frame(), kNext);
+        // Next is disabled while the detection and copy pages walk, and
+        // they press it themselves when done: a press of ours could land on
+        // the page after them.
+        if (seen.back() != 13000) PressButton(wizard.frame(), kNext);
         int page = 0;
         DWORD start = GetTickCount();
         while (!page && GetTickCount() - start < 20000 && wizard.program().Running()) {
@@ -329,8 +354,9 @@ TEST(WizardBadInputTest, DamagedPicturesAndTextsStillShowEveryPage) {
             }
         }
         if (!wizard.program().Running()) break;
-        ASSERT_GT(page, 0) << "no page after step " << step;
+        ASSERT_GT(page, 0) << "no page after step " << step << " from page " << seen.back();
         seen.push_back(page);
+        old = wizard.found();
         if (page == 3000) wizard.Shot("21-bad-licence");
         if (page == 30000) break;
     }

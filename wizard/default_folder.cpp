@@ -5,7 +5,6 @@
 #include "script/variables.h"
 #include "startup/globals.h"
 #include "startup/text.h"
-#include <string.h>
 
 int g_defaultFolderComputed;
 int g_clarionFolderChosen;
@@ -74,7 +73,7 @@ void ComputeDefaultFolder() {
     ReadDlgText("DF", df, sizeof df);
     // A chosen Clarion product's folder replaces this computation.
     if (!g_clarionFolderChosen) {
-        if (_strnicmp(df, "%RegDir%", 8) == 0)
+        if (StartsWithText(df, "%RegDir%"))
             FolderFromRegistry(df, scratch, sizeof scratch);
         else
             CopyText(g_installFolder, df, sizeof g_installFolder);

@@ -142,7 +142,12 @@ void LoadBlockIntoRichEdit(HWND dialog, int item, const char *startMarker, const
     char path[127];
     path[0] = 0;
     g_blockOutputFile = CreateTempFile(path);
-    if (g_blockOutputFile == HFILE_ERROR) return;
+    if (g_blockOutputFile == HFILE_ERROR) {
+        // The name was made (the file exists) but could not be opened.
+        g_blockOutputFile = 0;
+        if (path[0]) DeleteFileA(path);
+        return;
+    }
     HWND edit = GetDlgItem(dialog, item);
     SendMessageA(edit, EM_SETBKGNDCOLOR, 0, 0);
     CHARFORMATA format = {};
@@ -153,10 +158,9 @@ void LoadBlockIntoRichEdit(HWND dialog, int item, const char *startMarker, const
     CopyText(format.szFaceName, "Courier", sizeof format.szFaceName);
     SendMessageA(edit, EM_SETCHARFORMAT, SCF_ALL, (LPARAM)&format);
     SendMessageA(edit, EM_HIDESELECTION, TRUE, TRUE);
-    // A block that is not found leaves the file open: close it here.
-    if (!ExtractTextBlock(startMarker, endMarker, 0, 0, 0, 0) && g_blockOutputFile != HFILE_ERROR)
-        _lclose(g_blockOutputFile);
-    g_blockOutputFile = HFILE_ERROR;
+    // The scan closes the file, found or not, and clears the handle: 0
+    // stands for "no output file" wherever the handle is read.
+    ExtractTextBlock(startMarker, endMarker, 0, 0, 0, 0);
     StreamRtfFile(dialog, item, path);
     SetFocus(edit);
     SendMessageA(edit, EM_HIDESELECTION, FALSE, TRUE);

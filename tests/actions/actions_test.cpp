@@ -57,7 +57,7 @@ TEST(ActionsTest, RegistryCheckStopsTheSetupAtStartUp) {
     EXPECT_EQ(WindowText(box), "Actions Stop Setup");
     EXPECT_TRUE(SaveScreenshot(Shot("actions-startup-stop")));
     PressButton(box, IDOK);
-    EXPECT_EQ(setup.Wait(20000), 0);
+    EXPECT_EQ(setup.Wait(20000), 1);  // ended before the wizard: not installed
     EXPECT_FALSE(FileExists("C:\\Actions Stop\\after"));
 }
 

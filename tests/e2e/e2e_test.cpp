@@ -1,14 +1,19 @@
 // Whole setup programs under Wine, run silently: a fresh install of a few
 // hundred files in nested folders, a second product over it that meets
-// every overwrite rule and a file held open, and file scripts out of step
-// with their payload.
+// every overwrite rule and a file held open, file scripts out of step with
+// their payload, and a product that makes every change after the copy.
 #include <gtest/gtest.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <odbcinst.h>
 #include <map>
 #include <string>
 #include <vector>
 #include "buildtool/record_field.h"
 #include "driver.h"
+#include "payload/payload_layout.h"
 #include "screenshot.h"
+#include <zlib.h>
 
 using namespace driver;
 
@@ -179,8 +184,17 @@ TEST_F(EndToEndTest, FreshInstallWritesEveryFileAndLogsIt) {
 // replaced files go to the backup folder first.
 TEST_F(EndToEndTest, SecondRunFollowsTheRulesAndBacksUp) {
     InstallFirst();
+    std::string firstLog = ReadFileBytes(LogPath());
     EXPECT_EQ(RunSilently("e2e_second_setup.exe"), 0);
-    std::string log = LastRun(ReadFileBytes(LogPath()));
+    // One log: the first run's lines stand as they were (banner whole, one
+    // [DLG] section with the same texts, records untouched), the second
+    // run's block follows them, opened by its one-blank line.
+    std::string whole = ReadFileBytes(LogPath());
+    EXPECT_EQ(firstLog.substr(0, 24), "*** KVX32 Vantrel 3.0 \r\n");
+    EXPECT_EQ(whole.substr(0, firstLog.size()), firstLog);
+    EXPECT_EQ(whole.compare(firstLog.size(), 12, " \r\nModule : "), 0) << whole.substr(0, 600);
+    EXPECT_EQ(whole.find("[DLG]", firstLog.find("[DLG]") + 1), std::string::npos);
+    std::string log = LastRun(whole);
     auto records = LogRecords(log);
     auto was = [&](const char *name) { return Source("first", name); };
     auto now = [&](const char *name) { return Source("second", name); };
@@ -295,7 +309,7 @@ TEST_F(EndToEndTest, DetectionFindsTheHeldFileBeforeAnyWrite) {
     std::string firstLog = ReadFileBytes(LogPath());
     Holder holder;
     ASSERT_TRUE(holder.Hold(Rules("held.txt")));
-    EXPECT_EQ(RunSilently("e2e_detect_setup.exe", 60000), 0);
+    EXPECT_EQ(RunSilently("e2e_detect_setup.exe", 60000), 9);
     EXPECT_EQ(ReadFileBytes(LogPath()), firstLog);
     EXPECT_EQ(ReadFileBytes(Rules("always.txt")), Source("first", "always.txt"));
     EXPECT_EQ(ReadFileBytes(std::string(kFolder) + "\\f0.txt"), Source("first", "f0.txt"));
@@ -363,7 +377,7 @@ TEST_F(EndToEndTest, CancelInABurstOfSmallFiles) {
     ASSERT_NE(box, (HWND)0);
     size_t asked = Count(LogRecords(ReadFileBytes(log)), "Copy   :");
     PressButton(box, IDYES);
-    EXPECT_GE(setup.Wait(30000), 0);
+    EXPECT_EQ(setup.Wait(30000), 2);  // cancelled: not installed
 
     std::string text = ReadFileBytes(log);
     auto records = LogRecords(text);
@@ -394,7 +408,7 @@ TEST_F(EndToEndTest, ScriptOutOfStepWithThePayloadFails) {
         SCOPED_TRACE(kind);
         std::string folder = std::string("C:\\E2E Bad ") + kind;
         RemoveTree(folder);
-        EXPECT_NE(RunSilently((std::string("e2e_bad_") + kind + "_setup.exe").c_str(), 60000), -1);
+        EXPECT_EQ(RunSilently((std::string("e2e_bad_") + kind + "_setup.exe").c_str(), 60000), 2);
         std::string log = ReadFileBytes(folder + "\\install.log");
         EXPECT_NE(log.find("\r\nAborted file record does not match f"), std::string::npos) << log;
         auto records = LogRecords(log);
@@ -406,6 +420,311 @@ TEST_F(EndToEndTest, ScriptOutOfStepWithThePayloadFails) {
         }
         EXPECT_FALSE(FileExists(folder + "\\f2.txt") && !Logged(records, "Copy   :", folder + "\\f2.txt"));
     }
+}
+
+uint32_t Get32(const std::string &s, size_t at) {
+    return (uint8_t)s[at] | (uint8_t)s[at + 1] << 8 | (uint8_t)s[at + 2] << 16 | (uint32_t)(uint8_t)s[at + 3] << 24;
+}
+void Put32(std::string &s, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; i++) s[at + i] = (char)(v >> (8 * i));
+}
+
+// The header offset of the entry with this name and folder text.
+size_t EntryAt(const std::string &file, const std::string &name) {
+    size_t at = file.find(name + "\\", PAYLOAD_FIRST_ENTRY);
+    return at == std::string::npos ? at : at - ENTRY_HEADER_SIZE;
+}
+size_t DataAt(const std::string &file, size_t entry) {
+    return entry + ENTRY_HEADER_SIZE + (uint8_t)file[entry + ENTRY_OFF_NAMELEN] +
+           (uint8_t)file[entry + ENTRY_OFF_EXTRALEN];
+}
+
+// A changed setup program with the checksum its main script must carry, as
+// a tampered file made to pass the integrity check would have.
+std::string Resign(std::string file) {
+    size_t main = EntryAt(file, "_SFX.DLG"), data = DataAt(file, main);
+    size_t end = data + Get32(file, main + ENTRY_OFF_STORED);
+    uint32_t crc = crc32(crc32(0, (const Bytef *)file.data(), (uInt)main), (const Bytef *)file.data() + end,
+                         (uInt)(file.size() - end));
+    int sum = (int)(crc & 0x7FFFFFFF);
+    std::string script(Get32(file, main + ENTRY_OFF_EXPANDED), '\0');
+    z_stream z = {};
+    inflateInit2(&z, -15);
+    z.next_in = (Bytef *)&file[data];
+    z.avail_in = (uInt)(end - data);
+    z.next_out = (Bytef *)&script[0];
+    z.avail_out = (uInt)script.size();
+    inflate(&z, Z_FINISH);
+    inflateEnd(&z);
+    script = script.substr(0, script.find("[SIG]")) + "[SIG]\r\nCheckSum=" + std::to_string(sum ? sum : 1) +
+             "\r\nSize=" + std::to_string(file.size() - (end - main)) + "\r\n";
+    std::string packed(script.size() + 64, '\0');
+    z = {};
+    deflateInit2(&z, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    z.next_in = (Bytef *)script.data();
+    z.avail_in = (uInt)script.size();
+    z.next_out = (Bytef *)&packed[0];
+    z.avail_out = (uInt)packed.size();
+    deflate(&z, Z_FINISH);
+    packed.resize(z.total_out);
+    deflateEnd(&z);
+    std::string head = file.substr(main, data - main);
+    Put32(head, ENTRY_OFF_CRC, crc32(0, (const Bytef *)script.data(), (uInt)script.size()));
+    Put32(head, ENTRY_OFF_STORED, (uint32_t)packed.size());
+    Put32(head, ENTRY_OFF_EXPANDED, (uint32_t)script.size());
+    return file.substr(0, main) + head + packed + file.substr(end);
+}
+
+// Damaged entries behind a checksum made to match, run silently: no box
+// waits for anybody, the run ends with a failure code, the log says what
+// failed, no temp file or half-written file stays, and the damaged file is
+// not installed.
+TEST_F(EndToEndTest, SilentRunOverDamagedEntriesEndsWithAFailure) {
+    const std::string folder = "C:\\E2E Bad good";
+    std::string good = ReadFileBytes(ProgramFolder() + "\\e2e_bad_good_setup.exe");
+    size_t f1 = EntryAt(good, "f1.txt"), f2 = EntryAt(good, "f2.txt");
+    ASSERT_NE(f1, std::string::npos);
+    ASSERT_NE(f2, std::string::npos);
+    struct Case {
+        const char *what, *logged;
+        std::string bytes;
+    } cases[] = {{"data", "CRC-32 failure: ", good},
+                 {"size", "CRC-32 failure: ", good},
+                 {"method", "Damaged entry header: ", good},
+                 {"signature", "Damaged entry header: ", good},
+                 {"truncated", "Damaged entry header: ", good.substr(0, DataAt(good, f2) + 2)}};
+    cases[0].bytes[DataAt(good, f1) + 3] ^= 0x20;
+    Put32(cases[1].bytes, f1 + ENTRY_OFF_EXPANDED, Get32(good, f1 + ENTRY_OFF_EXPANDED) + 1);
+    cases[2].bytes[f1 + ENTRY_OFF_METHOD] = 9;
+    cases[3].bytes[f1 + 1] = 'X';
+    for (Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        RemoveTree(folder);
+        std::string temp = MakeTempFolder("e2edamaged");
+        ASSERT_TRUE(WriteFileBytes(temp + "\\setup.exe", Resign(c.bytes)));
+        Program setup;
+        setup.SetTempFolder(temp);
+        ASSERT_TRUE(setup.Start(temp + "\\setup.exe", "-s"));
+        EXPECT_EQ(setup.Wait(60000), 2);
+        std::string log = ReadFileBytes(folder + "\\install.log");
+        EXPECT_NE(log.find(c.logged), std::string::npos) << log;
+        EXPECT_NE(log.find("\r\nAborted "), std::string::npos) << log;
+        EXPECT_EQ(ReadFileBytes(folder + "\\f0.txt"), "bad product file f0.txt\r\n");
+        if (c.bytes.size() == good.size()) EXPECT_FALSE(FileExists(folder + "\\f1.txt"));
+        EXPECT_TRUE(FilesIn(temp, "*.tmp").empty());
+        EXPECT_TRUE(FilesIn(folder, "*.tmp").empty());
+    }
+}
+
+// Registry text value; empty when absent.
+std::string RegText(HKEY root, const std::string &key, const char *name) {
+    char value[512] = "";
+    DWORD size = sizeof value - 1, type = 0;
+    HKEY k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != 0) return "";
+    if (RegQueryValueExA(k, name, 0, &type, (BYTE *)value, &size) != 0) value[0] = 0;
+    RegCloseKey(k);
+    return value;
+}
+
+struct Link {
+    std::string path, arguments, folder;
+    WORD hotKey = 0;
+};
+
+// A shortcut file read back through the shell's own link object.
+bool ReadLink(const std::string &file, Link *link) {
+    CoInitialize(0);
+    IShellLinkA *shell = 0;
+    IPersistFile *persist = 0;
+    bool ok = false;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void **)&shell)) &&
+        SUCCEEDED(shell->QueryInterface(IID_IPersistFile, (void **)&persist))) {
+        wchar_t wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
+        if (SUCCEEDED(persist->Load(wide, STGM_READ))) {
+            char text[MAX_PATH];
+            if (SUCCEEDED(shell->GetPath(text, MAX_PATH, 0, 0))) link->path = text;
+            if (SUCCEEDED(shell->GetArguments(text, MAX_PATH))) link->arguments = text;
+            if (SUCCEEDED(shell->GetWorkingDirectory(text, MAX_PATH))) link->folder = text;
+            shell->GetHotkey(&link->hotKey);
+            ok = true;
+        }
+    }
+    if (persist) persist->Release();
+    if (shell) shell->Release();
+    CoUninitialize();
+    return ok;
+}
+
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// Every change after the copy, silently: folders, shortcuts read back,
+// INI files with the old value logged, font, shared count, self-registration,
+// ODBC driver and data sources where ODBC keeps them, and the records in the
+// order of the work.
+TEST(FinishingStepsTest, SilentInstallMakesEveryChangeAndLogsItInOrder) {
+    const std::string folder = "C:\\E2E Finish", bin = folder + "\\bin";
+    RemoveTree(folder);
+    HKEY shared;
+    const char sharedKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, sharedKey, 0, 0, 0, KEY_ALL_ACCESS, 0, &shared, 0), 0);
+    RegDeleteValueA(shared, (bin + "\\shared.dll").c_str());
+    RegCloseKey(shared);
+    std::string programs = RegText(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs");
+    std::string desktop = RegText(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+    ASSERT_FALSE(programs.empty());
+    ASSERT_FALSE(desktop.empty());
+    std::string group = programs + "\\E2E Finish";
+    RemoveTree(group);
+    DeleteFileA((desktop + "\\Tool on the desktop.lnk").c_str());
+
+    Program setup;
+    std::string temp = MakeTempFolder("finish");
+    setup.SetTempFolder(temp);
+    ASSERT_TRUE(setup.Start(ProgramFolder() + "\\e2e_finish_setup.exe", "-s"));
+    ASSERT_EQ(setup.Wait(90000), 0);
+    std::string log = ReadFileBytes(folder + "\\install.log");
+
+    // Folders: the empty one made, the unchosen one and the one outside not.
+    EXPECT_TRUE(FileExists(folder + "\\empty\\sub"));
+    EXPECT_FALSE(FileExists(folder + "\\optional"));
+    EXPECT_FALSE(FileExists("C:\\outside"));
+
+    // Shortcuts: into the group of all users' programs and onto the desktop.
+    Link tool, onDesktop;
+    ASSERT_TRUE(ReadLink(group + "\\Tool.lnk", &tool)) << log;
+    EXPECT_EQ(lstrcmpiA(tool.path.c_str(), (bin + "\\tool.txt").c_str()), 0) << tool.path;
+    EXPECT_EQ(tool.arguments, "--start here");
+    EXPECT_EQ(lstrcmpiA(tool.folder.c_str(), bin.c_str()), 0) << tool.folder;
+    EXPECT_EQ(tool.hotKey, MAKEWORD(70, HOTKEYF_CONTROL | HOTKEYF_SHIFT));
+    ASSERT_TRUE(ReadLink(desktop + "\\Tool on the desktop.lnk", &onDesktop)) << log;
+    EXPECT_EQ(lstrcmpiA(onDesktop.path.c_str(), (bin + "\\tool.txt").c_str()), 0);
+    EXPECT_EQ(onDesktop.arguments, "-d");
+    EXPECT_EQ(onDesktop.hotKey, 0);
+    EXPECT_FALSE(FileExists(desktop + "\\..\\Escaped.lnk"));
+
+    // INI files: a new one, and an existing one whose old value is logged.
+    char value[128];
+    GetPrivateProfileStringA("Paths", "Home", "", value, sizeof value, (folder + "\\settings.ini").c_str());
+    EXPECT_STREQ(value, folder.c_str());
+    GetPrivateProfileStringA("Paths", "Unchosen", "none", value, sizeof value, (folder + "\\settings.ini").c_str());
+    EXPECT_STREQ(value, "none");
+    GetPrivateProfileStringA("Old", "Key", "", value, sizeof value, (folder + "\\existing.ini").c_str());
+    EXPECT_STREQ(value, "after");
+
+    // Font, shared count, self-registration.
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", "E2E Finish Font"),
+              folder + "\\fonts\\e2e.fon");
+    DWORD count = 0, size = sizeof count;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, sharedKey, 0, KEY_READ, &shared), 0);
+    EXPECT_EQ(RegQueryValueExA(shared, (bin + "\\shared.dll").c_str(), 0, 0, (BYTE *)&count, &size), 0);
+    RegCloseKey(shared);
+    EXPECT_EQ(count, 1u);
+    EXPECT_EQ(lstrcmpiA(RegText(HKEY_CURRENT_USER, "Software\\E2E Finish", "SelfReg").c_str(),
+                        (bin + "\\selfreg.dll").c_str()), 0);
+
+    // ODBC: the driver, a data source of the user and one of the machine,
+    // read back through the ODBC installer.
+    auto odbc = [](UWORD mode, const char *section, const char *key, const char *file) {
+        char text[256] = "";
+        SQLSetConfigMode(mode);
+        SQLGetPrivateProfileString(section, key, "", text, sizeof text, file);
+        SQLSetConfigMode(ODBC_BOTH_DSN);
+        return std::string(text);
+    };
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, "Software\\ODBC\\ODBCINST.INI\\E2E Driver", "Driver"), bin + "\\e2edrv.dll");
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, "Software\\ODBC\\ODBCINST.INI\\ODBC Drivers", "E2E Driver"), "Installed");
+    EXPECT_EQ(odbc(ODBC_USER_DSN, "E2E Source", "Description", "ODBC.INI"), "End to end source");
+    EXPECT_EQ(odbc(ODBC_SYSTEM_DSN, "E2E System", "Database", "ODBC.INI"), folder + "\\data");
+    const char *sources = "Software\\ODBC\\ODBC.INI\\ODBC Data Sources";
+    for (const char *dsn : {"E2E Source", "E2E System"})
+        EXPECT_EQ(RegText(HKEY_CURRENT_USER, sources, dsn) + RegText(HKEY_LOCAL_MACHINE, sources, dsn), "E2E Driver");
+
+    // Billboards in a silent run are passed over: nothing in the folder or
+    // the temp folder, and no file went out of step with its record.
+    EXPECT_EQ(log.find("Aborted"), std::string::npos) << log;
+    EXPECT_TRUE(FilesIn(temp, "bb*.bmp").empty());
+    EXPECT_FALSE(FileExists(folder + "\\bb1.bmp"));
+
+    // The records in the order of the work.
+    std::vector<std::string> order = {
+        "Create : " + folder + "\\empty\\sub",
+        "Error  : folder passed over: " + folder + "\\..\\outside",
+        "Copy   : " + bin + "\\tool.txt",
+        "Copy   : " + folder + "\\existing.ini",
+        "Copy   : " + folder + "\\fonts\\e2e.fon",
+        "RegRoot: 3",
+        "RegKey : SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
+        "RegName: E2E Finish Font",
+        "RegVal : " + folder + "\\fonts\\e2e.fon",
+        "CShared: " + bin + "\\shared.dll",
+        "Copy   : " + bin + "\\shared.dll",
+        "Copy   : " + bin + "\\selfreg.dll",
+        "Create : " + group,
+        "SLink  : " + group + "\\Tool.lnk",
+        "SLink  : " + desktop + "\\Tool on the desktop.lnk",
+        "Error  : shortcut root not 1 to 5: Root nine.lnk",
+        "Error  : shortcut passed over: ..\\Escaped.lnk",
+        "INIFile: " + folder + "\\settings.ini",
+        "INISec : Paths",
+        "INIItem: Home",
+        "INIVal : " + folder,
+        "INIFile: " + folder + "\\existing.ini",
+        "INISec : Old",
+        "INIItem: Key",
+        "INIOld : before",
+        "INIVal : after",
+        "SelfReg: " + bin + "\\selfreg.dll",
+        "ODBC   : E2E Driver",
+        "ODBCDSN: DSN=E2E System",
+    };
+    size_t at = 0;
+    for (const std::string &record : order) {
+        size_t found = log.find("\r\n" + record + "\r\n", at);
+        ASSERT_NE(found, std::string::npos) << record << "\n" << log;
+        at = found + 2;
+    }
+    EXPECT_EQ(log.find("Unchosen"), std::string::npos);
+    EXPECT_EQ(log.find("CTplReg:"), std::string::npos) << "no environment ran";
+}
+
+
+// The same product through the wizard: the billboards come one after the
+// other on the background (the last one is on screen when the template
+// question is asked), the question answered No registers nothing, and the
+// last billboard's temp file is gone when the program ends.
+TEST(FinishingStepsTest, WizardShowsTheBillboardsAndAsksAboutTemplates) {
+    const std::string folder = "C:\\E2E Finish";
+    RemoveTree(folder);
+    Program setup;
+    std::string temp = MakeTempFolder("finishwiz");
+    setup.SetTempFolder(temp);
+    ASSERT_TRUE(setup.Start(ProgramFolder() + "\\e2e_finish_setup.exe", ""));
+    HWND question = WaitForMessageBox(setup, 90000);
+    ASSERT_NE(question, (HWND)0);
+    EXPECT_EQ(MessageBoxText(question), "Register the product's templates with the development environment?");
+    EXPECT_EQ(FilesIn(temp, "bb*.bmp"), std::vector<std::string>{temp + "\\bb3.bmp"});
+    std::string shots = ProgramFolder() + "\\screenshots";
+    CreateDirectoryA(shots.c_str(), 0);
+    EXPECT_TRUE(SaveScreenshot(shots + "\\40-copy-page-billboard.png"));
+    PressButton(question, IDNO);
+
+    HWND frame = WaitForDialogWithItem(setup, 201, 30000);
+    ASSERT_NE(frame, (HWND)0);
+    HWND finish = 0;
+    for (int i = 0; i < 200 && !finish; i++, Sleep(50))
+        for (HWND child = FindWindowExA(frame, 0, "#32770", 0); child; child = FindWindowExA(frame, child, "#32770", 0))
+            if (IsWindowVisible(child) && GetDlgItem(child, 551)) finish = child;
+    ASSERT_NE(finish, (HWND)0) << "no finish page";
+    PressButton(frame, 201);
+    EXPECT_EQ(setup.Wait(15000), 0);
+    EXPECT_TRUE(FilesIn(temp, "bb*.bmp").empty());
+    std::string log = ReadFileBytes(folder + "\\install.log");
+    EXPECT_NE(log.find("\r\nSLink  : "), std::string::npos) << log;
+    EXPECT_NE(log.find("\r\nODBCDSN: DSN=E2E System\r\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("CTplReg:"), std::string::npos);
+    EXPECT_EQ(log.find("Aborted"), std::string::npos) << log;
 }
 
 }  // namespace

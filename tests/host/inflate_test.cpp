@@ -129,14 +129,31 @@ TEST(InflateTest, Crc32KnownValues) {
 TEST(EntryNamesTest, NamesAndFolderTextsThatLeaveTheTargetAreRefused) {
     for (const char *ok : {"a.txt", "_SFX.DLG", "VTDLLX.DLL", "name with blanks.doc"})
         EXPECT_TRUE(IsPlainEntryName(ok)) << ok;
-    for (const char *bad : {"", ".", "..", "..\\x", "a\\b", "a/b", "C:x", "\\x", "a\x01"})
+    for (const char *bad : {"", ".", "..", "..\\x", "a\\b", "a/b", "C:x", "\\x", "a\x01", "AUX.txt", "con",
+                            "Lpt9.doc", "COM1", "nul .x", "CONOUT$", "name.", "name ", "...", "a*b", "a?b"})
         EXPECT_FALSE(IsPlainEntryName(bad)) << bad;
+    for (const char *ok : {"COM0", "LPT10.txt", "auxiliary.txt", "console"}) EXPECT_TRUE(IsPlainEntryName(ok)) << ok;
     for (const char *ok : {"", "\\", "sub\\", "sub\\deeper\\", "%BILLBOARD%\\", "a.b\\c", "\\docs\\",
                            "\\Windows\\"})
         EXPECT_TRUE(IsContainedFolderText(ok)) << ok;
     for (const char *bad : {"..\\", "sub\\..\\..\\", "\\\\server\\share\\", "\\..\\", "C:\\", "C:x\\",
-                            "/etc/", "sub\\.\\", "a\\\\b\\"})
+                            "/etc/", "sub\\.\\", "a\\\\b\\", "\\... \\", "\\nul\\"})
         EXPECT_FALSE(IsContainedFolderText(bad)) << bad;
+    EXPECT_TRUE(IsAcceptedFolderText("%SYSDIR%\\"));
+    EXPECT_TRUE(IsAcceptedFolderText("%SYSDIR%\\sub\\"));
+    EXPECT_FALSE(IsAcceptedFolderText("%INSTDIR%\\..\\..\\"));
+    EXPECT_FALSE(IsAcceptedFolderText("\\..\\..\\EscA%Q%\\"));
+    // Expanded targets against their base folder.
+    struct Target {
+        const char *target, *base;
+        bool inside;
+    } targets[] = {{"C:\\Inst\\a.txt", "C:\\Inst", true},       {"c:\\inst\\sub\\a.txt", "C:\\Inst\\", true},
+                   {"\\\\srv\\share\\a.txt", "\\\\srv\\share", true}, {"C:\\a.txt", "C:", true},
+                   {"C:\\Instx\\a.txt", "C:\\Inst", false},     {"C:\\Inst\\..\\a.txt", "C:\\Inst", false},
+                   {"C:\\Inst\\C:\\a.txt", "C:\\Inst", false}, {"C:\\Inst\\\\srv\\a.txt", "C:\\Inst", false},
+                   {"C:\\Inst\\b.txt", "C:\\Inst", false},      {"Inst\\a.txt", "Inst", false},
+                   {"C:\\Inst\\sub\\..\\a.txt", "C:\\Inst", false}};
+    for (const Target &t : targets) EXPECT_EQ(IsTargetInside(t.target, t.base, "a.txt"), t.inside) << t.target;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // it refuses.
 #include <gtest/gtest.h>
 #include "payload/payload_layout.h"
+#include "tests/host/tool_run.h"
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -11,27 +12,6 @@
 #include <sys/wait.h>
 
 namespace {
-
-std::string Slurp(const std::string &path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-void Spit(const std::string &path, const std::string &bytes) {
-    std::ofstream f(path, std::ios::binary);
-    f << bytes;
-}
-
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-ToolRun Tool(const std::string &args, const std::string &dir) {
-    std::string cmd = std::string(MKSETUP_PATH) + " " + args + " >" + dir + "/out.txt 2>" + dir + "/err.txt";
-    int s = system(cmd.c_str());
-    return ToolRun{WIFEXITED(s) ? WEXITSTATUS(s) : -1, Slurp(dir + "/out.txt"), Slurp(dir + "/err.txt")};
-}
 
 class MksetupTest : public ::testing::Test {
   protected:
@@ -61,8 +41,9 @@ class MksetupTest : public ::testing::Test {
         for (int f = 2; f <= 21; f++) r += "|";
         return r + name + "|" + folder + "|\r\n";
     }
-    ToolRun Build() {
-        return Tool("build " + dir + "/engine.exe " + dir + "/lib.dll " + product + " " + dir + "/setup.exe", dir);
+    // Unchecked: the builder's own refusals, without the product check first.
+    ToolRun Build(bool unchecked = false) {
+        return Tool(std::string("build ") + (unchecked ? "--unchecked " : "") + dir + "/engine.exe " + dir + "/lib.dll " + product + " " + dir + "/setup.exe", dir);
     }
 };
 
@@ -71,6 +52,9 @@ class MksetupTest : public ::testing::Test {
 TEST_F(MksetupTest, BuildsListsAndVerifies) {
     ToolRun b = Build();
     ASSERT_EQ(b.status, 0) << b.err;
+    // Texts the engine may show that the script lacks: warned of.
+    for (const char *key : {"\"C67\"", "\"C86\"", "\"C25\"", "\"CA\""})
+        EXPECT_NE(b.err.find(std::string("warning: ") + product + "/_SFX.DLG: [DLG] " + key), std::string::npos) << b.err;
     std::string setup = Slurp(dir + "/setup.exe");
     EXPECT_EQ(setup.compare(0, 2, "MZ"), 0);
     EXPECT_EQ(setup.compare(PAYLOAD_LIBRARY_OFFSET, 4, "SZDD"), 0);
@@ -115,14 +99,14 @@ TEST_F(MksetupTest, VerifyCatchesDamage) {
 
 TEST_F(MksetupTest, RefusesWhatDoesNotFit) {
     Spit(dir + "/engine.exe", std::string(PAYLOAD_LIBRARY_OFFSET + 1, 'e'));
-    ToolRun r = Build();
+    ToolRun r = Build(true);
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("engine.exe"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("102913"), std::string::npos) << r.err;
     SetUp();
 
     Spit(dir + "/lib.dll", std::string(PAYLOAD_LIBRARY_SIZE + 1, 'l'));
-    r = Build();
+    r = Build(true);
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("46081"), std::string::npos) << r.err;
 
@@ -130,14 +114,14 @@ TEST_F(MksetupTest, RefusesWhatDoesNotFit) {
     std::mt19937 rng(2);
     for (int i = 0; i < 40000; i++) noise += (char)rng();
     Spit(dir + "/lib.dll", noise);
-    r = Build();
+    r = Build(true);
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("lib.dll"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("26089"), std::string::npos) << r.err;
     SetUp();
 
     remove((product + "/_DLG.SCR").c_str());
-    r = Build();
+    r = Build(true);
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("_DLG.SCR: missing"), std::string::npos) << r.err;
     SetUp();
@@ -145,7 +129,45 @@ TEST_F(MksetupTest, RefusesWhatDoesNotFit) {
     std::string longName(300, 'n');
     Spit(product + "/" + longName.substr(0, 250), "x");
     Spit(product + "/_FILE1.SCR", Record(longName, "\\"));
-    r = Build();
+    r = Build(true);
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("300"), std::string::npos) << r.err;
+}
+
+// Names and folder texts that lead out of the installation folder: the
+// build refuses their records with file and line, and verify refuses a
+// program that carries them, lacks its main script or a file's record.
+TEST_F(MksetupTest, EscapingNamesMissingScriptAndRecordsAreRefused) {
+    Spit(product + "/_FILE1.SCR", Record("readme.txt", "\\") + Record("AUX.txt", "\\") +
+                                      Record("tool.exe", "%INSTDIR%\\..\\..\\"));
+    Spit(product + "/AUX.txt", "x");
+    ToolRun r = Build(true);  // the builder refuses them itself, checked or not
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("_FILE1.SCR:2: entry name \"AUX.txt\""), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("_FILE1.SCR:3: folder text \"%INSTDIR%\\..\\..\\\""), std::string::npos) << r.err;
+    SetUp();
+
+    ASSERT_EQ(Build().status, 0);
+    std::string good = Slurp(dir + "/setup.exe");
+    std::string listing = Tool("list " + dir + "/setup.exe", dir).out;
+    size_t lastLine = listing.rfind('\n', listing.size() - 2);
+    size_t lastEntry = strtoul(listing.c_str() + (lastLine == std::string::npos ? 0 : lastLine + 1), 0, 10);
+    ASSERT_GT(lastEntry, (size_t)PAYLOAD_FIRST_ENTRY);
+    std::string climb = good, noScript = good;
+    size_t name = climb.find("readme.txt\\", PAYLOAD_FIRST_ENTRY);
+    ASSERT_NE(name, std::string::npos);
+    climb.replace(name, 10, "..\\dme.txt");
+    noScript.replace(noScript.find("_SFX.DLG\\", PAYLOAD_FIRST_ENTRY), 8, "_SFX.DLX");
+    struct Case {
+        std::string bytes;
+        const char *says;
+    } cases[] = {{climb, "leads out of its folder"},
+                 {noScript, "no main script"},
+                 {good + good.substr(lastEntry), "tool.exe has no file-script record"}};
+    for (const Case &c : cases) {
+        Spit(dir + "/bad.exe", c.bytes);
+        ToolRun v = Tool("verify " + dir + "/bad.exe", dir);
+        EXPECT_NE(v.status, 0) << c.says;
+        EXPECT_NE(v.err.find(c.says), std::string::npos) << v.err;
+    }
 }

@@ -155,6 +155,16 @@ TEST_F(FaultTest, ScriptShorterThanThePayload) {
     EXPECT_TRUE(fake::writeRegCalls.empty());  // no finishing changes
 }
 
+// A library that answers 1 instead of -1 once no entry is left: the walk
+// ends there rather than asking for ever.
+TEST_F(FaultTest, AnyNonZeroNextLoopAnswerEndsTheWalk) {
+    Prepare(Three());
+    fake::endAnswer = 1;
+    EXPECT_LT(RunCopy(), 10);
+    EXPECT_EQ(0, g_setupStatus);
+    EXPECT_EQ(Bytes("c.txt", 3000), Installed("c.txt"));
+}
+
 TEST_F(FaultTest, ScriptLongerThanThePayload) {
     std::vector<FileSpec> files = Three();
     Prepare(files);
@@ -226,6 +236,49 @@ TEST_F(FaultTest, TargetPathTooLong) {
     EXPECT_TRUE(FilesIn(app_, "ff*").empty());
 }
 
+// Names and folder texts that lead out of the installation folder, one of
+// them through a "%" in the middle of the text: refused before anything is
+// touched (no backup, no attribute change, no in-use test), logged, and the
+// setup ends as after a failed unpack. A variable at the start may lead
+// elsewhere, but not climb out of its own folder.
+TEST_F(FaultTest, TargetsOutsideTheirFolderTouchNothing) {
+    std::string outside = root_ + "\\vt_escape.txt";
+    struct Case {
+        const char *name, *folder;
+    } cases[] = {{"..\\vt_escape.txt", ""},      {"vt_escape.txt", "\\..\\EscA%Q%\\..\\"},
+                 {"vt_escape.txt", "%INSTDIR%\\..\\"}, {"vt_escape.txt", "sub\\..\\..\\"},
+                 {"AUX.txt", ""},                  {"vt_escape.txt.", "\\..\\"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.folder) + c.name);
+        SetFileAttributesA(outside.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(WriteFileBytes(outside, "outside"));
+        SetFileAttributesA(outside.c_str(), FILE_ATTRIBUTE_READONLY);
+        FileSpec f;
+        f.name = c.name;
+        f.folder = c.folder;
+        f.bytes = "product";
+        Prepare({f}, "", "[VARIABLES]\r\n#=1\r\n1=%INSTDIR%\r\n");
+        RunCopy();
+        EXPECT_EQ(2, g_setupStatus);
+        EXPECT_TRUE(Logged(std::string("Aborted target outside its folder: ") + c.name));
+        EXPECT_EQ("outside", ReadFileBytes(outside));
+        EXPECT_EQ((DWORD)FILE_ATTRIBUTE_READONLY, GetFileAttributesA(outside.c_str()) & FILE_ATTRIBUTE_READONLY);
+        EXPECT_FALSE(FileExists(app_ + "\\_BACKUP_"));
+        EXPECT_TRUE(FilesIn(root_, "vt_escape.0*").empty());
+        EXPECT_FALSE(FileExists(root_ + "\\EscA%Q%"));
+    }
+    SetFileAttributesA(outside.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // The installation folder's own variable leads to it: installed.
+    FileSpec inside;
+    inside.name = "in.txt";
+    inside.folder = "%INSTDIR%\\sub\\";
+    inside.bytes = "inside";
+    Prepare({inside}, "", "[VARIABLES]\r\n#=1\r\n1=%INSTDIR%\r\n");
+    RunCopy();
+    EXPECT_EQ(0, g_setupStatus);
+    EXPECT_EQ("inside", Installed("sub\\in.txt"));
+}
+
 TEST_F(FaultTest, FailedWriteLeavesNoHalfFileAndRestoresTheOld) {
     std::vector<FileSpec> files = Three();
     Prepare(files);
@@ -260,6 +313,29 @@ TEST_F(FaultTest, FailedWriteLeavesNoHalfFileAndRestoresTheOld) {
     EXPECT_EQ(2, g_setupStatus);
     EXPECT_TRUE(Logged("Aborted file not written: fresh.txt"));
     EXPECT_FALSE(Logged("Copy   : " + app_ + "\\fresh.txt"));
+}
+
+// No backup name left (999 backups): the old file is kept, not replaced
+// without a copy.
+TEST_F(FaultTest, NoBackupNameLeftKeepsTheOldFile) {
+    FileSpec f;
+    f.name = "kept.txt";
+    f.bytes = "old";
+    Prepare({f});
+    RunCopy();
+    std::string backups = app_ + "\\_BACKUP_";
+    CreateDirectoryA(backups.c_str(), 0);
+    for (int i = 1; i <= 999; i++) {
+        char name[16];
+        wsprintfA(name, "\\kept.%03i", i);
+        ASSERT_TRUE(WriteFileBytes(backups + name, "older"));
+    }
+    f.bytes = "new";
+    Prepare({f});
+    RunCopy();
+    EXPECT_EQ(0, g_setupStatus);
+    EXPECT_EQ("old", Installed("kept.txt"));
+    EXPECT_EQ(std::vector<std::string>{"Skipped: " + app_ + "\\kept.txt"}, LastRecords());
 }
 
 TEST_F(FaultTest, UnwritableTargetFolder) {

@@ -98,6 +98,7 @@ TEST_F(CopyPageTest, TimerWalkHandsBackWithBarsAndPhases) {
     Prepare(files, "P3=Done\r\nC65=Sub\r\n");
     g_recordsPerTick = 30;  // [DLG] "NO", read at start-up
     fake::pumpDuringUnpack = true;
+    g_silentMode = 0;  // the library gets the page for its progress messages
     s_barValues.clear();
     s_handBacks = 0;
 

@@ -10,6 +10,7 @@ std::vector<Entry> entries;
 std::vector<UnpackCall> calls;
 std::vector<std::string> writeRegCalls;
 int nextIndex;
+int endAnswer = NEXTLOOP_END;
 int nextLoopDepth;
 int maxNextLoopDepth;
 bool pumpDuringUnpack;
@@ -36,7 +37,7 @@ static void CreatePath(const std::string &folder) {
 static int SUPPORT_CALL NextLoop(const char *, int, char *record) {
     nextLoopDepth++;
     if (nextLoopDepth > maxNextLoopDepth) maxNextLoopDepth = nextLoopDepth;
-    int result = NEXTLOOP_END;
+    int result = endAnswer;
     if (nextIndex < (int)entries.size()) {
         const Entry &e = entries[nextIndex++];
         ZeroMemory(record, ENTRY_RECORD_SIZE);
@@ -131,6 +132,7 @@ void Install() {
     g_support.INITMAK = InitMak;
     entries.clear();
     calls.clear();
+    endAnswer = NEXTLOOP_END;
     writeRegCalls.clear();
     nextIndex = 0;
     nextLoopDepth = maxNextLoopDepth = 0;

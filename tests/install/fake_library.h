@@ -27,6 +27,7 @@ extern std::vector<Entry> entries;
 extern std::vector<UnpackCall> calls;
 extern std::vector<std::string> writeRegCalls;
 extern int nextIndex;
+extern int endAnswer;       // KWP_NEXTLOOP's result once no entry is left
 extern int nextLoopDepth;   // > 1 means a tick ran inside another one
 extern int maxNextLoopDepth;
 extern bool pumpDuringUnpack;

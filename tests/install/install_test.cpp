@@ -380,7 +380,7 @@ TEST_F(CopyTest, VariableFoldersAndLongPathsOnScreen) {
     fake::installFolder = other;  // %INSTDIR% expands elsewhere on purpose
     FileSpec f = Spec("var.txt", 1, "var");
     f.folder = "%INSTDIR%\\cfg\\";
-    Prepare({f});
+    Prepare({f}, "", "[VARIABLES]\r\n#=1\r\n1=%INSTDIR%\r\n");  // listed, as start-up lists it
     RunCopy();
     EXPECT_EQ("var", ReadFileBytes(other + "\\cfg\\var.txt"));
     ASSERT_EQ(1u, fake::calls.size());

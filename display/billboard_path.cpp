@@ -1,2 +1,0 @@
-#include "display/billboard_path.h"
-char g_billboardPath[127];
