@@ -90,19 +90,36 @@ run() {
   # The driven tests' time limits (tests/driver) under emulation.
   export SETUP_TEST_TIME_SCALE=${SETUP_TEST_TIME_SCALE:-3}
   # The 64-bit wineboot fills only the 64-bit registry view; 32-bit programs
-  # read HKLM\Software through the 32-bit one. The folders a 32-bit Windows
-  # names there, once a prefix.
+  # read HKLM\Software through the 32-bit one. Once a prefix (tests that run
+  # side by side wait for the first): the folders a 32-bit Windows names
+  # there (the program folders, the shell's folders for all users) and the
+  # shell's COM classes (shortcuts), which the 32-bit shell32 registers.
   if [ ! -f "$WINEPREFIX/.wine32-view" ]; then
-    printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion]\r\n%s\r\n%s\r\n' \
-      '"ProgramFilesDir"="C:\\Program Files"' '"CommonFilesDir"="C:\\Program Files\\Common Files"' \
-      > "$WINEPREFIX/drive_c/wine32-view.$$.reg"
-    wine reg import "C:\\wine32-view.$$.reg" /reg:32 >/dev/null 2>&1 || fail "cannot fill the 32-bit registry view"
-    rm -f "$WINEPREFIX/drive_c/wine32-view.$$.reg"
-    touch "$WINEPREFIX/.wine32-view"
+    exec 9>"$WINEPREFIX/.wine32-view.lock"
+    flock 9
+    if [ ! -f "$WINEPREFIX/.wine32-view" ]; then
+      local reg=$WINEPREFIX/drive_c/wine32-view folders='HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
+      printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion]\r\n%s\r\n%s\r\n' \
+        '"ProgramFilesDir"="C:\\Program Files"' '"CommonFilesDir"="C:\\Program Files\\Common Files"' > "$reg.a.reg"
+      { wine reg import 'C:\wine32-view.a.reg' /reg:32 &&
+        wine reg export "$folders" 'C:\wine32-view.b.reg' /reg:64 /y &&
+        wine reg import 'C:\wine32-view.b.reg' /reg:32 &&
+        loader32 "$root" "$root/usr/lib/i386-linux-gnu/wine/i386-windows/regsvr32.exe" /s shell32.dll; } >/dev/null 2>&1 ||
+        fail "cannot fill the 32-bit registry view"
+      rm -f "$reg.a.reg" "$reg.b.reg"
+      touch "$WINEPREFIX/.wine32-view"
+    fi
+    exec 9>&-
   fi
-  # Wine re-executes itself at start, which the kernel refuses for a 32-bit
-  # file. A prefix made by the 64-bit wineboot has an empty syswow64: the
-  # 32-bit side loads its builtin libraries from the root.
+  loader32 "$root" "$@"
+}
+
+# Wine re-executes itself at start, which the kernel refuses for a 32-bit
+# file. A prefix made by the 64-bit wineboot has an empty syswow64: the
+# 32-bit side loads its builtin libraries from the root.
+loader32() {
+  local root=$1
+  shift
   WINELOADERNOEXEC=1 WINEBOOTSTRAPMODE=1 "$src/scripts/wine-run.sh" --loader \
     qemu-i386-static -L "$root" "$root/usr/lib/wine/wine-preloader.static" "$root/usr/lib/wine/wine" \
     -- "$@"
