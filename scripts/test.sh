@@ -7,6 +7,7 @@ set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$src/build}
 # A machine where the 32-bit loader cannot be had fails here, with the reason.
+"$src/scripts/install-packages.sh"
 bash "$src/scripts/wine32.sh" prepare "$out/wine32-root"
 "$src/scripts/build.sh" "$out"
 
@@ -19,5 +20,6 @@ ctest --test-dir "$out/fuzz" --output-on-failure -j 2
 export SETUP_TEST_TIME_SCALE=${SETUP_TEST_TIME_SCALE:-3}
 (source "$src/scripts/wine-session.sh"
  ctest --test-dir "$out/win-x86_64" --output-on-failure -j 2 --timeout 300)
+echo "The 32-bit build's tests under the 32-bit Wine loader:"
 (source "$src/scripts/wine-session.sh"
  ctest --test-dir "$out/win-i686" --output-on-failure -j 2 --timeout 300)
