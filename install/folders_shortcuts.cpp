@@ -15,12 +15,35 @@ static int Exists(const char *path) {
                                     : GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Creates the folder when it is missing; "Create :" once it was made.
+// Creates the folder when it is missing; "Create :" for every level that
+// was made, outermost first, so that a removal can take the whole new
+// branch away again (deepest first) and nothing that was there before.
 static void CreateFolder(const char *folder) {
     if (Exists(folder) || !g_support.KWP_CREATEPATH) return;
+    char level[PATH_TEXT];
+    CopyText(level, folder, sizeof level);
+    int n = TextLength(level), first = n;
+    for (int i = n - 1; i > 2; i--) {
+        if (level[i] != '\\') continue;
+        level[i] = 0;
+        int there = Exists(level);
+        level[i] = '\\';
+        if (there) break;
+        first = i;
+    }
     g_support.KWP_CREATEPATH(folder);
-    if (Exists(folder)) LogRecord("Create :", folder);
-    else LogPassedOver("folder not created: ", folder);
+    if (!Exists(folder)) {
+        LogPassedOver("folder not created: ", folder);
+        return;
+    }
+    for (int i = first; i <= n; i++) {
+        if (i < n && level[i] != '\\') continue;
+        if (i == n && i > 0 && level[i - 1] == '\\') continue;
+        char c = level[i];
+        level[i] = 0;
+        LogRecord("Create :", level);
+        level[i] = c;
+    }
 }
 
 void CreateScriptFolders() {

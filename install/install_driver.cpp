@@ -7,6 +7,7 @@
 #include "install/install_state.h"
 #include "install/later_steps.h"
 #include "install/registrations.h"
+#include "install/rollback.h"
 #include "install/walk_display.h"
 #include "payload/binding.h"
 #include "payload/extract.h"
@@ -59,6 +60,8 @@ static int s_detectionCount;
 static int s_walkEnded;
 static HWND s_walkPage;  // the page that walks
 static int s_pageGone;   // it was destroyed, perhaps while a tick ran
+static int s_inStep;     // a step runs (the library lets messages through)
+static int s_rollBackDue;  // cancelled during a step: undone once it returns
 
 static void ShowText(HWND page, int id, const char *text) {
     if (page) SetDlgItemTextA(page, id, text);
@@ -96,8 +99,14 @@ static int RunTick(HWND page, int (*step)(HWND)) {
     DWORD start = GetTickCount();
     int ended;
     do {
+        s_inStep = 1;
         ended = step(page);
+        s_inStep = 0;
     } while (!ended && !s_pageGone && !WalkPaused(page) && GetTickCount() - start < TICK_BUDGET);
+    if (s_rollBackDue) {
+        s_rollBackDue = 0;
+        RollBackRun("copy cancelled");
+    }
     if (!s_pageGone) ShowWalkDisplay();
     return ended;
 }
@@ -195,6 +204,7 @@ static void CheckLeftoverRecords() {
 }
 
 static void FinishCopy(HWND page) {
+    if (g_setupStatus == 2) RollBackRun("copy stopped");
     ShowDlgText(page, IDC_PHASE_TEXT, "P2", 0);
     if (!g_testMode && g_setupStatus == 0) {
         CreateShortcuts();
@@ -247,7 +257,8 @@ static int CopyEntry(HWND page) {
 #ifdef SETUP_WALK_FIGURES
     if (ended) WriteWalkFigures();
 #endif
-    if (ended) FinishCopy(page);
+    // Cancelled while this entry was written: no step after the copy.
+    if (ended && !s_rollBackDue) FinishCopy(page);
     return ended;
 }
 
@@ -387,6 +398,16 @@ INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
     case WM_WALK_NEXT:
         return WalkTimer(page, WALK_TIMER, CopyTick);
     case WM_DESTROY:
+        // Cancel ended the wizard while the copy was under way: the run is
+        // undone, after the file being written (Cancel may come while the
+        // library writes it) is whole and logged.
+        if (page == s_walkPage && !s_walkEnded && !s_pageGone) {
+            s_walkEnded = 1;
+            if (s_inStep)
+                s_rollBackDue = 1;
+            else
+                RollBackRun("copy cancelled");
+        }
         EndWalkTimers(page);
         DeleteTitleFont();
         if (!g_silentMode && !g_speedFlag) FreePagePicture(PageIndexOf(page));

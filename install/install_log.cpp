@@ -145,6 +145,8 @@ static void WriteLogSection(const char *path) {
 }
 
 int OpenInstallLog() {
+    // Looked at before the log's own folder is made, which may be this one.
+    int folderExisted = FolderExists(g_installFolder);
     char name[50];
     ReadDlgText("LO", name, sizeof name);
     int slash = -1;
@@ -163,7 +165,7 @@ int OpenInstallLog() {
 
     int createdFolder = 0;
     if (g_testMode) return 0;
-    if (!FolderExists(g_installFolder) && g_support.KWP_CREATEPATH) {
+    if (!folderExisted && g_support.KWP_CREATEPATH) {
         char folder[130];
         CopyText(folder, g_installFolder, sizeof folder);
         AddBackslash(folder, sizeof folder);

@@ -10,10 +10,14 @@ out=${1:-$src/build}
 tool=$out/host/buildtool/mksetup
 for arch in i686 x86_64; do
   bin=$out/win-$arch/bin
-  "$tool" build "$bin/setupeng.exe" "$bin/supportlib.dll" "$src/sample" "$out/sample-setup-$arch.exe"
+  # The sample with the uninstaller of the same build.
+  stage=$out/sample-$arch
+  rm -rf "$stage" && cp -r "$src/sample" "$stage" && cp "$bin/uninstx.exe" "$stage/"
+  "$tool" build "$bin/setupeng.exe" "$bin/supportlib.dll" "$stage" "$out/sample-setup-$arch.exe"
   "$tool" verify "$out/sample-setup-$arch.exe"
 done
 echo "32-bit engine image: $(stat -c %s "$out/win-i686/bin/setupeng.exe") bytes (slot 102912)"
+echo "32-bit uninstaller: $(stat -c %s "$out/win-i686/bin/uninstx.exe") bytes"
 echo "Release setup program: $out/sample-setup-i686.exe"
 "$tool" list "$out/sample-setup-i686.exe"
 
@@ -32,4 +36,12 @@ echo "Install log (C:\\Sample Product\\install.log):"
 tr -d '\r' < "$folder/install.log" | sed 's/^/  /'
 echo "Screenshots of the sample's wizard pages: $src/docs/screenshots/"
 echo "  (the wizard tests of scripts/test.sh take fresh ones into $out/win-x86_64/bin/screenshots/)"
+
+# The uninstaller the sample installed removes it again.
+echo "Removing it silently: wine 'C:\Sample Product\uninstx.exe' -s"
+set +e
+timeout 120 wine "$folder/uninstx.exe" -s
+echo "Uninstaller ended with exit code $?"
+set -e
+echo "Left in C:\Sample Product: $(find "$folder" -type f 2>/dev/null | wc -l) files"
 exit "$status"

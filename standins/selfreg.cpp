@@ -1,5 +1,6 @@
 // A library that registers itself: DllRegisterServer writes its own path
-// to HKEY_CURRENT_USER\Software\E2E Finish, value "SelfReg".
+// to HKEY_CURRENT_USER\Software\E2E Finish, value "SelfReg";
+// DllUnregisterServer removes it.
 #include <windows.h>
 
 static HMODULE s_module;
@@ -18,4 +19,14 @@ extern "C" __declspec(dllexport) HRESULT WINAPI DllRegisterServer() {
     LONG r = RegSetValueExA(key, "SelfReg", 0, REG_SZ, (const BYTE *)path, n + 1);
     RegCloseKey(key);
     return r == 0 ? S_OK : E_FAIL;
+}
+
+// Unregistering takes the value and the key away again.
+extern "C" __declspec(dllexport) HRESULT WINAPI DllUnregisterServer() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\E2E Finish", 0, KEY_SET_VALUE, &key) != 0) return S_OK;
+    RegDeleteValueA(key, "SelfReg");
+    RegCloseKey(key);
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\E2E Finish");
+    return S_OK;
 }

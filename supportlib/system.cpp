@@ -1,19 +1,9 @@
 // Registry values, type libraries and shortcut files.
 #include "supportlib/library.h"
+#include "payload/registry_roots.h"
 #include <objbase.h>
 #include <oleauto.h>
 #include <shlobj.h>
-
-static HKEY RootKey(int root) {
-    switch (root) {
-    case 1: return HKEY_CLASSES_ROOT;
-    case 2: return HKEY_CURRENT_USER;
-    case 3: return HKEY_LOCAL_MACHINE;
-    case 4: return HKEY_USERS;
-    case 5: return HKEY_CURRENT_CONFIG;
-    }
-    return 0;
-}
 
 // The callers' result buffers: the registered owner and organisation hold
 // 80 bytes, the smallest any caller passes; a longer value is cut there.
@@ -24,7 +14,7 @@ static HKEY RootKey(int root) {
 LIBRARY_ENTRY GETREG(int root, const char *key, const char *valueName, char *result, int extra) {
     if (!result) return 0;
     result[0] = 0;
-    HKEY hroot = RootKey(root), hkey;
+    HKEY hroot = RegistryRoot(root), hkey;
     if (!hroot || !key || RegOpenKeyExA(hroot, key, 0, KEY_QUERY_VALUE, &hkey) != ERROR_SUCCESS) return 0;
     char common[300];
     if (extra == 3 && g_platformCode == 2 && valueName) {
@@ -82,7 +72,7 @@ LIBRARY_ENTRY WRITEREG(const char *componentLetters) {
         WriteLogRecord("RegKey :", key, g_logHandle);
         WriteLogRecord("RegName:", name, g_logHandle);
         WriteLogRecord("RegVal :", data, g_logHandle);
-        HKEY hroot = RootKey(root), hkey;
+        HKEY hroot = RegistryRoot(root), hkey;
         DWORD disposition;
         if (!hroot || RegCreateKeyExA(hroot, key, 0, 0, 0, KEY_SET_VALUE, 0, &hkey, &disposition) != ERROR_SUCCESS)
             continue;

@@ -55,6 +55,8 @@ bool WaitGone(HWND window, DWORD milliseconds);
 std::string ReadFileBytes(const std::string &path);
 bool WriteFileBytes(const std::string &path, const std::string &bytes);
 bool FileExists(const std::string &path);
+// Deletes a folder with everything in it (read-only files too).
+void RemoveTree(const std::string &path);
 // A new empty folder below the temp folder.
 std::string MakeTempFolder(const char *prefix);
 // The folder of the running test program (where the build puts its inputs).

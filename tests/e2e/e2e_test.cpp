@@ -23,25 +23,6 @@ const char kFolder[] = "C:\\E2E Product";
 
 std::string Sources(const char *product) { return ProgramFolder() + "\\e2e\\" + product; }
 
-void RemoveTree(const std::string &path) {
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string full = path + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(full);
-            } else {
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(full.c_str());
-            }
-        } while (FindNextFileA(h, &found));
-        FindClose(h);
-    }
-    RemoveDirectoryA(path.c_str());
-}
 
 
 struct Installed {
@@ -362,9 +343,10 @@ TEST_F(EndToEndTest, SeparateCopyWindowWhileTheFrameIsHidden) {
 }
 
 // Cancel in the middle of many small files: the walk waits while the
-// question is open and stops on Yes; every file there is whole and logged,
-// nothing is logged that is not there, no work file is left behind.
-TEST_F(EndToEndTest, CancelInABurstOfSmallFiles) {
+// question is open and stops on Yes; the files written until then, each
+// whole and logged, are removed again with the folders they needed, and
+// no work file is left behind.
+TEST_F(EndToEndTest, CancelInABurstOfSmallFilesRollsTheRunBack) {
     const std::string folder = "C:\\E2E Burst", log = folder + "\\install.log";
     RemoveTree(folder);
     Program setup;
@@ -388,21 +370,16 @@ TEST_F(EndToEndTest, CancelInABurstOfSmallFiles) {
     EXPECT_GT(copied, 0u);
     EXPECT_LT(copied, 3000u);
     EXPECT_EQ(text.find("Aborted"), std::string::npos);
-    size_t present = 0;
-    for (int part = 0; part < 10; part++) {
-        std::string dir = folder + "\\part" + std::to_string(part);
-        EXPECT_TRUE(FilesIn(dir, "VT*").empty()) << dir;
-        for (const std::string &path : FilesIn(dir, "b*.txt")) {
-            EXPECT_TRUE(Logged(records, "Copy   :", path)) << path;
-            EXPECT_EQ(ReadFileBytes(path), Source("burst", path.substr(path.rfind('\\') + 1))) << path;
-            present++;
-        }
-    }
-    EXPECT_EQ(present, copied);
+    EXPECT_NE(text.find("\r\nUndone : copy cancelled: "), std::string::npos) << text;
+    // The folders the files needed (and any work file in them) went with
+    // them; the log is left, which tells what was done and undone.
+    EXPECT_TRUE(FilesIn(folder, "part*").empty());
+    EXPECT_TRUE(FileExists(log));
 }
 
-// Scripts out of step with the payload: the log says the setup was aborted, and no
-// file that was not written is logged as copied.
+// Scripts out of step with the payload: the log says the setup was aborted, no
+// file that was not written is logged as copied, and what was written is
+// removed again.
 TEST_F(EndToEndTest, ScriptOutOfStepWithThePayloadFails) {
     for (const char *kind : {"short", "shifted"}) {
         SCOPED_TRACE(kind);
@@ -413,12 +390,10 @@ TEST_F(EndToEndTest, ScriptOutOfStepWithThePayloadFails) {
         EXPECT_NE(log.find("\r\nAborted file record does not match f"), std::string::npos) << log;
         auto records = LogRecords(log);
         EXPECT_TRUE(Logged(records, "Copy   :", folder + "\\f0.txt")) << log;
-        EXPECT_TRUE(FileExists(folder + "\\f0.txt"));
-        for (const char *name : {"f1.txt", "f2.txt"}) {
-            std::string path = folder + "\\" + name;
-            if (!FileExists(path)) EXPECT_FALSE(Logged(records, "Copy   :", path)) << log;
-        }
-        EXPECT_FALSE(FileExists(folder + "\\f2.txt") && !Logged(records, "Copy   :", folder + "\\f2.txt"));
+        EXPECT_FALSE(Logged(records, "Copy   :", folder + "\\f2.txt")) << log;
+        // The setup rolled its run back: what it wrote is gone again.
+        EXPECT_NE(log.find("\r\nUndone : copy stopped"), std::string::npos) << log;
+        for (const char *name : {"f0.txt", "f1.txt", "f2.txt"}) EXPECT_FALSE(FileExists(folder + "\\" + name)) << name;
     }
 }
 
@@ -477,8 +452,8 @@ std::string Resign(std::string file) {
 
 // Damaged entries behind a checksum made to match, run silently: no box
 // waits for anybody, the run ends with a failure code, the log says what
-// failed, no temp file or half-written file stays, and the damaged file is
-// not installed.
+// failed, no temp file or half-written file stays, and the run is rolled
+// back.
 TEST_F(EndToEndTest, SilentRunOverDamagedEntriesEndsWithAFailure) {
     const std::string folder = "C:\\E2E Bad good";
     std::string good = ReadFileBytes(ProgramFolder() + "\\e2e_bad_good_setup.exe");
@@ -509,8 +484,11 @@ TEST_F(EndToEndTest, SilentRunOverDamagedEntriesEndsWithAFailure) {
         std::string log = ReadFileBytes(folder + "\\install.log");
         EXPECT_NE(log.find(c.logged), std::string::npos) << log;
         EXPECT_NE(log.find("\r\nAborted "), std::string::npos) << log;
-        EXPECT_EQ(ReadFileBytes(folder + "\\f0.txt"), "bad product file f0.txt\r\n");
-        if (c.bytes.size() == good.size()) EXPECT_FALSE(FileExists(folder + "\\f1.txt"));
+        // The run is rolled back: the file written before the damaged one
+        // is gone again.
+        EXPECT_NE(log.find("\r\nUndone : copy stopped"), std::string::npos) << log;
+        EXPECT_FALSE(FileExists(folder + "\\f0.txt"));
+        EXPECT_FALSE(FileExists(folder + "\\f1.txt"));
         EXPECT_TRUE(FilesIn(temp, "*.tmp").empty());
         EXPECT_TRUE(FilesIn(folder, "*.tmp").empty());
     }
@@ -649,6 +627,7 @@ TEST(FinishingStepsTest, SilentInstallMakesEveryChangeAndLogsItInOrder) {
 
     // The records in the order of the work.
     std::vector<std::string> order = {
+        "Create : " + folder + "\\empty",
         "Create : " + folder + "\\empty\\sub",
         "Error  : folder passed over: " + folder + "\\..\\outside",
         "Copy   : " + bin + "\\tool.txt",
