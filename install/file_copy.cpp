@@ -122,7 +122,12 @@ void BuildDisplayPath(const char *target, const char *name, const char *folderTe
     AppendText(display, name, size);
 }
 
-int DecideFile(const char *record, const char *target, int *replace) {
+// A file (not a folder) stands at the path with these attributes.
+static int IsFile(DWORD attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int DecideFile(const char *record, const char *target, DWORD attributes, int *replace) {
     int skip = SKIP_NONE;
     *replace = 0;
     char letter[2];
@@ -138,7 +143,7 @@ int DecideFile(const char *record, const char *target, int *replace) {
         if ((family && !(family & (DWORD)g_windowsFamily)) || (clarion && !(clarion & (DWORD)g_clarionVersion)))
             skip = SKIP_LEFT_OUT;
     }
-    int present = Exists(target) && !IsFolder(target);
+    int present = IsFile(attributes);
     if (skip == SKIP_NONE && present) {
         char version[50], time[50];
         RecordField(record, 6, version, sizeof version);
@@ -197,9 +202,8 @@ static void MakeUninstallerUnique(FileState *s, const char *name) {
 }
 
 // Steps 5 to 8 of the decision: the copy page's own rules.
-static void ApplyCopyRules(FileState *s) {
-    DWORD attributes = GetFileAttributesA(s->target);
-    int present = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+static void ApplyCopyRules(FileState *s, DWORD attributes) {
+    int present = IsFile(attributes);
     if (s->skip == SKIP_NONE && present && g_noReadOnlyFlag == 1 && (attributes & FILE_ATTRIBUTE_READONLY))
         s->skip = SKIP_LEFT_OUT;
     if (s->skip == SKIP_NONE && present && g_noLogFlag == 1 && FileInUse(s->target)) s->skip = SKIP_LEFT_OUT;
@@ -329,10 +333,14 @@ int InstallCurrentEntry(HWND page) {
     ShowText(page, IDC_DESCRIPTION_TEXT, description);
     g_perFileProgressOff = RecordNumber(g_fileRecord, 17) != 0;
     s.variant = RecordNumber(g_fileRecord, 14) != 0;
-    s.existed = Exists(s.target);
+    // One look at the target serves every rule below: on a system that
+    // matches names without regard to case, a look for a file that is not
+    // there reads the whole folder.
+    DWORD attributes = GetFileAttributesA(s.target);
+    s.existed = attributes != INVALID_FILE_ATTRIBUTES;
 
-    s.skip = DecideFile(g_fileRecord, s.target, &s.replace);
-    ApplyCopyRules(&s);
+    s.skip = DecideFile(g_fileRecord, s.target, attributes, &s.replace);
+    ApplyCopyRules(&s, attributes);
     g_lastSkipState = s.skip;
     if (s.replace && s.skip == SKIP_NONE && !g_testMode && !ProtectOldFile(&s, name)) {
         s.skip = g_lastSkipState = SKIP_KEPT;

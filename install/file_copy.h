@@ -43,7 +43,8 @@ int BuildTargetPath(const char *name, const char *folderText, char *target, int 
 void BuildDisplayPath(const char *target, const char *name, const char *folderText, char *display, int size);
 // Steps 1 to 4 of the decision for record and target; *replace tells
 // whether an existing file would be replaced. Returns the skip state.
-int DecideFile(const char *record, const char *target, int *replace);
+// attributes: the target's, as GetFileAttributesA gave them.
+int DecideFile(const char *record, const char *target, DWORD attributes, int *replace);
 // Handles the current entry of g_entryRecord with the next file record.
 // page: the page whose texts show the file (0 without a window).
 int InstallCurrentEntry(HWND page);

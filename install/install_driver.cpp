@@ -309,7 +309,7 @@ static int DetectRecord(HWND page) {
         RecordField(g_fileRecord, 1, description, sizeof description);
         WalkText(IDC_DESCRIPTION_TEXT, description);
         int replace = 0;
-        int skip = DecideFile(g_fileRecord, target, &replace);
+        int skip = DecideFile(g_fileRecord, target, GetFileAttributesA(target), &replace);
         if (skip == SKIP_NONE && replace && FileInUse(target)) g_setupStatus = 9;
     }
     CountStep();

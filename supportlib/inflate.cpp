@@ -14,15 +14,38 @@ const uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6,
                                     6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 const uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 
-const int kFastBits = 10;
-// Room kept free at the end of the output buffer: one longest match plus the
-// eight-byte overshoot of the word-wise copy.
-const unsigned kOutputLimit = INFLATE_BUFFER - 258 - 8;
+const int kFastBits = INFLATE_FAST_BITS;
+const unsigned kFastMask = (1u << kFastBits) - 1;
+// Room kept free at the end of the output buffer: one longest match, three
+// literals before it and the overshoot of the chunk-wise copy.
+const unsigned kOutputLimit = INFLATE_BUFFER - 258 - 3 - 16;
+
+// A table entry: what a code decodes to, ready to use.
+//   bits 0-4   code length (0 in entries made after the canonical walk)
+//   bits 5-7   kind: literal, end of block, or a symbol no stream may use
+//   bits 8-12  extra bits behind the code (lengths and distances)
+//   bits 16-31 the literal byte, the base length or distance, or the symbol
+//              of the code-length code
+enum { ENTRY_LITERAL = 0x20, ENTRY_END = 0x40, ENTRY_BAD = 0x80 };
+enum TableKind { CODE_LENGTHS, LITERALS_LENGTHS, DISTANCES };
+
+uint32_t SymbolEntry(TableKind kind, unsigned sym) {
+    if (kind == CODE_LENGTHS) return sym << 16;
+    if (kind == LITERALS_LENGTHS) {
+        if (sym < 256) return sym << 16 | ENTRY_LITERAL;
+        if (sym == 256) return ENTRY_END;
+        sym -= 257;
+        if (sym >= 29) return ENTRY_BAD;
+        return (uint32_t)kLengthBase[sym] << 16 | (uint32_t)kLengthExtra[sym] << 8;
+    }
+    if (sym >= 30) return ENTRY_BAD;
+    return (uint32_t)kDistanceBase[sym] << 16 | (uint32_t)kDistanceExtra[sym] << 8;
+}
 
 // Builds the canonical code of n lengths. Over-subscribed sets fail; an
 // incomplete set is taken only as a single one-bit code (or no code at all),
 // and never for the code-length code.
-bool BuildTable(InflateTable *t, const uint8_t *lengths, int n, bool codeLengthCode) {
+bool BuildTable(InflateTable *t, const uint8_t *lengths, int n, TableKind kind) {
     memset(t->count, 0, sizeof t->count);
     for (int i = 0; i < n; i++) t->count[lengths[i]]++;
     t->count[0] = 0;
@@ -34,7 +57,7 @@ bool BuildTable(InflateTable *t, const uint8_t *lengths, int n, bool codeLengthC
         if (t->count[len]) maxLength = len;
         used += t->count[len];
     }
-    if (left > 0 && used > 0 && (codeLengthCode || maxLength != 1)) return false;
+    if (left > 0 && used > 0 && (kind == CODE_LENGTHS || maxLength != 1)) return false;
     uint16_t offsets[16];
     offsets[1] = 0;
     for (int len = 1; len < 15; len++) offsets[len + 1] = offsets[len] + t->count[len];
@@ -48,12 +71,65 @@ bool BuildTable(InflateTable *t, const uint8_t *lengths, int n, bool codeLengthC
         for (int c = 0; c < t->count[len]; c++, k++, code++) {
             unsigned reversed = 0;
             for (int b = 0; b < len; b++) reversed |= ((code >> b) & 1) << (len - 1 - b);
-            uint16_t entry = (uint16_t)(t->symbol[k] << 4 | len);
+            uint32_t entry = SymbolEntry(kind, t->symbol[k]) | (uint32_t)len;
             for (unsigned i = reversed; i < (1u << kFastBits); i += 1u << len) t->fast[i] = entry;
         }
         code <<= 1;
     }
     return true;
+}
+
+// Copies a match of len bytes from dist bytes back; may write up to 15
+// bytes beyond its end (the buffer keeps room for that).
+inline void CopyMatch(unsigned char *dst, unsigned dist, unsigned len) {
+    const unsigned char *src = dst - dist;
+    unsigned char *end = dst + len;
+    if (dist >= 8) {
+        do {
+            memcpy(dst, src, 8);
+            memcpy(dst + 8, src + 8, 8);
+            dst += 16;
+            src += 16;
+        } while (dst < end);
+        return;
+    }
+    // A short distance repeats a pattern of dist bytes: laid out byte by
+    // byte once to a whole number of patterns of 8 bytes or more, it is then
+    // copied 8 bytes at a time from that many bytes back.
+    unsigned step = dist;
+    while (step < 8) step += dist;
+    unsigned char *first = dst + step;
+    do *dst++ = *src++;
+    while (dst < first && dst < end);
+    src = dst - step;
+    while (dst < end) {
+        memcpy(dst, src, 8);
+        dst += 8;
+        src += 8;
+    }
+}
+
+// Codes longer than the fast table: the canonical walk, bit by bit.
+// Returns the entry with the code's length, or ENTRY_NO_CODE.
+const uint32_t ENTRY_NO_CODE = ENTRY_BAD | ENTRY_END;
+__attribute__((noinline)) uint32_t SlowEntry(const InflateTable *t, TableKind kind, uint64_t bits) {
+    int code = 0, first = 0, index = 0;
+    for (int len = 1; len <= 15; len++) {
+        code |= (int)(bits & 1);
+        bits >>= 1;
+        int count = t->count[len];
+        if (code - count < first) return SymbolEntry(kind, t->symbol[index + (code - first)]) | (uint32_t)len;
+        index += count;
+        first += count;
+        first <<= 1;
+        code <<= 1;
+    }
+    return ENTRY_NO_CODE;
+}
+
+inline uint32_t LookUp(const InflateTable *t, TableKind kind, uint64_t bits) {
+    uint32_t e = t->fast[bits & kFastMask];
+    return e ? e : SlowEntry(t, kind, bits);
 }
 
 class Decoder {
@@ -95,15 +171,14 @@ class Decoder {
         s_->bitCount -= n;
         return v;
     }
-    inline int Decode(const InflateTable *t) {
-        unsigned entry = t->fast[s_->bits & ((1u << kFastBits) - 1)];
-        if (entry) {
-            Take(entry & 15);
-            return (int)(entry >> 4);
-        }
-        return DecodeSlow(t);
+    // The entry of the next code; its code bits are still to be taken.
+    uint32_t Next(const InflateTable *t, TableKind kind) { return LookUp(t, kind, s_->bits); }
+    // The value plus the extra bits behind the code, both taken.
+    unsigned TakeValue(uint32_t e) {
+        Take((int)(e & 31));
+        return (e >> 16) + Take((int)((e >> 8) & 31));
     }
-    int DecodeSlow(const InflateTable *t);
+    bool FastCodes(int *status);
     bool Flush();
     bool MakeRoom() { return s_->outPos <= kOutputLimit || Flush(); }
     bool Stored();
@@ -136,26 +211,6 @@ bool Decoder::MoreInput() {
     s->padding++;
     s->bitCount += 8;
     return true;
-}
-
-int Decoder::DecodeSlow(const InflateTable *t) {
-    uint64_t bits = s_->bits;
-    int code = 0, first = 0, index = 0;
-    for (int len = 1; len <= 15; len++) {
-        code |= (int)(bits & 1);
-        bits >>= 1;
-        int count = t->count[len];
-        if (code - count < first) {
-            Take(len);
-            return t->symbol[index + (code - first)];
-        }
-        index += count;
-        first += count;
-        first <<= 1;
-        code <<= 1;
-    }
-    error_ = INFLATE_BAD_CODE;
-    return -1;
 }
 
 bool Decoder::Flush() {
@@ -222,49 +277,128 @@ bool Decoder::Stored() {
     return true;
 }
 
+// The hot loop, with the decoder's state in locals: runs while eight input
+// bytes can be loaded at once (twice an iteration) and the output has room
+// for a match. One refill gives the 48 bits a length and a distance with
+// their extra bits can take; literals come up to three a refill. status:
+// 1 the block ended, -1 failed, 0 left to the careful loop.
+bool Decoder::FastCodes(int *status) {
+    InflateState *s = s_;
+    const InflateTable *lit = &s->lengths, *dis = &s->distances;
+    uint64_t bits = s->bits;
+    unsigned count = (unsigned)s->bitCount;
+    const unsigned char *in = s->in, *inLimit = s->inEnd - 16;
+    unsigned char *base = s->out, *out = base + s->outPos, *outLimit = base + kOutputLimit;
+    *status = 0;
+#define FAST_REFILL()                          \
+    do {                                       \
+        uint64_t word;                         \
+        memcpy(&word, in, 8);                  \
+        bits |= word << count;                 \
+        in += (63 - count) >> 3;               \
+        count |= 56;                           \
+    } while (0)
+#define FAST_TAKE(n)    \
+    do {                \
+        bits >>= (n);   \
+        count -= (n);   \
+    } while (0)
+    while (in <= inLimit && out <= outLimit) {
+        FAST_REFILL();
+        uint32_t e = LookUp(lit, LITERALS_LENGTHS, bits);
+        if (e & ENTRY_LITERAL) {
+            FAST_TAKE(e & 31);
+            *out++ = (unsigned char)(e >> 16);
+            e = LookUp(lit, LITERALS_LENGTHS, bits);
+            if (e & ENTRY_LITERAL) {
+                FAST_TAKE(e & 31);
+                *out++ = (unsigned char)(e >> 16);
+                e = LookUp(lit, LITERALS_LENGTHS, bits);
+                if (e & ENTRY_LITERAL) {
+                    FAST_TAKE(e & 31);
+                    *out++ = (unsigned char)(e >> 16);
+                    continue;
+                }
+            }
+            FAST_REFILL();
+        }
+        unsigned n = e & 31, extra;
+        if (e & (ENTRY_END | ENTRY_BAD)) {
+            if (e & ENTRY_BAD) {
+                error_ = INFLATE_BAD_CODE;
+                *status = -1;
+            } else {
+                FAST_TAKE(n);
+                *status = 1;
+            }
+            break;
+        }
+        extra = (e >> 8) & 31;
+        unsigned len = (e >> 16) + (unsigned)((bits >> n) & ((1u << extra) - 1));
+        FAST_TAKE(n + extra);
+        e = LookUp(dis, DISTANCES, bits);
+        if (e & ENTRY_BAD) {
+            error_ = e == ENTRY_NO_CODE ? INFLATE_BAD_CODE : INFLATE_BAD_DISTANCE;
+            *status = -1;
+            break;
+        }
+        n = e & 31;
+        extra = (e >> 8) & 31;
+        unsigned dist = (e >> 16) + (unsigned)((bits >> n) & ((1u << extra) - 1));
+        FAST_TAKE(n + extra);
+        if (dist > (unsigned)(out - base)) {
+            error_ = INFLATE_BAD_DISTANCE;
+            *status = -1;
+            break;
+        }
+        CopyMatch(out, dist, len);
+        out += len;
+    }
+#undef FAST_REFILL
+#undef FAST_TAKE
+    s->bits = bits;
+    s->bitCount = (int)count;
+    s->in = in;
+    s->outPos = (unsigned)(out - base);
+    return *status >= 0;
+}
+
 bool Decoder::Codes() {
     InflateState *s = s_;
     for (;;) {
-        if (!Refill() || !MakeRoom()) return false;
-        int sym = Decode(&s->lengths);
-        if (sym < 256) {
-            if (sym < 0) return false;
-            s->out[s->outPos++] = (unsigned char)sym;
-            continue;
+        if (s->inEnd - s->in >= 16 && s->outPos <= kOutputLimit) {
+            int status;
+            if (!FastCodes(&status)) return false;
+            if (status) return true;
         }
-        if (sym == 256) return true;
-        sym -= 257;
-        if (sym >= 29) {
+        if (!Refill() || !MakeRoom()) return false;
+        uint32_t e = Next(&s->lengths, LITERALS_LENGTHS);
+        if (e & ENTRY_BAD) {
             error_ = INFLATE_BAD_CODE;
             return false;
         }
-        unsigned len = kLengthBase[sym] + Take(kLengthExtra[sym]);
-        int dsym = Decode(&s->distances);
-        if (dsym < 0) return false;
-        if (dsym >= 30) {
-            error_ = INFLATE_BAD_DISTANCE;
+        if (e & ENTRY_LITERAL) {
+            Take((int)(e & 31));
+            s->out[s->outPos++] = (unsigned char)(e >> 16);
+            continue;
+        }
+        if (e & ENTRY_END) {
+            Take((int)(e & 31));
+            return true;
+        }
+        unsigned len = TakeValue(e);
+        e = Next(&s->distances, DISTANCES);
+        if (e & ENTRY_BAD) {
+            error_ = e == ENTRY_NO_CODE ? INFLATE_BAD_CODE : INFLATE_BAD_DISTANCE;
             return false;
         }
-        unsigned dist = kDistanceBase[dsym] + Take(kDistanceExtra[dsym]);
+        unsigned dist = TakeValue(e);
         if (dist > s->outPos) {
             error_ = INFLATE_BAD_DISTANCE;
             return false;
         }
-        unsigned char *dst = s->out + s->outPos;
-        const unsigned char *src = dst - dist;
+        CopyMatch(s->out + s->outPos, dist, len);
         s->outPos += len;
-        if (dist >= 8) {
-            unsigned char *end = dst + len;
-            do {
-                memcpy(dst, src, 8);
-                dst += 8;
-                src += 8;
-            } while (dst < end);
-        } else if (dist == 1) {
-            memset(dst, *src, len);
-        } else {
-            while (len--) *dst++ = *src++;
-        }
     }
 }
 
@@ -275,9 +409,9 @@ bool Decoder::Fixed() {
     for (; i < 256; i++) lengths[i] = 9;
     for (; i < 280; i++) lengths[i] = 7;
     for (; i < 288; i++) lengths[i] = 8;
-    BuildTable(&s_->lengths, lengths, 288, false);
+    BuildTable(&s_->lengths, lengths, 288, LITERALS_LENGTHS);
     for (i = 0; i < 32; i++) lengths[i] = 5;
-    BuildTable(&s_->distances, lengths, 32, false);
+    BuildTable(&s_->distances, lengths, 32, DISTANCES);
     return Codes();
 }
 
@@ -296,15 +430,20 @@ bool Decoder::Dynamic() {
         if (!Refill()) return false;
         lengths[kCodeLengthOrder[i]] = (uint8_t)Take(3);
     }
-    if (!BuildTable(&s_->lengths, lengths, 19, true)) {
+    if (!BuildTable(&s_->lengths, lengths, 19, CODE_LENGTHS)) {
         error_ = INFLATE_BAD_CODE;
         return false;
     }
     int index = 0;
     while (index < nlen + ndist) {
         if (!Refill()) return false;
-        int sym = Decode(&s_->lengths);
-        if (sym < 0) return false;
+        uint32_t e = Next(&s_->lengths, CODE_LENGTHS);
+        if (e == ENTRY_NO_CODE) {
+            error_ = INFLATE_BAD_CODE;
+            return false;
+        }
+        Take((int)(e & 31));
+        int sym = (int)(e >> 16);
         if (sym < 16) {
             lengths[index++] = (uint8_t)sym;
             continue;
@@ -329,8 +468,8 @@ bool Decoder::Dynamic() {
         }
         while (repeat--) lengths[index++] = value;
     }
-    if (lengths[256] == 0 || !BuildTable(&s_->lengths, lengths, nlen, false) ||
-        !BuildTable(&s_->distances, lengths + nlen, ndist, false)) {
+    if (lengths[256] == 0 || !BuildTable(&s_->lengths, lengths, nlen, LITERALS_LENGTHS) ||
+        !BuildTable(&s_->distances, lengths + nlen, ndist, DISTANCES)) {
         error_ = INFLATE_BAD_CODE;
         return false;
     }

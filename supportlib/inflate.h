@@ -8,8 +8,12 @@
 #include <stdint.h>
 
 #define INFLATE_WINDOW 32768
-#define INFLATE_BUFFER (2 * INFLATE_WINDOW)
-#define INFLATE_INPUT 16384
+// The window plus room for output between two hand-overs to the sink: the
+// larger the room, the fewer (and larger) the writes and the less of the
+// window is moved back per byte of output.
+#define INFLATE_BUFFER (INFLATE_WINDOW + 7 * INFLATE_WINDOW)
+#define INFLATE_INPUT 65536
+#define INFLATE_FAST_BITS 11
 
 // Pulls up to max bytes into buf; returns the count, 0 at the end, < 0 on a
 // read error.
@@ -28,9 +32,10 @@ enum InflateResult {
 };
 
 struct InflateTable {
-    // Fast lookup by the next 10 bits: symbol << 4 | code length; 0 when the
+    // Lookup by the next INFLATE_FAST_BITS bits of what a code decodes to
+    // (its value, extra bits and code length, see inflate.cpp); 0 when the
     // code is longer (or absent) and the canonical walk decides.
-    uint16_t fast[1 << 10];
+    uint32_t fast[1 << INFLATE_FAST_BITS];
     uint16_t count[16];
     uint16_t symbol[320];
 };

@@ -278,10 +278,15 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
     in.offset = g_entryData;
     in.left = g_entry.stored;
 
-    // Written under a temporary name first; only a complete, checked file
-    // takes the target's name.
+    // A new file is written under its own name, and deleted again unless it
+    // is complete and checked. A file that is there already is written
+    // under a temporary name first; only a complete, checked file takes its
+    // place.
     char temp[MAX_PATH + 16];
-    HANDLE out = CreateWorkFile(folder, temp);
+    HANDLE out = CreateFileA(target, GENERIC_WRITE, 0, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, 0);
+    int direct = out != INVALID_HANDLE_VALUE;
+    if (direct) CopyBounded(temp, target, sizeof temp);
+    else out = CreateWorkFile(folder, temp);
     if (out == INVALID_HANDLE_VALUE) {
         ReportProblem("Error", "Output write failure: ", target);
         return 7;
@@ -299,7 +304,7 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
     } else if (r != ENTRY_DATA_OK) {
         ReportProblem("Error", "CRC-32 failure: ", target);
         result = 6;
-    } else if (!PutInPlace(temp, target, folder)) {
+    } else if (!direct && !PutInPlace(temp, target, folder)) {
         ReportProblem("Error", "Output write failure: ", target);
         result = 7;
     }

@@ -377,6 +377,43 @@ TEST_F(UninstallTest, DamagedEntryRollsTheRunBack) {
     RemoveTree(kFolder);
 }
 
+// Through its windows: the question, the summary of what was kept, and for
+// a file a running program holds open, its removal at the next Windows
+// start and the restart question (answered No).
+TEST_F(UninstallTest, HeldFileGoesAtTheRestartAndTheUserIsAsked) {
+    const std::string folder = "C:\\E2E Held", held = folder + "\\held.txt", ready = temp_ + "\\ready";
+    RemoveTree(folder);
+    CreateDirectoryA(folder.c_str(), 0);
+    WriteFileBytes(held, "in use");
+    WriteFileBytes(folder + "\\free.txt", "free");
+    WriteFileBytes(folder + "\\install.log", "*** KVX32 Vantrel 3.0 \r\n[DLG]\r\nL1=Remove Held\r\n"
+                                           "L2=Remove the held product?\r\n \r\nCreate : " + folder +
+                                           "\r\nCopy   : " + held + "\r\nCopy   : " + folder + "\\free.txt\r\n");
+    Program holder, uninstaller;
+    ASSERT_TRUE(holder.Start(ProgramFolder() + "\\holdfile.exe", "\"" + held + "\" \"" + ready + "\""));
+    for (int i = 0; i < 400 && !FileExists(ready); i++) Sleep(25);
+    ASSERT_TRUE(FileExists(ready));
+    uninstaller.SetTempFolder(temp_);
+    ASSERT_TRUE(uninstaller.Start(ProgramFolder() + "\\uninstx.exe", "\"" + folder + "\\install.log\""));
+    for (const char *expected : {"Remove the held product?", "removed at the next Windows start: C:\\E2E Held\\held.txt",
+                                 "Restart Windows now?"}) {
+        HWND box = WaitForMessageBox(uninstaller, 30000);
+        ASSERT_NE(box, (HWND)0) << expected;
+        std::string text = MessageBoxText(box);
+        EXPECT_NE(text.find(expected), std::string::npos) << text;
+        PressButton(box, GetDlgItem(box, IDYES) ? (text.find("Restart") == std::string::npos ? IDYES : IDNO) : IDOK);
+        ASSERT_TRUE(WaitGone(box, 10000));
+    }
+    EXPECT_EQ(uninstaller.Wait(30000), 0);
+    EXPECT_FALSE(FileExists(folder + "\\free.txt"));
+    EXPECT_TRUE(FileExists(held));
+    EXPECT_NE(Lower(PendingRenames()).find(Lower(held)), std::string::npos) << PendingRenames();
+    holder.Wait(0);
+    RestartFor(folder);
+    EXPECT_FALSE(FileExists(held));
+    RemoveTree(folder);
+}
+
 // Logs edited by hand or made up: nothing outside the places the log may
 // name is touched, damaged records are reported, an interrupted removal
 // finishes without undoing a record twice.
