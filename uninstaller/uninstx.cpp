@@ -389,7 +389,7 @@ static int Uninstall() {
             code = NothingLeft();
         } else {
             WriteOwn("Result :", run.restartNeeded ? "removed; restart Windows to finish" : "removed");
-            char message[SUMMARY_SIZE + 600];
+            static char message[SUMMARY_SIZE + 600];  // static: a frame stays under 3 KB
             CopyText(message, s_done, sizeof message);
             if (s_summary[0]) {
                 AppendText(message, "\r\n\r\n", sizeof message);
