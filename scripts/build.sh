@@ -19,6 +19,12 @@ cmake -S "$src" -B "$out/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$out/fuzz" -j "$jobs"
 
 for arch in i686 x86_64; do
+  # A folder first configured with the -win32 compilers keeps them; the
+  # tests need the -posix ones.
+  if [ -d "$out/win-$arch/CMakeFiles" ] &&
+     ! grep -qs -- -posix "$out/win-$arch"/CMakeFiles/*/CMakeCXXCompiler.cmake; then
+    rm -rf "$out/win-$arch"
+  fi
   cmake -S "$src" -B "$out/win-$arch" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
     -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-$arch.cmake" \
     -DSETUP_HOST_TOOLS="$out/host" >/dev/null

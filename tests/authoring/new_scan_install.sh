@@ -4,10 +4,14 @@
 # silent install under Wine whose files must equal their sources byte for
 # byte. The silent setup still shows the destination and ready pages, which
 # drive_install.exe answers with Next.
-# Usage: new_scan_install.sh MKSETUP ENGINE LIBRARY DRIVER WORK-FOLDER
+# Usage: new_scan_install.sh MKSETUP ENGINE LIBRARY DRIVER WORK-FOLDER [RUNNER...]
+# RUNNER runs the driver (default: scripts/wine-run.sh).
 set -eu
 tool=$1 engine=$2 library=$3 driver=$4 work=$5
+shift 5
 here=$(cd "$(dirname "$0")/../.." && pwd)
+runner=("$@")
+[ ${#runner[@]} -gt 0 ] || runner=("$here/scripts/wine-run.sh")
 rm -rf "$work"
 mkdir -p "$work"
 product=$work/product
@@ -30,7 +34,7 @@ grep -q "^300 records: 299 new, 1 kept" "$work/scan.txt"
 prefix=${WINEPREFIX:-/tmp/setupengine-wine-$(id -u)}
 target="$prefix/drive_c/Authored Product"
 rm -rf "$target"
-"$here/scripts/wine-run.sh" "$driver" "$(winepath -w "$work/setup.exe")"
+"${runner[@]}" "$driver" "$(winepath -w "$work/setup.exe")"
 [ -f "$target/install.log" ] || { echo "no install log in $target"; exit 1; }
 count=0
 while IFS= read -r -d '' f; do

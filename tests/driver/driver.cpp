@@ -2,6 +2,21 @@
 
 namespace driver {
 
+namespace {
+// The time limits only end a test that fails; on a slow machine (a loaded
+// one, or 32-bit programs under emulation) SETUP_TEST_TIME_SCALE stretches
+// them.
+DWORD Limit(DWORD ms) {
+    static DWORD scale = 0;
+    if (!scale) {
+        char text[8] = "";
+        GetEnvironmentVariableA("SETUP_TEST_TIME_SCALE", text, sizeof text);
+        scale = text[0] > '0' && text[0] <= '9' ? (DWORD)(text[0] - '0') : 1;
+    }
+    return ms == INFINITE ? ms : ms * scale;
+}
+}  // namespace
+
 Program::~Program() {
     if (process_) {
         if (Running()) {
@@ -45,7 +60,7 @@ bool Program::Start(const std::string &exe, const std::string &args, const std::
 
 int Program::Wait(DWORD milliseconds) {
     if (!process_) return -1;
-    if (WaitForSingleObject(process_, milliseconds) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process_, Limit(milliseconds)) != WAIT_OBJECT_0) {
         TerminateProcess(process_, 99);
         WaitForSingleObject(process_, 5000);
         return -1;
@@ -83,7 +98,7 @@ template <typename Predicate> HWND WaitFor(const Program &program, const char *c
     for (;;) {
         for (HWND w : TopWindows(program.Id(), className))
             if (ok(w)) return w;
-        if (!program.Running() || GetTickCount() - start > ms) return 0;
+        if (!program.Running() || GetTickCount() - start > Limit(ms)) return 0;
         Sleep(20);
     }
 }
@@ -115,7 +130,7 @@ HWND WaitForMessageBox(const Program &program, DWORD ms) {
     // The box's text is set while it initialises; on a loaded machine the
     // window can be seen a moment before that. Give the text time to come.
     DWORD start = GetTickCount();
-    while (box && MessageBoxText(box).empty() && GetTickCount() - start < 5000) Sleep(20);
+    while (box && MessageBoxText(box).empty() && GetTickCount() - start < Limit(5000)) Sleep(20);
     return box;
 }
 
@@ -145,7 +160,7 @@ void PressButton(HWND dialog, int buttonId) {
 bool WaitGone(HWND window, DWORD ms) {
     DWORD start = GetTickCount();
     while (IsWindow(window) && IsWindowVisible(window)) {
-        if (GetTickCount() - start > ms) return false;
+        if (GetTickCount() - start > Limit(ms)) return false;
         Sleep(20);
     }
     return true;
