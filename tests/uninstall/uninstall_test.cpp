@@ -78,10 +78,12 @@ void ExportRegistry(const std::string &root, Snapshot &s) {
         at = end + 1;
         while (!line.empty() && (line.back() == '\r' || line.back() == '\\')) line.pop_back();
         if (line.empty()) continue;
-        // Wine's own keys and the network cards it lists change as
-        // programs run; paths in temp folders belong to other tests.
+        // Wine's own keys, the network cards it lists and the audio
+        // codecs' cache change as programs run; paths in temp folders
+        // belong to other tests.
         if (line[0] == '[') key = Lower(line);
         if (key.find("\\software\\wine") != std::string::npos || key.find("\\networkcards") != std::string::npos ||
+            key.find("\\audiocompressionmanager") != std::string::npos ||
             Lower(line).find("\\\\temp\\\\") != std::string::npos)
             continue;
         if (line[0] == '[') {
