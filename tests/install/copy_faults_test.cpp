@@ -8,17 +8,7 @@ using namespace driver;
 
 namespace {
 
-class LockedFileTest : public InstallFixture {
-  protected:
-    // Starts the helper that holds path open; waits until it holds it.
-    bool Hold(Program &holder, const std::string &path) {
-        std::string ready = path + ".held";
-        DeleteFileA(ready.c_str());
-        if (!holder.Start(ProgramFolder() + "\\holdfile.exe", "\"" + path + "\" \"" + ready + "\"")) return false;
-        for (int i = 0; i < 200 && !FileExists(ready); i++) Sleep(50);
-        return FileExists(ready);
-    }
-};
+class LockedFileTest : public InstallFixture {};
 
 // The NT family's rename at the next start is met by the end-to-end test of
 // a held file; the 95 family's goes to WININIT.INI.
@@ -30,7 +20,7 @@ TEST_F(LockedFileTest, WindowsNinetyFiveFamilyUsesWininit) {
     RunCopy();
     std::string target = app_ + "\\held95.dll";
     Program holder;
-    ASSERT_TRUE(Hold(holder, target));
+    ASSERT_TRUE(HoldFile(holder, target));
     g_platform = 1;
     f.bytes = "new";
     Prepare({f}, "BU=0\r\n");
