@@ -365,10 +365,7 @@ TEST_F(UninstallTest, FinishingProductIsRemovedAsItCame) {
     Snapshot before = TakeSnapshot();
 
     Program holder, setup;
-    std::string ready = temp_ + "\\ready";
-    ASSERT_TRUE(holder.Start(ProgramFolder() + "\\holdfile.exe", "\"" + tool + "\" \"" + ready + "\""));
-    for (int i = 0; i < 400 && !FileExists(ready); i++) Sleep(25);
-    ASSERT_TRUE(FileExists(ready));
+    ASSERT_TRUE(HoldFile(holder, tool));
     ASSERT_TRUE(setup.Start(ProgramFolder() + "\\e2e_finish_setup.exe", "-s"));
     HWND question = WaitForMessageBox(setup, 120000);
     ASSERT_NE(question, (HWND)0);
@@ -448,7 +445,7 @@ TEST_F(UninstallTest, DamagedEntryRollsTheRunBack) {
 // a file a running program holds open, its removal at the next Windows
 // start and the restart question (answered No).
 TEST_F(UninstallTest, HeldFileGoesAtTheRestartAndTheUserIsAsked) {
-    const std::string folder = "C:\\E2E Held", held = folder + "\\held.txt", ready = temp_ + "\\ready";
+    const std::string folder = "C:\\E2E Held", held = folder + "\\held.txt";
     RemoveTree(folder);
     CreateDirectoryA(folder.c_str(), 0);
     WriteFileBytes(held, "in use");
@@ -457,9 +454,7 @@ TEST_F(UninstallTest, HeldFileGoesAtTheRestartAndTheUserIsAsked) {
                                            "L2=Remove the held product?\r\n \r\nCreate : " + folder +
                                            "\r\nCopy   : " + held + "\r\nCopy   : " + folder + "\\free.txt\r\n");
     Program holder, uninstaller;
-    ASSERT_TRUE(holder.Start(ProgramFolder() + "\\holdfile.exe", "\"" + held + "\" \"" + ready + "\""));
-    for (int i = 0; i < 400 && !FileExists(ready); i++) Sleep(25);
-    ASSERT_TRUE(FileExists(ready));
+    ASSERT_TRUE(HoldFile(holder, held));
     uninstaller.SetTempFolder(temp_);
     ASSERT_TRUE(uninstaller.Start(ProgramFolder() + "\\uninstx.exe", "\"" + folder + "\\install.log\""));
     for (const char *expected : {"Remove the held product?", "removed at the next Windows start: C:\\E2E Held\\held.txt",
