@@ -19,3 +19,8 @@ wineboot -i >/dev/null 2>&1 || true
 # With no window manager on the display, Wine waits two seconds for every
 # managed window that closes; windows it manages itself close at once.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+# This Wine looks for its own fonts beside a data folder the package does not
+# use, so a prefix gets none of them: the caption buttons are then drawn as
+# letters and "MS Sans Serif" is scaled from an outline font. Font files in
+# the prefix's font folder are loaded at start-up.
+cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
