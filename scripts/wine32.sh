@@ -107,6 +107,11 @@ run() {
         loader32 "$root" "$root/usr/lib/i386-linux-gnu/wine/i386-windows/regsvr32.exe" /s shell32.dll; } >/dev/null 2>&1 ||
         fail "cannot fill the 32-bit registry view"
       rm -f "$reg.a.reg" "$reg.b.reg"
+      # A 32-bit program's system folder on a 64-bit Windows is syswow64,
+      # which the 64-bit wineboot does not make: until it is there, Wine
+      # lists the system folder empty for the 32-bit side and files written
+      # into it fail, until a program that makes folders makes it.
+      mkdir -p "$WINEPREFIX/drive_c/windows/syswow64" || fail "cannot make the 32-bit system folder"
       touch "$WINEPREFIX/.wine32-view"
     fi
     exec 9>&-
@@ -115,7 +120,7 @@ run() {
 }
 
 # Wine re-executes itself at start, which the kernel refuses for a 32-bit
-# file. A prefix made by the 64-bit wineboot has an empty syswow64: the
+# file. A prefix made by the 64-bit wineboot has no libraries in syswow64: the
 # 32-bit side loads its builtin libraries from the root.
 loader32() {
   local root=$1

@@ -86,3 +86,32 @@ ENTRY ADDDSN(const char *driver, HWND owner) { return AddSource(driver, ODBC_USE
 
 // A data source for every user of the machine.
 ENTRY ADDDRIVERARGUMENT(const char *driver, HWND owner) { return AddSource(driver, ODBC_SYSTEM_DSN); }
+
+// The uninstaller's entries. The driver's usage count goes down; at 0 it
+// leaves ODBCINST.INI. Its data sources are left alone: each has a record
+// of its own, or is none of the setup's.
+ENTRY REMOVEODBC(const char *name) {
+    DWORD usage = 0;
+    return SQLRemoveDriver(name, FALSE, &usage) ? 0 : 1;
+}
+
+// A data source of the machine, named by the attribute the setup logged
+// ("DSN=name"). It was written straight into ODBC.INI, not through the
+// driver's own setup (which the driver here does not have), so it goes
+// the same way. Wine's profile call writes a system source's values into
+// the user's ODBC.INI, and its removal leaves a section there that lists
+// no source: that section goes too, when no user's source of the name is
+// listed.
+ENTRY REMOVEDSN(const char *attribute) {
+    const char *dsn = attribute + 4;
+    if (!Starts(attribute, "DSN=") || !*dsn) return 1;
+    SQLSetConfigMode(ODBC_SYSTEM_DSN);
+    int ok = SQLRemoveDSNFromIni(dsn);
+    char listed[8] = "", key[300] = "Software\\ODBC\\ODBC.INI\\";
+    SQLSetConfigMode(ODBC_USER_DSN);
+    if (ok && !SQLGetPrivateProfileString("ODBC Data Sources", dsn, "", listed, sizeof listed, "ODBC.INI") &&
+        lstrlenA(dsn) < 256)
+        RegDeleteKeyA(HKEY_CURRENT_USER, lstrcatA(key, dsn));
+    SQLSetConfigMode(ODBC_BOTH_DSN);
+    return ok ? 0 : 1;
+}

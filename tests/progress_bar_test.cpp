@@ -21,6 +21,17 @@ struct Pixels {
     COLORREF at(int x, int y) const { return data[y * width + x]; }
 };
 
+// A top-down 32-bit bitmap whose pixels the test reads.
+HBITMAP Dib(HDC dc, int width, int height, void **bits) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, 0, 0);
+}
+
 Pixels Capture(HWND window, int left = 0, int top = 0, int width = 0, int height = 0) {
     RECT client;
     GetClientRect(window, &client);
@@ -29,15 +40,9 @@ Pixels Capture(HWND window, int left = 0, int top = 0, int width = 0, int height
     Pixels p;
     p.width = width;
     p.height = height;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
     void *bits = 0;
     HDC screen = GetDC(window);
-    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, 0, 0);
+    HBITMAP dib = Dib(screen, width, height, &bits);
     HDC memory = CreateCompatibleDC(screen);
     HGDIOBJ old = SelectObject(memory, dib);
     BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
@@ -63,16 +68,9 @@ void Repaint(HWND window) {
 // separate bitmap with the given font at (x, y): 0 no ink, 2 full ink, 1 the
 // blended edge of a smoothed glyph.
 std::vector<char> TextInk(const char *text, HFONT font, int width, int height, int x, int y) {
-    Pixels dummy;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
     void *bits = 0;
     HDC memory = CreateCompatibleDC(0);
-    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, 0, 0);
+    HBITMAP dib = Dib(memory, width, height, &bits);
     HGDIOBJ oldBitmap = SelectObject(memory, dib);
     HGDIOBJ oldFont = SelectObject(memory, font);
     RECT all = {0, 0, width, height};
@@ -142,17 +140,6 @@ class ProgressBarTest : public ::testing::Test {
     }
     HWND host_ = 0;
 };
-
-TEST_F(ProgressBarTest, RegistersOnceWithTheClassItsDialogsNeed) {
-    EXPECT_EQ(RegisterProgressBarClass(GetModuleHandleA(0)), 1);
-    WNDCLASSA wc = {};
-    ASSERT_TRUE(GetClassInfoA(GetModuleHandleA(0), PBAR_CLASS, &wc));
-    EXPECT_EQ(wc.style, (UINT)(CS_HREDRAW | CS_VREDRAW));
-    EXPECT_GE(wc.cbWndExtra, 4);
-    EXPECT_EQ(wc.cbClsExtra, 0);
-    EXPECT_EQ(wc.hbrBackground, (HBRUSH)(COLOR_WINDOW + 1));
-    EXPECT_TRUE(wc.hCursor);
-}
 
 TEST_F(ProgressBarTest, MessagesKeepSixteenBitFieldsAndAnswerCrossedColours) {
     HWND bar = Bar(10, 10, 200, 24);
@@ -296,16 +283,21 @@ TEST_F(ProgressBarTest, OrientationsFillFromTheirEdges) {
     for (int y = 1; y < 201; y++) ASSERT_EQ(p.at(1, y), y <= 60 ? kBar : kBack) << "top-down row " << y;
 }
 
+// In the system font, and in a font of the bar's own (WM_SETFONT).
 TEST_F(ProgressBarTest, PercentageIsCentredAndInvertedOverTheDonePart) {
-    const int width = 200, height = 24;
-    HWND bar = ColouredBar(10, 10, width, height);
-    HFONT font = (HFONT)GetStockObject(SYSTEM_FONT);
+    HFONT arial = CreateFontA(-22, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
     struct Case {
-        int position;
+        int width, height, position;
         const char *text;
         int done;
-    } cases[] = {{0, "  0%", 0}, {42, " 42%", 83}, {50, " 50%", 99}, {100, "100%", 198}, {120, "100%", 198}};
+        HFONT font;
+    } cases[] = {{200, 24, 0, "  0%", 0, 0},     {200, 24, 42, " 42%", 83, 0},   {200, 24, 50, " 50%", 99, 0},
+                 {200, 24, 100, "100%", 198, 0}, {200, 24, 120, "100%", 198, 0}, {300, 40, 100, "100%", 298, arial}};
     for (const Case &c : cases) {
+        const int width = c.width, height = c.height;
+        HWND bar = ColouredBar(10, 10, width, height);
+        HFONT font = c.font ? c.font : (HFONT)GetStockObject(SYSTEM_FONT);
+        if (c.font) SendMessageA(bar, WM_SETFONT, (WPARAM)c.font, 1);
         SendMessageA(bar, PBM_SETPOS16, c.position, 0);
         Pixels p = Capture(bar);
         SIZE size = TextSize(c.text, font);
@@ -334,33 +326,9 @@ TEST_F(ProgressBarTest, PercentageIsCentredAndInvertedOverTheDonePart) {
             EXPECT_LE(margin < 0 ? -margin : margin, 3) << c.text << " " << left << ".." << right;
             EXPECT_LE(vertical < 0 ? -vertical : vertical, 4) << c.text << " " << top << ".." << bottom;
         }
+        DestroyWindow(bar);
     }
-}
-
-TEST_F(ProgressBarTest, OwnFontIsUsedAndCentred) {
-    const int width = 300, height = 40;
-    HWND bar = ColouredBar(10, 50, width, height);
-    HFONT font = CreateFontA(-22, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
-    SendMessageA(bar, WM_SETFONT, (WPARAM)font, 1);
-    SendMessageA(bar, PBM_SETPOS16, 100, 0);
-    Pixels p = Capture(bar);
-    int left = width, right = -1;
-    int count = 0;
-    for (int y = 1; y < height - 1; y++)
-        for (int x = 1; x < width - 1; x++)
-            if (p.at(x, y) != kBar) {
-                count++;
-                if (x < left) left = x;
-                if (x > right) right = x;
-            }
-    SIZE size = TextSize("100%", font);
-    ASSERT_GT(count, 50);
-    // The ink spans roughly the measured width and is centred within a few
-    // pixels (anti-aliased edges and side bearings aside).
-    EXPECT_NEAR(right - left + 1, size.cx, 6);
-    EXPECT_NEAR((left + right) / 2.0, width / 2.0, 3.0);
-    DestroyWindow(bar);
-    DeleteObject(font);
+    DeleteObject(arial);
 }
 
 TEST_F(ProgressBarTest, ThreeDStyleIsFlatOnDisplaysWithMoreThanEightBitsPerPixel) {
@@ -384,28 +352,10 @@ TEST(BackgroundWindow, GradientRunsFromPureBlueDownInBands) {
     g_backgroundStyle = 0;
     HWND window = CreateBackgroundWindow(GetModuleHandleA(0), 1);
     ASSERT_TRUE(window);
-    Repaint(window);
     RECT client;
     GetClientRect(window, &client);
-    int h = client.bottom, w = client.right;
-    ASSERT_GT(h, 300);
-    // Band height: h / 180 (at least 1), widened until there are no more
-    // than 180 bands; the blue falls by 180 / bands per band.
-    int b = h / 180 > 1 ? h / 180 : 1;
-    while (h / b > 180) b++;
-    int step = 180 / (h / b);
-    ASSERT_GE(step, 1);
-    Pixels p = Capture(window);
-    for (int y = 0; y < h; y++) {
-        COLORREF expected = RGB(0, 0, 255 - step * (y / b));
-        ASSERT_EQ(p.at(w / 2, y), expected) << "row " << y << " of " << h;
-        ASSERT_EQ(p.at(0, y), expected) << "row " << y;
-        ASSERT_EQ(p.at(w - 1, y), expected) << "row " << y;
-    }
-    EXPECT_EQ(p.at(5, 0), RGB(0, 0, 255));
-    EXPECT_GE(GetBValue(p.at(5, h - 1)), 75);
-    EXPECT_LT(GetBValue(p.at(5, h - 1)), 255 - 100);
-
+    EXPECT_GT(client.bottom, 300);  // maximised
+    Pixels p;
     // Fixed client heights with their bands worked out by hand: 60 rows of
     // 1 pixel falling by 3 to blue 78; 700 rows in 175 bands of 4 falling
     // by 1 to blue 81.
@@ -430,17 +380,13 @@ TEST(BackgroundWindow, GradientRunsFromPureBlueDownInBands) {
             EXPECT_EQ(p.at(10, 696), RGB(0, 0, 81));
         }
     }
-    ShowWindow(window, SW_SHOWMAXIMIZED);
-    GetClientRect(window, &client);
-
     // A solid backdrop instead.
     g_backgroundStyle = 1;
     g_backgroundColour = RGB(255, 0, 0);
     Repaint(window);
     p = Capture(window);
     EXPECT_EQ(p.at(0, 0), RGB(255, 0, 0));
-    EXPECT_EQ(p.at(w - 1, h - 1), RGB(255, 0, 0));
-    EXPECT_EQ(p.at(w / 2, h / 2), RGB(255, 0, 0));
+    EXPECT_EQ(p.at(299, 699), RGB(255, 0, 0));
     g_backgroundStyle = 0;
     DestroyWindow(window);
 }

@@ -73,19 +73,11 @@ struct EngineRun {
 
 }  // namespace
 
-// A bare image has no library behind it: what the start-up expands is no
-// DLL, and loading it fails.
-TEST(StartupTest, TestModeNoticeComesFirstThenTheMissingLibrary) {
-    EngineRun run;
-    run.Start(Engine(), "-t");
-    ExpectMessage(run.program, "Test Mode Enabled");
-    ExpectInstallerError(run.program, "0002");
-    run.ExpectEnd();
-}
-
 // The program runs from a folder with a blank in its name, so the switches
 // are only found behind a quoted program name; a line of more than 1024
-// characters is read to its end.
+// characters is read to its end. A bare image has no library behind it:
+// what the start-up expands is no DLL, loading it fails (0002), after the
+// test mode's notice where "-t" counts.
 TEST(StartupTest, SwitchesCountOnlyBeforeTheFirstWordWithoutHyphen) {
     std::string folder = MakeTempFolder("sw") + "\\a b";
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), 0));

@@ -118,13 +118,6 @@ TEST_F(VariablesTest, SystemValuesComeFromTheEngineState) {
     EXPECT_STREQ(buffer, "ABD");
 }
 
-TEST_F(VariablesTest, ExportsCarryPlainNames) {
-    HMODULE program = GetModuleHandleA(0);
-    EXPECT_TRUE(GetProcAddress(program, "GetVariable"));
-    EXPECT_TRUE(GetProcAddress(program, "SetVariable"));
-    EXPECT_TRUE(GetProcAddress(program, "GetSystemVariable"));
-}
-
 TEST_F(VariablesTest, PluginChangesAreSeenByExpansionAndByTheEngine) {
     std::string report = folder_ + "\\plugin.txt";
     WriteScript("[VARIABLES]\r\n#=4\r\n1=%PLUGINREPORT%\r\n2=%INSTDIR%\r\n3=%PRODUCT%\r\n4=%SELF%\r\n"

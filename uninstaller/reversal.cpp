@@ -71,7 +71,7 @@ static PathIndex s_index;
 
 static int Indexed(int kind) {
     return kind == REC_COPY || kind == REC_REPLACE || kind == REC_CSHARED || kind == REC_SELFREG ||
-           kind == REC_SELFTLB || kind == REC_REGVAL;
+           kind == REC_SELFTLB || kind == REC_REGVAL || kind == REC_LOCKED;
 }
 
 static unsigned HashPath(const char *text, int length) {
@@ -292,8 +292,17 @@ static void RenameAtRestart9x(const char *from, const char *to) {
 
 #endif
 
+#ifdef UNDO_WHOLE_LOGS
+// Files this run moves away or deletes at the next start: a created folder
+// that holds nothing else goes after them.
+#define LEAVING_MAX 32
+static char s_leaving[LEAVING_MAX][UNDO_PATH];
+static int s_leavingCount;
+#endif
+
 static void AtRestart(UndoRun *run, const char *from, const char *to, int line) {
 #ifdef UNDO_WHOLE_LOGS
+    if (s_leavingCount < LEAVING_MAX) CopyText(s_leaving[s_leavingCount++], from, UNDO_PATH);
     if (Windows9x())
         RenameAtRestart9x(from, to);
     else
@@ -320,6 +329,41 @@ int RemoveFile(UndoRun *run, const char *path, int line) {
     }
     AtRestart(run, path, 0, line);
     return 1;
+}
+
+// 1 while the setup's replacement of a file held open waits for the next
+// start: the file it becomes then is the one to undo, after the rename.
+static int ReplacementPending(const char *path) {
+#ifdef UNDO_WHOLE_LOGS
+    char from[4];
+    if (Windows9x()) return GetPrivateProfileStringA("rename", path, "", from, sizeof from, "wininit.ini") > 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_QUERY_VALUE,
+                      &key) != ERROR_SUCCESS)
+        return 0;
+    DWORD size = 0;
+    char *names = 0;
+    if (RegQueryValueExA(key, "PendingFileRenameOperations", 0, 0, 0, &size) == ERROR_SUCCESS && size &&
+        (names = (char *)Allocate((int)size + 2)) != 0)
+        RegQueryValueExA(key, "PendingFileRenameOperations", 0, 0, (BYTE *)names, &size);
+    RegCloseKey(key);
+    int pending = 0;
+    // Pairs of names, source and target; an empty target deletes, so the
+    // list is walked by its size, not to the first empty name.
+    for (DWORD at = 0, pair = 0; names && at < size; pair++) {
+        char *name = names + at;
+        at += (DWORD)TextLength(name) + 1;
+        if (!(pair & 1)) continue;
+        if (*name == '!') name++;
+        if (name[0] == '\\' && name[1] == '?' && name[2] == '?' && name[3] == '\\') name += 4;
+        if (SamePath(name, path)) pending = 1;
+    }
+    Release(names);
+    return pending;
+#else
+    (void)path;  // the setup's own run: no restart came in between
+    return 1;
+#endif
 }
 
 // Puts the backup back over the file the setup wrote.
@@ -407,6 +451,8 @@ static void UndoFile(UndoRun *run, int i, int start, int end) {
         Note(run, NOTE_STILL_SHARED, r->line, path);
         return;
     }
+    // A file that was held open: its undoing follows the setup's rename.
+    int later = FindRecord(run, REC_LOCKED, start, end, path) >= 0 && ReplacementPending(path);
     if (r->kind == REC_REPLACE) {
         int b = i + 1 < end && run->records[i + 1].kind == REC_BACKUP ? i + 1 : -1;
         if (b < 0 || !RecordText(&run->records[b], backup, sizeof backup) || !Exists(backup)) {
@@ -417,10 +463,10 @@ static void UndoFile(UndoRun *run, int i, int start, int end) {
             Note(run, NOTE_REFUSED, run->records[b].line, backup);
             return;
         }
-#ifdef UNDO_WHOLE_LOGS
-        if (run->ownPathSet && SamePath(path, run->ownPath)) CopyText(run->ownBackup, backup, UNDO_PATH);
-#endif
-        RestoreFile(run, backup, path, r->line);
+        if (later)
+            AtRestart(run, backup, path, r->line);
+        else
+            RestoreFile(run, backup, path, r->line);
         return;
     }
     // A file an earlier installation wrote too was written over without a
@@ -429,7 +475,9 @@ static void UndoFile(UndoRun *run, int i, int start, int end) {
         if (run->onlyLastBlock) Note(run, NOTE_NO_BACKUP, r->line, path);
         return;
     }
-    if (RemoveFile(run, path, r->line) && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+    if (later)
+        AtRestart(run, path, 0, r->line);
+    else if (RemoveFile(run, path, r->line) && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
         RemoveEmptyParents(run, path);
 }
 
@@ -663,10 +711,11 @@ int UndoBlocks(UndoRun *run) {
 }
 
 #ifdef UNDO_WHOLE_LOGS
-// 1 when the folder holds nothing but the running uninstaller (and
-// folders on its way).
-static int HoldsOnlyUninstaller(UndoRun *run, const char *folder) {
-    if (!run->ownPathSet || (!PathBelow(run->ownPath, folder) && !PathBelow(run->ownBackup, folder))) return 0;
+// 1 when everything the folder holds goes at the next start: files this
+// run deletes or moves away then (the running uninstaller among them), and
+// folders on their way.
+static int HoldsOnlyLeaving(const char *folder) {
+    if (!s_leavingCount) return 0;
     char pattern[MAX_PATH + 4];
     CopyText(pattern, folder, MAX_PATH);
     int n = TextLength(pattern);
@@ -682,8 +731,10 @@ static int HoldsOnlyUninstaller(UndoRun *run, const char *folder) {
         CopyText(path, folder, n + 1);
         AppendText(path, "\\", sizeof path);
         AppendText(path, name, sizeof path);
-        if (!SamePath(path, run->ownPath) && !SamePath(path, run->ownBackup) && !PathBelow(run->ownPath, path))
-            only = 0;
+        int leaving = 0;
+        for (int k = 0; k < s_leavingCount && !leaving; k++)
+            leaving = SamePath(path, s_leaving[k]) || PathBelow(s_leaving[k], path);
+        only = leaving;
     } while (only && FindNextFileA(find, &found));
     FindClose(find);
     return only;
@@ -736,9 +787,10 @@ void RemoveCreatedFolders(UndoRun *run) {
             if (RemoveDirectoryA(path)) {
                 run->changes++;
 #ifdef UNDO_WHOLE_LOGS
-            } else if (HoldsOnlyUninstaller(run, path)) {
-                // It goes at the next start after the program file.
+            } else if (HoldsOnlyLeaving(path)) {
+                // It goes at the next start after what it holds.
                 if (!Windows9x()) MoveFileExA(path, 0, MOVEFILE_DELAY_UNTIL_REBOOT);
+                if (s_leavingCount < LEAVING_MAX) CopyText(s_leaving[s_leavingCount++], path, UNDO_PATH);
 #endif
             } else if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
                 Note(run, NOTE_HOLDS_FILES, r[i].line, path);

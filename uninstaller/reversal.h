@@ -76,7 +76,6 @@ struct UndoRun {
     int stopped;        // step() asked to stop
     int ownPathSet;
     char ownPath[UNDO_PATH];    // the running uninstaller: goes at the next start
-    char ownBackup[UNDO_PATH];  // its backup, put back over it at the next start
 };
 
 // Splits the log text into records (the text must outlive the run).

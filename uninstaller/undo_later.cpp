@@ -164,21 +164,36 @@ static void UndoIniChange(UndoRun *run, int i) {
     }
 }
 
-// Driver and data source go through the ODBC setup library the product
-// left beside the uninstaller, when there is one.
+// The ODBC setup library the setup used, as the product installed it: the
+// newest "odbcdll.dll" the log records as written, in the product's places
+// (or the system folder when counted as shared), while it is there. The
+// records of a block come before its files are removed, so the library is
+// still in place for them.
+static HMODULE LoadOdbcLibrary(UndoRun *run) {
+    static const char kName[] = "\\odbcdll.dll";
+    const int n = sizeof kName - 1;
+    for (int i = run->count - 1; i >= 0; i--) {
+        UndoRecord *r = run->records + i;
+        char path[MAX_PATH];
+        if ((r->kind != REC_COPY && r->kind != REC_REPLACE) || r->length <= n || !RecordText(r, path, sizeof path) ||
+            lstrcmpiA(path + r->length - n, kName) != 0 || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+            continue;
+        int shared = FindRecord(run, REC_CSHARED, 0, run->count, path) >= 0;
+        if (PathAllowed(run, path, shared ? ALLOW_SHARED : 0)) return LoadLibraryA(path);
+    }
+    return 0;
+}
+
+// "ODBC   :" holds the driver's name, "ODBCDSN:" the data source's first
+// attribute ("DSN=name").
 static void UndoOdbc(UndoRun *run, int i) {
-    char text[MAX_PATH], library[MAX_PATH];
+    char text[MAX_PATH];
     UndoRecord *r = run->records + i;
     if (!RecordText(r, text, sizeof text)) {
         Note(run, NOTE_DAMAGED, r->line, "");
         return;
     }
-    GetModuleFileNameA(0, library, sizeof library);
-    int n = TextLength(library);
-    while (n > 0 && library[n - 1] != '\\') n--;
-    library[n] = 0;
-    AppendText(library, "odbcdll.dll", sizeof library);
-    HMODULE odbc = GetFileAttributesA(library) != INVALID_FILE_ATTRIBUTES ? LoadLibraryA(library) : 0;
+    HMODULE odbc = LoadOdbcLibrary(run);
     typedef int(WINAPI * Remove)(const char *);
     Remove remove = odbc ? (Remove)GetProcAddress(odbc, r->kind == REC_ODBC ? "REMOVEODBC" : "REMOVEDSN") : 0;
     if (remove && remove(text) == 0)

@@ -14,12 +14,6 @@ namespace {
 const std::string kFolder = "C:\\Actions Product\\";
 const int kNext = 201;
 
-std::string Shot(const char *name) {
-    std::string folder = ProgramFolder() + "\\screenshots";
-    CreateDirectoryA(folder.c_str(), 0);
-    return folder + "\\" + name + ".png";
-}
-
 bool Has(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 void SetMachineValue(const char *name, const char *value) {
@@ -38,14 +32,6 @@ HWND WaitForPaintedMessageBox(const Program &program) {
     return box;
 }
 
-// The page inside the wizard frame once it shows the item.
-HWND WaitForPageItem(const Program &program, HWND frame, int item, DWORD ms) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < ms && program.Running(); Sleep(50))
-        for (HWND page = FindWindowExA(frame, 0, "#32770", 0); page; page = FindWindowExA(frame, page, "#32770", 0))
-            if (IsWindowVisible(page) && IsWindowVisible(GetDlgItem(page, item))) return page;
-    return 0;
-}
-
 // Type 2500 in mode 3 at start-up: the value is missing, so the setup shows
 // the author's text and ends before its wizard, running nothing after it.
 TEST(ActionsTest, RegistryCheckStopsTheSetupAtStartUp) {
@@ -55,7 +41,7 @@ TEST(ActionsTest, RegistryCheckStopsTheSetupAtStartUp) {
     ASSERT_NE(box, (HWND)0);
     EXPECT_EQ(MessageBoxText(box), "Actions Product needs its licence key. The setup ends now.");
     EXPECT_EQ(WindowText(box), "Actions Stop Setup");
-    EXPECT_TRUE(SaveScreenshot(Shot("actions-startup-stop")));
+    EXPECT_TRUE(SaveShot("actions-startup-stop"));
     PressButton(box, IDOK);
     EXPECT_EQ(setup.Wait(20000), 1);  // ended before the wizard: not installed
     EXPECT_FALSE(FileExists("C:\\Actions Stop\\after"));
@@ -80,7 +66,7 @@ TEST(ActionsTest, EveryActionTypeAtItsPhase) {
     HWND box = WaitForPaintedMessageBox(setup);
     ASSERT_NE(box, (HWND)0);
     EXPECT_EQ(MessageBoxText(box), "Please close Actions Warner before you go on.");
-    EXPECT_TRUE(SaveScreenshot(Shot("actions-warning")));
+    EXPECT_TRUE(SaveShot("actions-warning"));
     PressButton(box, IDOK);
     EXPECT_EQ(warner.Wait(20000), 0);
     EXPECT_TRUE(Has(ReadFileBytes(warnFolder + "\\warner.log"), "closed"));
@@ -92,10 +78,10 @@ TEST(ActionsTest, EveryActionTypeAtItsPhase) {
             if (ItemText(w, 901) == "Running waiter") status = w;
     ASSERT_NE(status, (HWND)0);
     EXPECT_EQ(ItemText(status, 911), kFolder + "waiter.exe");
-    EXPECT_TRUE(SaveScreenshot(Shot("actions-status")));
+    EXPECT_TRUE(SaveShot("actions-status"));
 
     HWND frame = WaitForDialogWithItem(setup, kNext, 60000);
-    HWND finish = WaitForPageItem(setup, frame, 333, 60000);
+    HWND finish = WaitForPageWithItem(setup, frame, 333, 60000);
     ASSERT_NE(finish, (HWND)0);
     const char *captions[] = {"Start one", "Start two", "Start three"};
     for (int k = 0; k < 3; k++) {
@@ -103,7 +89,7 @@ TEST(ActionsTest, EveryActionTypeAtItsPhase) {
         EXPECT_EQ(IsDlgButtonChecked(finish, 333 + k), BST_CHECKED);
     }
     CheckDlgButton(finish, 335, BST_UNCHECKED);
-    EXPECT_TRUE(SaveScreenshot(Shot("actions-finish-boxes")));
+    EXPECT_TRUE(SaveShot("actions-finish-boxes"));
     PressButton(frame, kNext);
     ASSERT_EQ(setup.Wait(60000), 0);
 

@@ -72,6 +72,13 @@ int Program::Wait(DWORD milliseconds) {
 
 bool Program::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
+bool HoldFile(Program &holder, const std::string &path) {
+    std::string ready = MakeTempFolder("hold") + "\\ready";
+    if (!holder.Start(ProgramFolder() + "\\holdfile.exe", "\"" + path + "\" \"" + ready + "\"")) return false;
+    for (int i = 0; i < 400 && !FileExists(ready); i++) Sleep(25);
+    return FileExists(ready);
+}
+
 namespace {
 struct Search {
     DWORD pid;
@@ -136,6 +143,13 @@ HWND WaitForMessageBox(const Program &program, DWORD ms) {
 
 HWND WaitForDialogWithItem(const Program &program, int itemId, DWORD ms) {
     return WaitFor(program, "#32770", ms, [itemId](HWND w) { return GetDlgItem(w, itemId) != 0; });
+}
+
+HWND WaitForPageWithItem(const Program &program, HWND frame, int itemId, DWORD ms) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < Limit(ms) && program.Running(); Sleep(50))
+        for (HWND page = FindWindowExA(frame, 0, "#32770", 0); page; page = FindWindowExA(frame, page, "#32770", 0))
+            if (IsWindowVisible(page) && IsWindowVisible(GetDlgItem(page, itemId))) return page;
+    return 0;
 }
 
 std::string WindowText(HWND window) {

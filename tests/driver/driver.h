@@ -32,6 +32,10 @@ class Program {
     std::string temp_;
 };
 
+// Starts the helper program that holds path open, as a running program
+// would, and waits until it holds it; false when it does not.
+bool HoldFile(Program &holder, const std::string &path);
+
 // Visible top-level windows of a process, optionally of one class.
 std::vector<HWND> TopWindows(DWORD pid, const char *className = 0);
 // Waits until the process shows a visible top-level window of the class
@@ -41,6 +45,8 @@ HWND WaitForWindow(const Program &program, const char *className, DWORD millisec
 HWND WaitForMessageBox(const Program &program, DWORD milliseconds);
 // Waits for a dialog whose child with the given id exists.
 HWND WaitForDialogWithItem(const Program &program, int itemId, DWORD milliseconds);
+// Waits for the page inside a wizard frame that shows the item.
+HWND WaitForPageWithItem(const Program &program, HWND frame, int itemId, DWORD milliseconds);
 
 std::string WindowText(HWND window);
 std::string ItemText(HWND dialog, int itemId);

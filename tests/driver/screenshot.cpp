@@ -1,24 +1,12 @@
-// PNG writing without a compression library: the image data goes into stored
-// deflate blocks, which every PNG reader accepts.
+// The screen as a PNG file, its image data and chunk sums through zlib.
 #include "screenshot.h"
+#include "driver.h"
 #include <windows.h>
+#include <zlib.h>
 #include <vector>
 
 namespace driver {
 namespace {
-
-unsigned Crc32(const unsigned char *data, size_t size, unsigned crc = 0) {
-    static unsigned table[256];
-    if (!table[1])
-        for (unsigned n = 0; n < 256; n++) {
-            unsigned c = n;
-            for (int k = 0; k < 8; k++) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            table[n] = c;
-        }
-    crc = ~crc;
-    for (size_t i = 0; i < size; i++) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
 
 void PutBig32(std::vector<unsigned char> &out, unsigned value) {
     for (int shift = 24; shift >= 0; shift -= 8) out.push_back((unsigned char)(value >> shift));
@@ -29,29 +17,7 @@ void PutChunk(std::vector<unsigned char> &out, const char *type, const std::vect
     size_t start = out.size();
     out.insert(out.end(), type, type + 4);
     out.insert(out.end(), data.begin(), data.end());
-    PutBig32(out, Crc32(&out[start], out.size() - start));
-}
-
-std::vector<unsigned char> StoredZlib(const std::vector<unsigned char> &raw) {
-    std::vector<unsigned char> out = {0x78, 0x01};
-    size_t at = 0;
-    do {
-        size_t size = raw.size() - at < 65535 ? raw.size() - at : 65535;
-        out.push_back(at + size == raw.size() ? 1 : 0);
-        out.push_back((unsigned char)size);
-        out.push_back((unsigned char)(size >> 8));
-        out.push_back((unsigned char)~size);
-        out.push_back((unsigned char)(~size >> 8));
-        out.insert(out.end(), raw.begin() + at, raw.begin() + at + size);
-        at += size;
-    } while (at < raw.size());
-    unsigned a = 1, b = 0;
-    for (unsigned char c : raw) {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    PutBig32(out, (b << 16) | a);
-    return out;
+    PutBig32(out, (unsigned)crc32(0, &out[start], (uInt)(out.size() - start)));
 }
 
 }  // namespace
@@ -99,7 +65,11 @@ bool SaveScreenshot(const std::string &path) {
     PutBig32(header, (unsigned)height);
     header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB
     PutChunk(png, "IHDR", header);
-    PutChunk(png, "IDAT", StoredZlib(raw));
+    uLongf packedSize = compressBound((uLong)raw.size());
+    std::vector<unsigned char> packed(packedSize);
+    if (compress2(packed.data(), &packedSize, raw.data(), (uLong)raw.size(), 1) != Z_OK) return false;
+    packed.resize(packedSize);
+    PutChunk(png, "IDAT", packed);
     PutChunk(png, "IEND", {});
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -107,6 +77,12 @@ bool SaveScreenshot(const std::string &path) {
     BOOL ok = WriteFile(file, png.data(), (DWORD)png.size(), &put, 0);
     CloseHandle(file);
     return ok && put == png.size();
+}
+
+bool SaveShot(const std::string &name) {
+    std::string folder = ProgramFolder() + "\\screenshots";
+    CreateDirectoryA(folder.c_str(), 0);
+    return SaveScreenshot(folder + "\\" + name + ".png");
 }
 
 }  // namespace driver

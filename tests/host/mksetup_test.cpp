@@ -36,11 +36,6 @@ class MksetupTest : public ::testing::Test {
         Spit(product + "/tool.exe", tool);
     }
     void TearDown() override { system(("rm -rf " + dir).c_str()); }
-    static std::string Record(const std::string &name, const std::string &folder) {
-        std::string r = "|File " + name + "|";
-        for (int f = 2; f <= 21; f++) r += "|";
-        return r + name + "|" + folder + "|\r\n";
-    }
     // Unchecked: the builder's own refusals, without the product check first.
     ToolRun Build(bool unchecked = false) {
         return Tool(std::string("build ") + (unchecked ? "--unchecked " : "") + dir + "/engine.exe " + dir + "/lib.dll " + product + " " + dir + "/setup.exe", dir);

@@ -27,12 +27,6 @@ class ProductCheckTest : public ::testing::Test {
         for (char c : s) n += c == '\n';
         return n;
     }
-    static std::string Record(const std::string &name, const std::string &folder, const std::string &mode = "1",
-                              const std::string &letter = "") {
-        std::string r = "|" + name + "||||" + mode + "|";
-        for (int f = 6; f <= 19; f++) r += "|";
-        return r + letter + "||" + name + "|" + folder + "|\r\n";
-    }
 };
 
 TEST_F(ProductCheckTest, SampleIsClean) {

@@ -18,6 +18,15 @@ inline void Spit(const std::string &path, const std::string &bytes) {
     f << bytes;
 }
 
+// A file-script record: description, overwrite mode, component letter,
+// entry name, destination folder.
+inline std::string Record(const std::string &name, const std::string &folder, const std::string &mode = "1",
+                          const std::string &letter = "") {
+    std::string r = "|" + name + "||||" + mode + "|";
+    for (int f = 6; f <= 19; f++) r += "|";
+    return r + letter + "||" + name + "|" + folder + "|\r\n";
+}
+
 struct ToolRun {
     int status;
     std::string out, err;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include <shlobj.h>
+#include <odbcinst.h>
 #include "driver.h"
 
 using namespace driver;
@@ -77,10 +78,12 @@ void ExportRegistry(const std::string &root, Snapshot &s) {
         at = end + 1;
         while (!line.empty() && (line.back() == '\r' || line.back() == '\\')) line.pop_back();
         if (line.empty()) continue;
-        // Wine's own keys and the network cards it lists change as
-        // programs run; paths in temp folders belong to other tests.
+        // Wine's own keys, the network cards it lists and the audio
+        // codecs' cache change as programs run; paths in temp folders
+        // belong to other tests.
         if (line[0] == '[') key = Lower(line);
         if (key.find("\\software\\wine") != std::string::npos || key.find("\\networkcards") != std::string::npos ||
+            key.find("\\audiocompressionmanager") != std::string::npos ||
             Lower(line).find("\\\\temp\\\\") != std::string::npos)
             continue;
         if (line[0] == '[') {
@@ -147,35 +150,58 @@ DWORD SharedCount(const std::string &path) {
     return count;
 }
 
-bool KeyExists(HKEY root, const char *key) {
+bool ValueExists(HKEY root, const char *key, const char *name) {
     HKEY k;
     if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    bool found = !name || RegQueryValueExA(k, name, 0, 0, 0, 0) == ERROR_SUCCESS;
     RegCloseKey(k);
-    return true;
+    return found;
 }
+bool KeyExists(HKEY root, const char *key) { return ValueExists(root, key, 0); }
 
 // What Windows does at its next start, for the renames and deletions of
-// one folder (pairs of names, the target empty for a deletion).
+// one folder (pairs of names, the target empty for a deletion): done in
+// their order and taken off the list.
 void RestartFor(const std::string &folder) {
-    std::string pending = PendingRenames(), lower = Lower(folder);
+    const char session[] = "System\\CurrentControlSet\\Control\\Session Manager";
+    const char value[] = "PendingFileRenameOperations";
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, session, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    DWORD size = 0;
+    std::string data;
+    if (RegQueryValueExA(key, value, 0, 0, 0, &size) == ERROR_SUCCESS && size) {
+        data.resize(size);
+        RegQueryValueExA(key, value, 0, 0, (BYTE *)&data[0], &size);
+        data.resize(size);
+    }
     std::vector<std::string> names;
-    size_t at = 0;
-    while (at < pending.size()) {
-        size_t end = pending.find('|', at);
-        if (end == std::string::npos) end = pending.size();
-        std::string name = pending.substr(at, end - at);
+    for (size_t at = 0; at < data.size();) {
+        size_t end = data.find('\0', at);
+        if (end == std::string::npos) end = data.size();
+        names.push_back(data.substr(at, end - at));
         at = end + 1;
+    }
+    auto plain = [](std::string name) {
         if (!name.empty() && name[0] == '!') name.erase(0, 1);
         if (name.rfind("\\??\\", 0) == 0) name.erase(0, 4);
-        names.push_back(name);
-    }
+        return name;
+    };
+    std::string rest;
     for (size_t i = 0; i + 1 < names.size(); i += 2) {
-        if (Lower(names[i]).rfind(lower, 0) != 0) continue;
-        if (!names[i + 1].empty())
-            MoveFileExA(names[i].c_str(), names[i + 1].c_str(), MOVEFILE_REPLACE_EXISTING);
-        else if (!DeleteFileA(names[i].c_str()))
-            RemoveDirectoryA(names[i].c_str());
+        std::string from = plain(names[i]), to = plain(names[i + 1]);
+        if (Lower(from).rfind(Lower(folder), 0) != 0) {
+            rest += names[i] + '\0' + names[i + 1] + '\0';
+        } else if (!to.empty()) {
+            MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING);
+        } else if (!DeleteFileA(from.c_str())) {
+            RemoveDirectoryA(from.c_str());
+        }
     }
+    if (rest.empty())
+        RegDeleteValueA(key, value);
+    else
+        RegSetValueExA(key, value, 0, REG_MULTI_SZ, (const BYTE *)(rest + '\0').data(), (DWORD)rest.size() + 1);
+    RegCloseKey(key);
 }
 
 // CRC-32 as the setup's checksum computes it.
@@ -296,13 +322,17 @@ TEST_F(UninstallTest, TwoProductsRemovedLeaveOnlyWhatIsNotTheirs) {
     RemoveTree(kFolder);
 }
 
-// The finishing-steps product installed and removed silently: folders,
-// shortcuts and their group, INI files, the font and its entry, the shared
-// count, the self-registered server are gone. What stays: the user's file
-// in the product's folder, and the ODBC entries, which only the product's
-// own ODBC setup library (not left beside this uninstaller) can remove.
+// The finishing-steps product installed silently while a program holds its
+// tool open (the setup replaces it at the next start), and removed after
+// the program ended but before that start:
+// folders, shortcuts and their group, INI files, the font and its entry,
+// the shared count, the self-registered server, the ODBC driver and the
+// data source it logged are gone; the tool goes back to the version before,
+// at the next start, after the setup's own rename. What stays: the user's
+// file, and the data source of the user, for which the setup writes no
+// record.
 TEST_F(UninstallTest, FinishingProductIsRemovedAsItCame) {
-    const std::string folder = "C:\\E2E Finish";
+    const std::string folder = "C:\\E2E Finish", tool = folder + "\\bin\\tool.txt";
     char programs[MAX_PATH], desktop[MAX_PATH];
     ASSERT_TRUE(SHGetSpecialFolderPathA(0, programs, CSIDL_COMMON_PROGRAMS, TRUE));
     ASSERT_TRUE(SHGetSpecialFolderPathA(0, desktop, CSIDL_DESKTOPDIRECTORY, TRUE));
@@ -321,22 +351,56 @@ TEST_F(UninstallTest, FinishingProductIsRemovedAsItCame) {
         RegDeleteValueA(key, (folder + "\\bin\\shared.dll").c_str());
         RegCloseKey(key);
     }
+    DWORD usage = 0;
+    for (int i = 0; i < 9 && SQLRemoveDriver("E2E Driver", FALSE, &usage) && usage; i++) {
+    }
+    SQLRemoveDSNFromIni("E2E Source");
+    SQLSetConfigMode(ODBC_SYSTEM_DSN);
+    SQLRemoveDSNFromIni("E2E System");
+    SQLSetConfigMode(ODBC_BOTH_DSN);
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\ODBC\\ODBC.INI\\E2E System");
+    CreateDirectoryA(folder.c_str(), 0);
+    CreateDirectoryA((folder + "\\bin").c_str(), 0);
+    WriteFileBytes(tool, "the tool before");
     Snapshot before = TakeSnapshot();
-    ASSERT_EQ(Install("e2e_finish_setup.exe"), 0);
+
+    Program holder, setup;
+    ASSERT_TRUE(HoldFile(holder, tool));
+    ASSERT_TRUE(setup.Start(ProgramFolder() + "\\e2e_finish_setup.exe", "-s"));
+    HWND question = WaitForMessageBox(setup, 120000);
+    ASSERT_NE(question, (HWND)0);
+    PressButton(question, GetDlgItem(question, IDCANCEL) ? IDCANCEL : IDNO);
+    ASSERT_EQ(setup.Wait(30000), 0);
     std::string log = ReadFileBytes(folder + "\\install.log");
-    for (const char *record : {"SLink  : ", "INIOld : ", "RegName: E2E Finish Font", "CShared: ", "SelfReg: "})
+    for (const std::string &record : std::vector<std::string>{"SLink  : ", "INIOld : ", "RegName: E2E Finish Font", "CShared: ", "SelfReg: ",
+                               "ODBC   : E2E Driver", "ODBCDSN: DSN=E2E System", "Copy   : C:\\E2E Finish\\odbcdll.dll",
+                               "Locked : " + tool, "Replace: " + tool})
         ASSERT_NE(log.find(record), std::string::npos) << record << "\n" << log;
+    const char drivers[] = "Software\\ODBC\\ODBCINST.INI\\ODBC Drivers";
+    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, drivers, "E2E Driver"));
     WriteFileBytes(folder + "\\mine.txt", "the user's own file");
+    // The program ends; Windows has not started again.
+    holder.Wait(0);
 
     EXPECT_EQ(Start(ProgramFolder() + "\\uninstx.exe", "-s \"" + folder + "\\install.log\"", temp_), 0) << OwnLog();
+    std::string own = OwnLog();
+    EXPECT_NE(own.find("removed at the next Windows start: " + tool), std::string::npos) << own;
+    EXPECT_NE(own.find("Result : removed; restart Windows to finish"), std::string::npos) << own;
     RestartFor(folder);
+    EXPECT_EQ(ReadFileBytes(tool), "the tool before");
+    // ODBC keeps the driver in ODBCINST.INI and the data sources in ODBC.INI.
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, drivers, "E2E Driver"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\ODBC\\ODBCINST.INI\\E2E Driver"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\ODBC\\ODBC.INI\\E2E System"));
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, "Software\\ODBC\\ODBC.INI\\ODBC Data Sources", "E2E System"));
+    // The ODBC installer's own keys stay, emptied.
     std::vector<std::string> differences;
     for (const std::string &d : Differences(before, TakeSnapshot()))
-        if (d.find("\\software\\odbc") == std::string::npos) differences.push_back(d);
-    EXPECT_EQ(differences, std::vector<std::string>({"+" + Lower(folder), "+" + Lower(folder) + "\\mine.txt"}));
-    std::string own = OwnLog();
-    for (const char *kept : {"not undone: E2E Driver", "not undone: DSN=E2E System"})
-        EXPECT_NE(own.find(kept), std::string::npos) << kept << "\n" << own;
+        if (d.find("\\odbc.ini\\e2e source") == std::string::npos &&
+            d.find("\\odbc data sources]|\"e2e source\"") == std::string::npos &&
+            (d.find("\\software\\odbc") == std::string::npos || d.find('|') != std::string::npos))
+            differences.push_back(d);
+    EXPECT_EQ(differences, std::vector<std::string>({"+" + Lower(folder) + "\\mine.txt"})) << own;
     RemoveTree(folder);
 }
 
@@ -381,7 +445,7 @@ TEST_F(UninstallTest, DamagedEntryRollsTheRunBack) {
 // a file a running program holds open, its removal at the next Windows
 // start and the restart question (answered No).
 TEST_F(UninstallTest, HeldFileGoesAtTheRestartAndTheUserIsAsked) {
-    const std::string folder = "C:\\E2E Held", held = folder + "\\held.txt", ready = temp_ + "\\ready";
+    const std::string folder = "C:\\E2E Held", held = folder + "\\held.txt";
     RemoveTree(folder);
     CreateDirectoryA(folder.c_str(), 0);
     WriteFileBytes(held, "in use");
@@ -390,9 +454,7 @@ TEST_F(UninstallTest, HeldFileGoesAtTheRestartAndTheUserIsAsked) {
                                            "L2=Remove the held product?\r\n \r\nCreate : " + folder +
                                            "\r\nCopy   : " + held + "\r\nCopy   : " + folder + "\\free.txt\r\n");
     Program holder, uninstaller;
-    ASSERT_TRUE(holder.Start(ProgramFolder() + "\\holdfile.exe", "\"" + held + "\" \"" + ready + "\""));
-    for (int i = 0; i < 400 && !FileExists(ready); i++) Sleep(25);
-    ASSERT_TRUE(FileExists(ready));
+    ASSERT_TRUE(HoldFile(holder, held));
     uninstaller.SetTempFolder(temp_);
     ASSERT_TRUE(uninstaller.Start(ProgramFolder() + "\\uninstx.exe", "\"" + folder + "\\install.log\""));
     for (const char *expected : {"Remove the held product?", "removed at the next Windows start: C:\\E2E Held\\held.txt",
