@@ -41,3 +41,10 @@ extern int g_diskRequired;        // [CMP] "+1d"
 extern int g_diskRequiredTotal;
 extern HFILE g_installLog;
 extern HMODULE g_richEdit;
+
+#ifdef SETUP_WALK_FIGURES
+// Measurement build only: the wall clock in microseconds since 1970, and
+// when the start-up began and when the integrity check was done.
+ULONGLONG FigureClock();
+extern ULONGLONG g_figureMainAt, g_figureCheckedAt;
+#endif

@@ -77,8 +77,14 @@ static void CreateOwnerWindow(HINSTANCE instance, HINSTANCE previous) {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
+#ifdef SETUP_WALK_FIGURES
+    g_figureMainAt = FigureClock();
+#endif
     if (!StartSetupFiles(instance, commandLine)) return EXIT_NOT_RUN;
     if (!CheckIntegrity()) return ExitQuietly(), EXIT_NOT_RUN;
+#ifdef SETUP_WALK_FIGURES
+    g_figureCheckedAt = FigureClock();
+#endif
     if (ReadDlgInt("Silent", 0)) g_silentMode = 1;
     DetectWindowsFamily();
     InitVariables();

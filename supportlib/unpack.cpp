@@ -159,16 +159,22 @@ static int ReadStored(void *context, unsigned char *buf, int max) {
 }
 
 // Keeps the window painting and answering while a large entry is written;
-// a small one is done before the next look would be due.
+// a small one is done before the next look would be due. Without a
+// progress window (start-up, silent setups) the caller's windows are still
+// there: a look at the queue answers the messages other threads send to
+// them (PeekMessage handles those before it looks), while posted messages
+// and input wait for the caller's own loop.
 #define PUMP_PERIOD 20
 static DWORD g_lastPump;
 static void PumpMessages() {
-    if (!g_progressWindow || GetTickCount() - g_lastPump < PUMP_PERIOD) return;
+    if (GetTickCount() - g_lastPump < PUMP_PERIOD) return;
     MSG msg;
-    while (PeekMessageA(&msg, 0, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    if (!g_progressWindow) PeekMessageA(&msg, 0, 0, 0, PM_NOREMOVE);
+    else
+        while (PeekMessageA(&msg, 0, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
     g_lastPump = GetTickCount();
 }
 

@@ -191,6 +191,18 @@ std::string ReadFileBytes(const std::string &path) {
     return bytes;
 }
 
+std::vector<std::string> Lines(const std::string &text) {
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string::npos) end = text.size();
+        if (end > at) lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
 bool WriteFileBytes(const std::string &path, const std::string &bytes) {
     HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
     if (f == INVALID_HANDLE_VALUE) return false;

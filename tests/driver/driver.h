@@ -59,6 +59,8 @@ bool WaitGone(HWND window, DWORD milliseconds);
 
 // Files and folders for the tests.
 std::string ReadFileBytes(const std::string &path);
+// The lines of a text, their ends of any kind dropped, empty lines left out.
+std::vector<std::string> Lines(const std::string &text);
 bool WriteFileBytes(const std::string &path, const std::string &bytes);
 bool FileExists(const std::string &path);
 // Deletes a folder with everything in it (read-only files too).

@@ -22,43 +22,41 @@ void PutChunk(std::vector<unsigned char> &out, const char *type, const std::vect
 
 }  // namespace
 
-bool SaveScreenshot(const std::string &path) {
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = GetDC(0);
-    HDC memory = CreateCompatibleDC(screen);
+std::vector<DWORD> CapturePixels(HWND window, int left, int top, int width, int height) {
+    std::vector<DWORD> pixels;
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
     info.bmiHeader.biHeight = -height;  // top row first
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biBitCount = 32;
     void *bits = 0;
+    HDC screen = GetDC(window);
+    HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, 0, 0);
-    if (!bitmap) {
-        DeleteDC(memory);
-        ReleaseDC(0, screen);
-        return false;
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
+        GdiFlush();
+        pixels.assign((const DWORD *)bits, (const DWORD *)bits + (size_t)width * height);
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
     }
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    int stride = (width * 3 + 3) & ~3;
+    DeleteDC(memory);
+    ReleaseDC(window, screen);
+    return pixels;
+}
+
+bool SaveScreenshot(const std::string &path) {
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    std::vector<DWORD> pixels = CapturePixels(0, 0, 0, width, height);
+    if (pixels.empty()) return false;
     std::vector<unsigned char> raw;
     raw.reserve((size_t)(width * 3 + 1) * height);
-    for (int y = 0; y < height; y++) {
-        const unsigned char *row = (const unsigned char *)bits + (size_t)y * stride;
-        raw.push_back(0);  // no filter
-        for (int x = 0; x < width; x++) {
-            raw.push_back(row[x * 3 + 2]);
-            raw.push_back(row[x * 3 + 1]);
-            raw.push_back(row[x * 3]);
-        }
+    for (int i = 0; i < width * height; i++) {
+        if (i % width == 0) raw.push_back(0);  // a row without filter
+        for (int shift = 16; shift >= 0; shift -= 8) raw.push_back((unsigned char)(pixels[i] >> shift));
     }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(0, screen);
-
     std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<unsigned char> header;
     PutBig32(header, (unsigned)width);

@@ -47,18 +47,6 @@ std::vector<Installed> ScriptFiles(const char *product, const std::string &folde
     return files;
 }
 
-std::vector<std::string> Lines(const std::string &text) {
-    std::vector<std::string> lines;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find_first_of("\r\n", at);
-        if (end == std::string::npos) end = text.size();
-        if (end > at) lines.push_back(text.substr(at, end - at));
-        at = end + 1;
-    }
-    return lines;
-}
-
 // Records of the install log by tag, each with the path it names.
 std::multimap<std::string, std::string> LogRecords(const std::string &log) {
     std::multimap<std::string, std::string> records;

@@ -117,17 +117,7 @@ class InstallFixture : public ::testing::Test {
         g_installLog = 0;
     }
 
-    std::vector<std::string> LogLines() {
-        std::string text = driver::ReadFileBytes(app_ + "\\install.log");
-        std::vector<std::string> lines;
-        size_t start = 0, at;
-        while ((at = text.find("\r\n", start)) != std::string::npos) {
-            lines.push_back(text.substr(start, at - start));
-            start = at + 2;
-        }
-        if (start < text.size()) lines.push_back(text.substr(start));
-        return lines;
-    }
+    std::vector<std::string> LogLines() { return driver::Lines(driver::ReadFileBytes(app_ + "\\install.log")); }
     // The records of the last installation (behind its last "Module :"),
     // header excluded.
     std::vector<std::string> LastRecords() {
