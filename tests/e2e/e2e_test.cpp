@@ -402,7 +402,7 @@ TEST(EndToEndTest, SilentRunOverDamagedEntriesOrScriptsEndsWithAFailure) {
 // uninstall tests) through the wizard: the billboards come one after the
 // other on the background (the last one is on screen when the template
 // question is asked), the question answered No registers nothing, and the
-// last billboard's temp file is gone when the program ends.
+// last billboard's temp file is gone when the program ends. Then removed.
 TEST(FinishingStepsTest, WizardShowsTheBillboardsAndAsksAboutTemplates) {
     const std::string folder = "C:\\E2E Finish";
     RemoveTree(folder);
@@ -434,6 +434,12 @@ TEST(FinishingStepsTest, WizardShowsTheBillboardsAndAsksAboutTemplates) {
     EXPECT_NE(log.find("\r\nODBCDSN: DSN=E2E System\r\n"), std::string::npos) << log;
     EXPECT_EQ(log.find("CTplReg:"), std::string::npos);
     EXPECT_EQ(log.find("Aborted"), std::string::npos) << log;
+    // The uninstaller takes it all back (what it takes: the uninstall tests).
+    Program uninstaller;
+    uninstaller.SetTempFolder(temp);
+    ASSERT_TRUE(uninstaller.Start(ProgramFolder() + "\\uninstx.exe", "-s \"" + folder + "\\install.log\""));
+    EXPECT_EQ(uninstaller.Wait(60000), 0);
+    EXPECT_FALSE(FileExists(folder + "\\bin\\tool.txt"));
 }
 
 std::vector<LPARAM> s_progress;

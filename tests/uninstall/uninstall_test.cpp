@@ -164,44 +164,32 @@ bool KeyExists(HKEY root, const char *key) { return ValueExists(root, key, 0); }
 // one folder (pairs of names, the target empty for a deletion): done in
 // their order and taken off the list.
 void RestartFor(const std::string &folder) {
-    const char session[] = "System\\CurrentControlSet\\Control\\Session Manager";
-    const char value[] = "PendingFileRenameOperations";
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, session, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    DWORD size = 0;
-    std::string data;
-    if (RegQueryValueExA(key, value, 0, 0, 0, &size) == ERROR_SUCCESS && size) {
-        data.resize(size);
-        RegQueryValueExA(key, value, 0, 0, (BYTE *)&data[0], &size);
-        data.resize(size);
-    }
+    std::string all = PendingRenames() + "|", rest;
     std::vector<std::string> names;
-    for (size_t at = 0; at < data.size();) {
-        size_t end = data.find('\0', at);
-        if (end == std::string::npos) end = data.size();
-        names.push_back(data.substr(at, end - at));
-        at = end + 1;
-    }
+    for (size_t at = 0, end; (end = all.find('|', at)) != std::string::npos; at = end + 1)
+        names.push_back(all.substr(at, end - at));
     auto plain = [](std::string name) {
         if (!name.empty() && name[0] == '!') name.erase(0, 1);
         if (name.rfind("\\??\\", 0) == 0) name.erase(0, 4);
         return name;
     };
-    std::string rest;
     for (size_t i = 0; i + 1 < names.size(); i += 2) {
         std::string from = plain(names[i]), to = plain(names[i + 1]);
-        if (Lower(from).rfind(Lower(folder), 0) != 0) {
+        if (from.empty()) continue;
+        if (Lower(from).rfind(Lower(folder), 0) != 0)
             rest += names[i] + '\0' + names[i + 1] + '\0';
-        } else if (!to.empty()) {
+        else if (!to.empty())
             MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING);
-        } else if (!DeleteFileA(from.c_str())) {
+        else if (!DeleteFileA(from.c_str()))
             RemoveDirectoryA(from.c_str());
-        }
     }
+    HKEY key;
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_SET_VALUE, &key);
     if (rest.empty())
-        RegDeleteValueA(key, value);
+        RegDeleteValueA(key, "PendingFileRenameOperations");
     else
-        RegSetValueExA(key, value, 0, REG_MULTI_SZ, (const BYTE *)(rest + '\0').data(), (DWORD)rest.size() + 1);
+        RegSetValueExA(key, "PendingFileRenameOperations", 0, REG_MULTI_SZ, (const BYTE *)(rest + '\0').data(),
+                       (DWORD)rest.size() + 1);
     RegCloseKey(key);
 }
 
@@ -342,28 +330,8 @@ TEST_F(UninstallTest, FinishingProductIsInstalledAndRemovedAsItCame) {
     ASSERT_TRUE(SHGetSpecialFolderPathA(0, desktop, CSIDL_DESKTOPDIRECTORY, TRUE));
     const std::string group = std::string(programs) + "\\E2E Finish", onDesktop = std::string(desktop) + "\\Tool on the desktop.lnk";
     const char fonts[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
-    // What the finishing product's wizard test may have left.
+    // The finishing product's wizard test removes what it installs.
     RemoveTree(folder);
-    RemoveTree(group);
-    DeleteFileA(onDesktop.c_str());
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, fonts, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, "E2E Finish Font");
-        RegCloseKey(key);
-    }
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls", 0,
-                      KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, (bin + "\\shared.dll").c_str());
-        RegCloseKey(key);
-    }
-    DWORD usage = 0;
-    for (int i = 0; i < 9 && SQLRemoveDriver("E2E Driver", FALSE, &usage) && usage; i++) {
-    }
-    SQLRemoveDSNFromIni("E2E Source");
-    SQLSetConfigMode(ODBC_SYSTEM_DSN);
-    SQLRemoveDSNFromIni("E2E System");
-    SQLSetConfigMode(ODBC_BOTH_DSN);
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\ODBC\\ODBC.INI\\E2E System");
     CreateDirectoryA(folder.c_str(), 0);
     CreateDirectoryA(bin.c_str(), 0);
     WriteFileBytes(tool, "the tool before");
