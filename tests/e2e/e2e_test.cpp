@@ -22,8 +22,6 @@ const char kFolder[] = "C:\\E2E Product";
 
 std::string Sources(const char *product) { return ProgramFolder() + "\\e2e\\" + product; }
 
-
-
 struct Installed {
     std::string name, target;
     int mode;
@@ -32,13 +30,7 @@ struct Installed {
 // The files a product's script installs, with their targets below the folder.
 std::vector<Installed> ScriptFiles(const char *product, const std::string &folder) {
     std::vector<Installed> files;
-    std::string script = ReadFileBytes(Sources(product) + "\\_FILE1.SCR"), line;
-    size_t at = 0;
-    while (at < script.size()) {
-        size_t end = script.find('\n', at);
-        if (end == std::string::npos) end = script.size();
-        line = script.substr(at, end - at);
-        at = end + 1;
+    for (const std::string &line : Lines(ReadFileBytes(Sources(product) + "\\_FILE1.SCR"))) {
         if (line.empty()) continue;
         std::string name = RecordFieldText(line, 22), sub = RecordFieldText(line, 23);
         files.push_back({name, folder + sub + name, atoi(RecordFieldText(line, 5).c_str())});
@@ -64,8 +56,6 @@ bool Logged(const std::multimap<std::string, std::string> &records, const char *
         if (lstrcmpiA(it->second.c_str(), path.c_str()) == 0) return true;
     return false;
 }
-
-size_t Count(const std::multimap<std::string, std::string> &records, const char *tag) { return records.count(tag); }
 
 int RunSilently(const char *setup, DWORD ms = 90000) {
     Program program;
@@ -114,9 +104,9 @@ TEST(EndToEndTest, FreshInstallThenTheSecondProductOverItWithAFileHeld) {
         if (f.target.find("\\deep\\er\\") != std::string::npos) nested++;
     }
     EXPECT_GE(nested, 40);
-    EXPECT_EQ(Count(records, "Copy   :"), files.size());
-    EXPECT_EQ(Count(records, "Replace:") + Count(records, "Skipped:") + Count(records, "Locked :"), 0u) << log;
-    EXPECT_EQ(Count(records, "Module :"), 1u);
+    EXPECT_EQ(records.count("Copy   :"), files.size());
+    EXPECT_EQ(records.count("Replace:") + records.count("Skipped:") + records.count("Locked :"), 0u) << log;
+    EXPECT_EQ(records.count("Module :"), 1u);
     // The layout the uninstaller reads: the banner line whole, the [DLG]
     // section with the uninstaller's texts (C59 and C60 as L1 and L2), a
     // line of one blank, then the header records.
@@ -229,7 +219,7 @@ TEST(EndToEndTest, FreshInstallThenTheSecondProductOverItWithAFileHeld) {
     records = LogRecords(LastRun(ReadFileBytes(LogPath())));
     EXPECT_EQ(ReadFileBytes(Rules("held.txt")), now("held.txt"));
     EXPECT_TRUE(Logged(records, "Replace:", Rules("held.txt")));
-    EXPECT_EQ(Count(records, "Locked :"), 0u);
+    EXPECT_EQ(records.count("Locked :"), 0u);
     EXPECT_EQ(ReadFileBytes(backups + "\\always.001"), was("always.txt"));
     EXPECT_EQ(ReadFileBytes(backups + "\\always.002"), now("always.txt"));
 }
@@ -258,7 +248,7 @@ TEST(EndToEndTest, SeparateCopyWindowWhileTheFrameIsHidden) {
     PressButton(frame, 201);
     EXPECT_EQ(setup.Wait(15000), 0);
     std::vector<Installed> files = ScriptFiles("first", folder);
-    EXPECT_EQ(Count(LogRecords(ReadFileBytes(folder + "\\install.log")), "Copy   :"), files.size());
+    EXPECT_EQ(LogRecords(ReadFileBytes(folder + "\\install.log")).count("Copy   :"), files.size());
 }
 
 // Cancel in the middle of many small files: the walk waits while the
@@ -272,17 +262,17 @@ TEST(EndToEndTest, CancelInABurstOfSmallFilesRollsTheRunBack) {
     ASSERT_TRUE(setup.Start(ProgramFolder() + "\\e2e_burst_setup.exe", ""));
     HWND frame = WaitForDialogWithItem(setup, 201, 20000);
     ASSERT_NE(frame, (HWND)0);
-    for (int i = 0; i < 1000 && Count(LogRecords(ReadFileBytes(log)), "Copy   :") == 0; i++) Sleep(20);
+    for (int i = 0; i < 1000 && LogRecords(ReadFileBytes(log)).count("Copy   :") == 0; i++) Sleep(20);
     PressButton(frame, IDCANCEL);
     HWND box = WaitForMessageBox(setup, 20000);
     ASSERT_NE(box, (HWND)0);
-    size_t asked = Count(LogRecords(ReadFileBytes(log)), "Copy   :");
+    size_t asked = LogRecords(ReadFileBytes(log)).count("Copy   :");
     PressButton(box, IDYES);
     EXPECT_EQ(setup.Wait(30000), 2);  // cancelled: not installed
 
     std::string text = ReadFileBytes(log);
     auto records = LogRecords(text);
-    size_t copied = Count(records, "Copy   :");
+    size_t copied = records.count("Copy   :");
     // A file being written when Cancel came is finished and logged.
     EXPECT_GE(copied, asked);
     EXPECT_LE(copied, asked + 1);

@@ -133,13 +133,9 @@ class InstallFixture : public ::testing::Test {
     SupportLibrary saved_;
 };
 
+// Content of the given size that differs by its seed.
 inline std::string Bytes(const std::string &seed, size_t size) {
-    std::string s(size, 0);
-    unsigned x = 2166136261u;
-    for (char c : seed) x = (x ^ (unsigned char)c) * 16777619u;
-    for (size_t i = 0; i < size; i++) {
-        x = x * 1103515245u + 12345u;
-        s[i] = (char)(x >> 16);
-    }
-    return s;
+    std::string s;
+    while (s.size() < size) s += seed + std::to_string(s.size());
+    return s.substr(0, size);
 }

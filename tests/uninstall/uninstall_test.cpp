@@ -61,40 +61,31 @@ void WalkFiles(const std::string &folder, const std::vector<std::string> &skip, 
     FindClose(h);
 }
 
-void ExportRegistry(const std::string &root, Snapshot &s) {
-    std::string file = MakeTempFolder("regx") + "\\export.reg";
-    Program reg;
-    ASSERT_TRUE(reg.Start(SystemFolder() + "\\reg.exe", "export " + root + " \"" + file + "\" /y"));
-    ASSERT_EQ(reg.Wait(60000), 0);
-    std::string raw = ReadFileBytes(file), text;
-    // UTF-16 with a byte-order mark: the low bytes are the text.
-    bool wide = raw.size() >= 2 && (unsigned char)raw[0] == 0xFF && (unsigned char)raw[1] == 0xFE;
-    for (size_t i = wide ? 2 : 0; i < raw.size(); i += wide ? 2 : 1) text += raw[i];
-    std::string key, line;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        line = text.substr(at, end - at);
-        at = end + 1;
-        while (!line.empty() && (line.back() == '\r' || line.back() == '\\')) line.pop_back();
-        if (line.empty()) continue;
-        // Wine's own keys, the network cards it lists and the audio
-        // codecs' cache change as programs run; paths in temp folders
-        // belong to other tests.
-        if (line[0] == '[') key = Lower(line);
-        if (key.find("\\software\\wine") != std::string::npos || key.find("\\networkcards") != std::string::npos ||
-            key.find("\\audiocompressionmanager") != std::string::npos ||
-            Lower(line).find("\\\\temp\\\\") != std::string::npos)
-            continue;
-        if (line[0] == '[') {
-            s.registry[key] = "";
-            continue;
-        }
-        size_t eq = line.find('=');
-        if (line[0] == '"' || line[0] == '@')
-            s.registry[key + "|" + Lower(line.substr(0, eq))] = eq == std::string::npos ? "" : line.substr(eq + 1);
+// Every key below path and its values (type and bytes). Wine's own keys,
+// the network cards it lists and the audio codecs' cache change as programs
+// run; values that name temp folders belong to other tests.
+void WalkRegistry(HKEY root, const std::string &label, const std::string &path, Snapshot &s) {
+    std::string key = Lower(label + "\\" + path);
+    HKEY k;
+    if (key.find("\\software\\wine") != std::string::npos || key.find("\\networkcards") != std::string::npos ||
+        key.find("\\audiocompressionmanager") != std::string::npos ||
+        RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+        return;
+    s.registry[key] = "";
+    static char name[16384], data[65536];
+    DWORD n, size, type;
+    for (DWORD i = 0;; i++) {
+        n = sizeof name, size = sizeof data;
+        LONG r = RegEnumValueA(k, i, name, &n, 0, &type, (BYTE *)data, &size);
+        if (r != ERROR_SUCCESS && r != ERROR_MORE_DATA) break;  // the end, or a key of counters
+        std::string value = std::to_string(type) + ":" + (r ? "large" : std::string(data, size));
+        if (Lower(value).find("\\temp\\") == std::string::npos) s.registry[key + "|" + Lower(name)] = value;
     }
+    std::vector<std::string> subkeys;
+    for (DWORD i = 0; n = sizeof name, RegEnumKeyExA(k, i, name, &n, 0, 0, 0, 0) == ERROR_SUCCESS; i++)
+        subkeys.push_back(path + "\\" + name);
+    RegCloseKey(k);
+    for (const std::string &sub : subkeys) WalkRegistry(root, label, sub, s);
 }
 
 Snapshot TakeSnapshot() {
@@ -106,8 +97,8 @@ Snapshot TakeSnapshot() {
     if (!t.empty() && t.back() == '\\') t.pop_back();
     // wininit.ini: the copy tests of the 95 family write their renames there.
     WalkFiles("c:", {t, Lower(windows) + "\\temp", Lower(windows) + "\\wininit.ini"}, s);
-    ExportRegistry("HKLM\\Software", s);
-    ExportRegistry("HKCU\\Software", s);
+    WalkRegistry(HKEY_LOCAL_MACHINE, "hklm", "Software", s);
+    WalkRegistry(HKEY_CURRENT_USER, "hkcu", "Software", s);
     return s;
 }
 
@@ -458,7 +449,7 @@ TEST_F(UninstallTest, FinishingProductIsInstalledAndRemovedAsItCame) {
     std::vector<std::string> differences;
     for (const std::string &d : Differences(before, TakeSnapshot()))
         if (d.find("\\odbc.ini\\e2e source") == std::string::npos &&
-            d.find("\\odbc data sources]|\"e2e source\"") == std::string::npos &&
+            d.find("\\odbc data sources|e2e source") == std::string::npos &&
             (d.find("\\software\\odbc") == std::string::npos || d.find('|') != std::string::npos))
             differences.push_back(d);
     EXPECT_EQ(differences, std::vector<std::string>({"+" + Lower(folder) + "\\mine.txt"})) << own;
@@ -554,8 +545,9 @@ TEST_F(UninstallTest, HostileLogTouchesNothingOutside) {
     for (const char *name : {"\\v.txt", "\\b.txt"}) WriteFileBytes(victim + name, "victim");
     for (const char *name : {"\\own.txt", "\\r.txt", "\\sub\\user.txt", "\\counted.txt"})
         WriteFileBytes(folder + name, "in place");
-    bool linked = CreateSymbolicLinkA((folder + "\\link").c_str(), victim.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) != 0;
-    if (!linked) std::cout << "no folder links here: that case is not checked\n";
+    // A link to another folder (where the system makes one): what lies
+    // behind it stays (the victim's files).
+    CreateSymbolicLinkA((folder + "\\link").c_str(), victim.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
     std::string lines[] = {
         "*** KVX32 Vantrel 3.0 ",
         "[DLG]",
@@ -613,10 +605,6 @@ TEST_F(UninstallTest, HostileLogTouchesNothingOutside) {
     // Every hostile line is named in the uninstaller's own log.
     for (int line : {6, 7, 8, 9, 10, 11, 12, 13, 14, 16, 17, 19, 21, 22})
         EXPECT_NE(own.find("line " + std::to_string(line) + ": "), std::string::npos) << line << "\n" << own;
-    // A link to another folder: what lies behind it stays (checked above
-    // with the victim's files).
-    if (linked) std::cout << "the link " << (FileExists(folder + "\\link\\v.txt") ? "leads" : "does not lead")
-                          << " to the other folder\n";
     EXPECT_NE(own.find("line 17: damaged"), std::string::npos) << own;
     EXPECT_NE(own.find("line 22: damaged"), std::string::npos) << own;
     RemoveTree(folder);
