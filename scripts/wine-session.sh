@@ -24,3 +24,9 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/
 # letters and "MS Sans Serif" is scaled from an outline font. Font files in
 # the prefix's font folder are loaded at start-up.
 cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+# A new prefix links the user's shell folders (the desktop among them) to
+# $HOME, which every prefix on the machine shares: a shortcut one test run
+# puts on the desktop would be another run's. Folders of the prefix's own.
+for folder in "$WINEPREFIX"/drive_c/users/*/*; do
+  if [ -L "$folder" ]; then rm -f "$folder" && mkdir -p "$folder"; fi
+done

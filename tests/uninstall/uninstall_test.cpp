@@ -142,14 +142,12 @@ DWORD SharedCount(const std::string &path) {
     return count;
 }
 
-bool ValueExists(HKEY root, const char *key, const char *name) {
+bool KeyExists(HKEY root, const char *key) {
     HKEY k;
     if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-    bool found = !name || RegQueryValueExA(k, name, 0, 0, 0, 0) == ERROR_SUCCESS;
     RegCloseKey(k);
-    return found;
+    return true;
 }
-bool KeyExists(HKEY root, const char *key) { return ValueExists(root, key, 0); }
 
 // What Windows does at its next start, for the renames and deletions of
 // one folder (pairs of names, the target empty for a deletion): done in
@@ -441,10 +439,10 @@ TEST_F(UninstallTest, FinishingProductIsInstalledAndRemovedAsItCame) {
     RestartFor(folder);
     EXPECT_EQ(ReadFileBytes(tool), "the tool before");
     // ODBC keeps the driver in ODBCINST.INI and the data sources in ODBC.INI.
-    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, drivers, "E2E Driver"));
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, drivers, "E2E Driver"), "");
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\ODBC\\ODBCINST.INI\\E2E Driver"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\ODBC\\ODBC.INI\\E2E System"));
-    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, sources, "E2E System"));
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, sources, "E2E System"), "");
     // The ODBC installer's own keys stay, emptied.
     std::vector<std::string> differences;
     for (const std::string &d : Differences(before, TakeSnapshot()))
