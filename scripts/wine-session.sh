@@ -1,7 +1,8 @@
 # Sourced by the scripts that run Windows programs: a fresh Wine prefix, a
 # private X display and one persistent wineserver, all removed on exit.
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No menu entries or desktop files for the shortcuts the tests make.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEPREFIX=$(mktemp -d /tmp/setupengine-prefix.XXXXXX)
 wine_display=:$(( 90 + RANDOM % 800 ))
 Xvfb "$wine_display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
