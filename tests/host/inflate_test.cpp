@@ -108,22 +108,27 @@ TEST(InflateTest, Crc32KnownValues) {
     EXPECT_EQ(Crc32Update(0, "123456789", 9), 0xCBF43926u);
     EXPECT_EQ(Crc32Update(Crc32Update(0, "1234", 4), "56789", 5), 0xCBF43926u);
     EXPECT_EQ(Crc32Update(0, "", 0), 0u);
-    // Eight bytes a step: every length and alignment around the step, and
-    // sums carried over pieces, against zlib's crc32.
+    // Both paths (multiply and tables): every length and alignment around
+    // their steps (16 and 64 bytes), and sums carried over pieces, against
+    // zlib's crc32.
     std::mt19937 rng(5);
     std::string data(70000, '\0');
     for (char &c : data) c = (char)rng();
-    for (size_t from = 0; from < 9; from++)
-        for (size_t len = 0; len < 40; len++)
-            ASSERT_EQ(Crc32Update(0, data.data() + from, len),
-                      (uint32_t)crc32(0, (const Bytef *)data.data() + from, (uInt)len)) << from << " " << len;
-    uint32_t pieces = 0;
+    for (size_t from = 0; from < 17; from++)
+        for (size_t len = 0; len < 200; len++) {
+            uint32_t want = (uint32_t)crc32(0, (const Bytef *)data.data() + from, (uInt)len);
+            ASSERT_EQ(Crc32Update(0, data.data() + from, len), want) << from << " " << len;
+            ASSERT_EQ(Crc32UpdateTables(0, data.data() + from, len), want) << from << " " << len;
+        }
+    uint32_t pieces = 0, tablePieces = 0;
     for (size_t at = 0; at < data.size();) {
         size_t n = std::min(data.size() - at, (size_t)(rng() % 5000));
         pieces = Crc32Update(pieces, data.data() + at, n);
+        tablePieces = Crc32UpdateTables(tablePieces, data.data() + at, n);
         at += n;
     }
     EXPECT_EQ(pieces, (uint32_t)crc32(0, (const Bytef *)data.data(), (uInt)data.size()));
+    EXPECT_EQ(tablePieces, pieces);
 }
 
 TEST(EntryNamesTest, NamesAndFolderTextsThatLeaveTheTargetAreRefused) {
