@@ -14,6 +14,7 @@
 #define INFLATE_BUFFER (INFLATE_WINDOW + 7 * INFLATE_WINDOW)
 #define INFLATE_INPUT 65536
 #define INFLATE_FAST_BITS 11
+#define INFLATE_DISTANCE_BITS 8
 
 // Pulls up to max bytes into buf; returns the count, 0 at the end, < 0 on a
 // read error.
