@@ -27,8 +27,8 @@ const unsigned kOutputLimit = INFLATE_BUFFER - 258 - 3 - kCopyOvershoot;
 //              by one shift per symbol)
 //   bits 8-11  code length
 //   bits 12-14 kind: literal, end of block, or a symbol no stream may use
-//   bits 16-31 the literal byte, the base length
-//              or distance, or the symbol of the code-length code
+//   bits 16-31 the literal byte, the base length or distance, or the symbol
+//              of the code-length code
 // An entry is 0 where the code is longer than the table (or absent).
 enum { ENTRY_LITERAL = 0x1000, ENTRY_END = 0x2000, ENTRY_BAD = 0x4000 };
 enum TableKind { CODE_LENGTHS, LITERALS_LENGTHS, DISTANCES };
@@ -78,10 +78,10 @@ bool BuildTable(InflateTable *t, const uint8_t *lengths, int n, TableKind kind) 
     for (int i = 0; i < n; i++)
         if (lengths[i]) t->symbol[offsets[lengths[i]]++] = (uint16_t)i;
 
-    memset(t->fast, 0, sizeof t->fast[0] << (kind == DISTANCES ? kDistBits : kLitBits));
+    int tableBits = kind == DISTANCES ? kDistBits : kLitBits;
+    memset(t->fast, 0, sizeof t->fast[0] << tableBits);
     unsigned code = 0;
     int k = 0;
-    int tableBits = kind == DISTANCES ? kDistBits : kLitBits;
     for (int len = 1; len <= tableBits; len++) {
         for (int c = 0; c < t->count[len]; c++, k++, code++) {
             unsigned reversed = 0;
