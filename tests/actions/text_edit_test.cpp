@@ -29,38 +29,40 @@ class TextEdit : public ::testing::Test {
     }
 };
 
-TEST_F(TextEdit, EveryModeOnTheSameFile) {
+// Every mode on the same file, line ends of every kind (they come out as
+// CR LF), empty files and missing ones (created in every mode, no backup).
+TEST_F(TextEdit, EveryModeLineEndAndMissingFile) {
     struct Case {
-        const char *name, *search, *line;
+        const char *name, *text, *search, *line;
         int mode;
         const char *expected;
     } cases[] = {
-        {"m1.txt", "PATH", "FIRST", 1, "FIRST\r\none\r\nPATH=C:\\DOS\r\n\r\nREM x\r\nlast\r\n"},
-        {"m2.txt", "PATH", "LAST", 2, "one\r\nPATH=C:\\DOS\r\n\r\nREM x\r\nlast\r\nLAST\r\n"},
-        {"m3.txt", "PATH", ";C:\\APP", 3, "one\r\nPATH=C:\\DOS;C:\\APP\r\n\r\nREM x\r\nlast\r\n"},
-        {"m4.txt", "REM", "unused", 4, "one\r\nPATH=C:\\DOS\r\n\r\nlast\r\n"},
-        {"m5.txt", "PATH", "after", 5, "one\r\nPATH=C:\\DOS\r\nafter\r\n\r\nREM x\r\nlast\r\n"},
-        {"m6.txt", "PATH", "before", 6, "one\r\nbefore\r\nPATH=C:\\DOS\r\n\r\nREM x\r\nlast\r\n"},
+        {"m1.txt", kBase, "PATH", "FIRST", 1, "FIRST\r\none\r\nPATH=C:\\DOS\r\n\r\nREM x\r\nlast\r\n"},
+        {"m2.txt", kBase, "PATH", "LAST", 2, "one\r\nPATH=C:\\DOS\r\n\r\nREM x\r\nlast\r\nLAST\r\n"},
+        {"m3.txt", kBase, "PATH", ";C:\\APP", 3, "one\r\nPATH=C:\\DOS;C:\\APP\r\n\r\nREM x\r\nlast\r\n"},
+        {"m4.txt", kBase, "REM", "unused", 4, "one\r\nPATH=C:\\DOS\r\n\r\nlast\r\n"},
+        {"m5.txt", kBase, "PATH", "after", 5, "one\r\nPATH=C:\\DOS\r\nafter\r\n\r\nREM x\r\nlast\r\n"},
+        {"m6.txt", kBase, "PATH", "before", 6, "one\r\nbefore\r\nPATH=C:\\DOS\r\n\r\nREM x\r\nlast\r\n"},
         // Case matters; an empty search text is in every line, blank ones too.
-        {"m7.txt", "path", "x", 4, "one\r\nPATH=C:\\DOS\r\n\r\nREM x\r\nlast\r\n"},
-        {"m8.txt", "", "+", 5, "one\r\n+\r\nPATH=C:\\DOS\r\n+\r\n\r\n+\r\nREM x\r\n+\r\nlast\r\n+\r\n"},
-        {"m9.txt", "o", "!", 9, "PATH=C:\\DOS\r\n\r\nREM x\r\nlast\r\n"},
+        {"m7.txt", kBase, "path", "x", 4, "one\r\nPATH=C:\\DOS\r\n\r\nREM x\r\nlast\r\n"},
+        {"m8.txt", kBase, "", "+", 5, "one\r\n+\r\nPATH=C:\\DOS\r\n+\r\n\r\n+\r\nREM x\r\n+\r\nlast\r\n+\r\n"},
+        {"m9.txt", kBase, "o", "!", 9, "PATH=C:\\DOS\r\n\r\nREM x\r\nlast\r\n"},
+        {"lf.txt", "a\nb\n", "b", "c", 5, "a\r\nb\r\nc\r\n"},
+        {"cr.txt", "a\rb\r\rd", "d", "c", 6, "a\r\nb\r\n\r\nc\r\nd\r\n"},
+        {"crlf.txt", "a\r\n\r\n", "", "x", 3, "ax\r\nx\r\n"},
+        // An empty file has no line: mode 1 adds nothing, mode 2 the line alone.
+        {"e1.txt", "", "", "x", 1, ""},
+        {"e2.txt", "", "", "x", 2, "x\r\n"},
+        {"new1.txt", 0, "x", "only line", 1, "only line\r\n"},
+        {"new4.txt", 0, "x", "only line", 4, "only line\r\n"},
     };
     for (const Case &c : cases) {
-        EXPECT_EQ(Edit(c.name, kBase, c.search, c.line, c.mode), c.expected) << c.name;
+        EXPECT_EQ(c.text ? Edit(c.name, c.text, c.search, c.line, c.mode) : EditOnly(c.name, c.search, c.line, c.mode),
+                  c.expected) << c.name;
         std::string backup = Path(c.name);
         backup.replace(backup.size() - 3, 3, "001");
-        EXPECT_EQ(ReadFileBytes(backup), kBase) << c.name;
+        EXPECT_EQ(c.text ? std::string(c.text) : "absent", FileExists(backup) ? ReadFileBytes(backup) : "absent") << c.name;
     }
-}
-
-TEST_F(TextEdit, LineEndsOfEveryKindComeOutAsCrLf) {
-    EXPECT_EQ(Edit("lf.txt", "a\nb\n", "b", "c", 5), "a\r\nb\r\nc\r\n");
-    EXPECT_EQ(Edit("cr.txt", "a\rb\r\rd", "d", "c", 6), "a\r\nb\r\n\r\nc\r\nd\r\n");
-    EXPECT_EQ(Edit("crlf.txt", "a\r\n\r\n", "", "x", 3), "ax\r\nx\r\n");
-    // An empty file has no line: mode 1 adds nothing, mode 2 the line alone.
-    EXPECT_EQ(Edit("empty1.txt", "", "", "x", 1), "");
-    EXPECT_EQ(Edit("empty2.txt", "", "", "x", 2), "x\r\n");
 }
 
 TEST_F(TextEdit, LongLinesAndLargeFilesLoseNothing) {
@@ -91,14 +93,6 @@ TEST_F(TextEdit, BackupsAreNumberedAndNeverWrittenOver) {
     EditTextFile(&path[0], "c", "", 4);
     EXPECT_EQ(path, Path("cfg.ini"));
     EXPECT_EQ(ReadFileBytes(Path("cfg.ini")), "a\r\nb\r\n");
-}
-
-TEST_F(TextEdit, MissingFileIsCreatedInEveryMode) {
-    for (int mode : {1, 4}) {
-        std::string name = "new" + std::to_string(mode) + ".txt";
-        EXPECT_EQ(EditOnly(name.c_str(), "x", "only line", mode), "only line\r\n");
-    }
-    EXPECT_TRUE(FilesIn(folder_, "new*.0*").empty());
 }
 
 TEST_F(TextEdit, FileInUseStaysAsItWas) {

@@ -1,11 +1,10 @@
-// Whole setup programs under Wine, run silently: a fresh install of a few
-// hundred files in nested folders, a second product over it that meets
-// every overwrite rule and a file held open, file scripts out of step with
-// their payload, and a product that makes every change after the copy.
+// Whole setup programs under Wine: a fresh install of a few hundred files
+// in nested folders, a second product over it that meets every overwrite
+// rule and a file held open, the separate copy window, a cancelled copy,
+// damaged entries and file scripts out of step with their payload, the
+// finishing-steps product through its wizard, and the shipped library's
+// per-file progress.
 #include <gtest/gtest.h>
-#include <objbase.h>
-#include <shlobj.h>
-#include <odbcinst.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -90,22 +89,18 @@ size_t RecordAt(const std::string &log, const std::string &tag, const std::strin
 
 std::string Source(const char *product, const std::string &name) { return ReadFileBytes(Sources(product) + "\\" + name); }
 
-class EndToEndTest : public ::testing::Test {
-  protected:
-    // Every case starts from a fresh install of the first product.
-    void InstallFirst() {
-        RemoveTree(kFolder);
-        ASSERT_EQ(RunSilently("e2e_first_setup.exe"), 0);
-        ASSERT_TRUE(FileExists(LogPath()));
-    }
-};
-
 // A fresh install: every file byte for byte where the script puts it, and a
 // "Copy   :" record for each, nothing else about them. Then the second
-// product over it: every overwrite rule decides once, replaced files go to
-// the backup folder first.
-TEST_F(EndToEndTest, FreshInstallThenTheSecondProductOverIt) {
-    InstallFirst();
+// product over it while one of its files is held open: with the detection
+// page on it stops before any write; without, every overwrite rule decides
+// once, replaced files go to the backup folder first, and the held file's
+// new copy waits under a temporary name that Windows is told to rename at
+// the next start, after the restart question (asked, silent or not). Last,
+// without the holder, the detection page lets the product install, and
+// the backups are numbered on.
+TEST(EndToEndTest, FreshInstallThenTheSecondProductOverItWithAFileHeld) {
+    RemoveTree(kFolder);
+    ASSERT_EQ(RunSilently("e2e_first_setup.exe"), 0);
     std::vector<Installed> files = ScriptFiles("first", kFolder);
     ASSERT_GE(files.size(), 200u);
     std::string firstLog = ReadFileBytes(LogPath()), log = firstLog;
@@ -123,91 +118,24 @@ TEST_F(EndToEndTest, FreshInstallThenTheSecondProductOverIt) {
     EXPECT_EQ(Count(records, "Replace:") + Count(records, "Skipped:") + Count(records, "Locked :"), 0u) << log;
     EXPECT_EQ(Count(records, "Module :"), 1u);
     // The layout the uninstaller reads: the banner line whole, the [DLG]
-    // section, a line of one blank, then the header records.
+    // section with the uninstaller's texts (C59 and C60 as L1 and L2), a
+    // line of one blank, then the header records.
     EXPECT_EQ(firstLog.substr(0, 24), "*** KVX32 Vantrel 3.0 \r\n");
     size_t header = log.find("\r\n \r\nModule : E2E Product Setup - [");
     EXPECT_NE(header, std::string::npos) << log;
     EXPECT_LT(log.find("[DLG]"), header);
+    EXPECT_NE(log.find("\r\nCompInf: ", header), std::string::npos) << log;
     EXPECT_EQ(log.find("Aborted"), std::string::npos);
     EXPECT_FALSE(FileExists(std::string(kFolder) + "\\_BACKUP_"));
-    // The uninstaller's texts in the log's own [DLG] section.
-    char cancel[64] = "";
-    GetPrivateProfileStringA("DLG", "C2", "", cancel, sizeof cancel, LogPath().c_str());
-    EXPECT_STREQ(cancel, "Cancel");
-
-    EXPECT_EQ(RunSilently("e2e_second_setup.exe"), 0);
-    // One log: the first run's lines stand as they were (banner whole, one
-    // [DLG] section with the same texts, records untouched), the second
-    // run's block follows them, opened by its one-blank line.
-    std::string whole = ReadFileBytes(LogPath());
-    EXPECT_EQ(whole.substr(0, firstLog.size()), firstLog);
-    EXPECT_EQ(whole.compare(firstLog.size(), 12, " \r\nModule : "), 0) << whole.substr(0, 600);
-    EXPECT_EQ(whole.find("[DLG]", firstLog.find("[DLG]") + 1), std::string::npos);
-    log = LastRun(whole);
-    records = LogRecords(log);
-    auto was = [&](const char *name) { return Source("first", name); };
-    auto now = [&](const char *name) { return Source("second", name); };
-
-    // Mode 0: written over as plain copies; files the second product lacks stay.
-    int rewritten = 0;
-    for (const Installed &f : ScriptFiles("second", kFolder)) {
-        if (f.mode != 0) continue;
-        rewritten++;
-        EXPECT_EQ(ReadFileBytes(f.target), now(f.name.c_str())) << f.target;
-        EXPECT_TRUE(Logged(records, "Copy   :", f.target)) << f.target;
-    }
-    EXPECT_GE(rewritten, 20);
-    for (const Installed &f : ScriptFiles("first", kFolder)) {
-        if (FileExists(Sources("second") + "\\" + f.name)) continue;
-        EXPECT_EQ(ReadFileBytes(f.target), was(f.name.c_str())) << f.target;
+    for (const char *key : {"C2=Cancel", "L1=Remove E2E", "L2=Remove it?", "C61=sixty-one", "C62=sixty-two",
+                            "C63=sixty-three"}) {
+        char text[64] = "";
+        std::string k = key;
+        size_t eq = k.find('=');
+        GetPrivateProfileStringA("DLG", k.substr(0, eq).c_str(), "", text, sizeof text, LogPath().c_str());
+        EXPECT_EQ(k.substr(eq + 1), text);
     }
 
-    // Always: replaced, the old one moved to its numbered backup name.
-    std::string backups = std::string(kFolder) + "\\_BACKUP_";
-    EXPECT_EQ(ReadFileBytes(Rules("always.txt")), now("always.txt"));
-    EXPECT_TRUE(Logged(records, "Create :", backups));
-    EXPECT_NE(RecordAt(log, "Replace:", Rules("always.txt")), std::string::npos) << log;
-    EXPECT_LT(RecordAt(log, "Replace:", Rules("always.txt")), RecordAt(log, "Backup :", backups + "\\always.001"));
-    EXPECT_EQ(ReadFileBytes(backups + "\\always.001"), was("always.txt"));
-
-    // Never: kept.
-    EXPECT_EQ(ReadFileBytes(Rules("never.txt")), was("never.txt"));
-    EXPECT_TRUE(Logged(records, "Skipped:", Rules("never.txt")));
-    EXPECT_FALSE(Logged(records, "Copy   :", Rules("never.txt")));
-
-    // Versions, part by part: 1.5 -> 2.0 newer replaces; 2.0 -> 1.5 not-older
-    // keeps; 1.6 -> 1.6 not-older replaces.
-    EXPECT_EQ(ReadFileBytes(Rules("up.dll")), now("up.dll"));
-    EXPECT_TRUE(Logged(records, "Replace:", Rules("up.dll")));
-    EXPECT_EQ(ReadFileBytes(backups + "\\up.001"), was("up.dll"));
-    EXPECT_EQ(ReadFileBytes(Rules("down.dll")), was("down.dll"));
-    EXPECT_TRUE(Logged(records, "Skipped:", Rules("down.dll")));
-    EXPECT_TRUE(Logged(records, "Replace:", Rules("same.dll")));
-
-    // Dates: a record date ahead replaces, one of 1990 keeps.
-    EXPECT_EQ(ReadFileBytes(Rules("late.txt")), now("late.txt"));
-    EXPECT_TRUE(Logged(records, "Replace:", Rules("late.txt")));
-    EXPECT_EQ(ReadFileBytes(Rules("early.txt")), was("early.txt"));
-    EXPECT_TRUE(Logged(records, "Skipped:", Rules("early.txt")));
-
-    // Nothing was in use: no restart, no temporary names left.
-    EXPECT_EQ(Count(records, "Locked :"), 0u);
-    EXPECT_EQ(ReadFileBytes(Rules("held.txt")), now("held.txt"));
-    EXPECT_TRUE(FilesIn(std::string(kFolder) + "\\rules", "VT*").empty());
-
-    // A third run numbers its backups on: .002 beside the .001 of before.
-    EXPECT_EQ(RunSilently("e2e_second_setup.exe"), 0);
-    EXPECT_EQ(ReadFileBytes(backups + "\\always.001"), was("always.txt"));
-    EXPECT_EQ(ReadFileBytes(backups + "\\always.002"), now("always.txt"));
-}
-
-// The second product while one of its files is held open: with the
-// detection page on it stops before any write; without, the new copy waits
-// under a temporary name, Windows is told to rename it at the next start,
-// and the restart question is asked, silent or not.
-TEST_F(EndToEndTest, HeldFileWaitsForTheRestart) {
-    InstallFirst();
-    std::string firstLog = ReadFileBytes(LogPath());
     Program holder;
     ASSERT_TRUE(HoldFile(holder, Rules("held.txt")));
     // With the detection page on, the held file stops the setup before
@@ -215,11 +143,8 @@ TEST_F(EndToEndTest, HeldFileWaitsForTheRestart) {
     // changes.
     EXPECT_EQ(RunSilently("e2e_detect_setup.exe", 60000), 9);
     EXPECT_EQ(ReadFileBytes(LogPath()), firstLog);
-    EXPECT_EQ(ReadFileBytes(Rules("always.txt")), Source("first", "always.txt"));
     EXPECT_FALSE(FileExists(std::string(kFolder) + "\\_BACKUP_"));
     EXPECT_TRUE(FilesIn(std::string(kFolder) + "\\rules", "VT*").empty());
-
-    // Without the detection page the new copy waits for the restart.
 
     Program setup;
     ASSERT_TRUE(setup.Start(ProgramFolder() + "\\e2e_second_setup.exe", "-s"));
@@ -229,49 +154,89 @@ TEST_F(EndToEndTest, HeldFileWaitsForTheRestart) {
     EXPECT_NE(GetDlgItem(question, IDCANCEL), (HWND)0);
     PressButton(question, IDCANCEL);
     EXPECT_EQ(setup.Wait(20000), 0);
+    // One log: the first run's lines stand as they were (banner whole, one
+    // [DLG] section with the same texts, records untouched), the second
+    // run's block follows them, opened by its one-blank line.
+    std::string whole = ReadFileBytes(LogPath());
+    EXPECT_EQ(whole.substr(0, firstLog.size()), firstLog);
+    EXPECT_EQ(whole.compare(firstLog.size(), 12, " \r\nModule : "), 0) << whole.substr(0, 600);
+    EXPECT_EQ(whole.find("[DLG]", firstLog.find("[DLG]") + 1), std::string::npos);
+    log = LastRun(whole);
+    records = LogRecords(log);
+    auto was = [&](const std::string &name) { return Source("first", name); };
+    auto now = [&](const std::string &name) { return Source("second", name); };
 
-    std::string log = LastRun(ReadFileBytes(LogPath()));
-    std::string backup = std::string(kFolder) + "\\_BACKUP_\\held.001";
+    // Mode 0: written over as plain copies; files the second product lacks stay.
+    int rewritten = 0;
+    for (const Installed &f : ScriptFiles("second", kFolder)) {
+        if (f.mode != 0) continue;
+        rewritten++;
+        EXPECT_EQ(ReadFileBytes(f.target), now(f.name)) << f.target;
+        EXPECT_TRUE(Logged(records, "Copy   :", f.target)) << f.target;
+    }
+    EXPECT_GE(rewritten, 20);
+    for (const Installed &f : ScriptFiles("first", kFolder))
+        if (!FileExists(Sources("second") + "\\" + f.name)) EXPECT_EQ(ReadFileBytes(f.target), was(f.name)) << f.target;
+
+    // Always replaces, never keeps; versions part by part: 1.5 -> 2.0 newer
+    // replaces, 2.0 -> 1.5 not-older keeps, 1.6 -> 1.6 not-older replaces;
+    // a record date ahead replaces, one of 1990 keeps. What is replaced is
+    // moved to its numbered backup name first.
+    std::string backups = std::string(kFolder) + "\\_BACKUP_";
+    EXPECT_TRUE(Logged(records, "Create :", backups));
+    struct Rule {
+        const char *name;
+        bool replaced;
+    } rules[] = {{"always.txt", true}, {"never.txt", false}, {"up.dll", true},    {"down.dll", false},
+                 {"same.dll", true},   {"late.txt", true},   {"early.txt", false}};
+    for (const Rule &r : rules) {
+        SCOPED_TRACE(r.name);
+        std::string backup = backups + "\\" + std::string(r.name).substr(0, std::string(r.name).find('.')) + ".001";
+        EXPECT_EQ(ReadFileBytes(Rules(r.name)), r.replaced ? now(r.name) : was(r.name));
+        EXPECT_TRUE(Logged(records, r.replaced ? "Replace:" : "Skipped:", Rules(r.name))) << log;
+        EXPECT_FALSE(Logged(records, "Copy   :", Rules(r.name)));
+        EXPECT_EQ(FileExists(backup), r.replaced);
+        if (r.replaced) EXPECT_EQ(ReadFileBytes(backup), was(r.name));
+        if (r.replaced) EXPECT_LT(RecordAt(log, "Replace:", Rules(r.name)), RecordAt(log, "Backup :", backup));
+    }
+
+    // The held file: untouched, its old content also in the backup, the new
+    // one under a temporary name beside it ("VT", two characters, ".",
+    // three characters), renamed at the next start where Wine keeps that.
+    std::string backup = backups + "\\held.001";
     size_t locked = RecordAt(log, "Locked :", Rules("held.txt"));
-    size_t replace = RecordAt(log, "Replace:", Rules("held.txt"));
-    size_t saved = RecordAt(log, "Backup :", backup);
     ASSERT_NE(locked, std::string::npos) << log;
-    EXPECT_LT(locked, replace);
-    EXPECT_LT(replace, saved);
-    EXPECT_NE(saved, std::string::npos);
-
-    // The held file is untouched, its old content also in the backup, the
-    // new one under a temporary name beside it.
-    EXPECT_EQ(ReadFileBytes(Rules("held.txt")), Source("first", "held.txt"));
-    EXPECT_EQ(ReadFileBytes(backup), Source("first", "held.txt"));
+    EXPECT_LT(locked, RecordAt(log, "Replace:", Rules("held.txt")));
+    EXPECT_LT(RecordAt(log, "Replace:", Rules("held.txt")), RecordAt(log, "Backup :", backup));
+    EXPECT_EQ(ReadFileBytes(Rules("held.txt")), was("held.txt"));
+    EXPECT_EQ(ReadFileBytes(backup), was("held.txt"));
     std::vector<std::string> waiting = FilesIn(std::string(kFolder) + "\\rules", "VT*");
     ASSERT_EQ(waiting.size(), 1u);
-    EXPECT_EQ(ReadFileBytes(waiting[0]), Source("second", "held.txt"));
+    EXPECT_EQ(ReadFileBytes(waiting[0]), now("held.txt"));
     std::string temp = waiting[0].substr(waiting[0].rfind('\\') + 1);
-    EXPECT_EQ(temp.size(), 8u);  // "VT", two characters, ".", three characters
+    EXPECT_EQ(temp.size(), 8u);
     EXPECT_EQ(temp.find('.'), 4u);
-
-    // The rename at the next start, where Wine keeps it.
     std::string pending = PendingRenames();
     size_t from = pending.find("\\rules\\" + temp), to = pending.find("\\rules\\held.txt");
     EXPECT_NE(from, std::string::npos) << pending;
     EXPECT_NE(to, std::string::npos) << pending;
     EXPECT_LT(from, to);
 
-    // The rest of the product went in as without the holder.
-    EXPECT_EQ(ReadFileBytes(Rules("always.txt")), Source("second", "always.txt"));
-    EXPECT_EQ(ReadFileBytes(std::string(kFolder) + "\\f0.txt"), Source("second", "f0.txt"));
-
-    // Without the holder the detection page lets the same product install.
+    // Without the holder the detection page lets the same product install;
+    // nothing is in use, and this third run numbers its backups on.
     holder.Wait(0);
     EXPECT_EQ(RunSilently("e2e_detect_setup.exe"), 0);
-    EXPECT_EQ(ReadFileBytes(Rules("held.txt")), Source("second", "held.txt"));
-    EXPECT_TRUE(Logged(LogRecords(LastRun(ReadFileBytes(LogPath()))), "Replace:", Rules("held.txt")));
+    records = LogRecords(LastRun(ReadFileBytes(LogPath())));
+    EXPECT_EQ(ReadFileBytes(Rules("held.txt")), now("held.txt"));
+    EXPECT_TRUE(Logged(records, "Replace:", Rules("held.txt")));
+    EXPECT_EQ(Count(records, "Locked :"), 0u);
+    EXPECT_EQ(ReadFileBytes(backups + "\\always.001"), was("always.txt"));
+    EXPECT_EQ(ReadFileBytes(backups + "\\always.002"), now("always.txt"));
 }
 
 // [DLG] "SPD": the frame stays hidden while a small window of its own shows
 // the copy; its button does not stop it; the frame comes back for the finish.
-TEST_F(EndToEndTest, SeparateCopyWindowWhileTheFrameIsHidden) {
+TEST(EndToEndTest, SeparateCopyWindowWhileTheFrameIsHidden) {
     const std::string folder = "C:\\E2E Speed";
     RemoveTree(folder);
     Program setup;
@@ -300,7 +265,7 @@ TEST_F(EndToEndTest, SeparateCopyWindowWhileTheFrameIsHidden) {
 // question is open and stops on Yes; the files written until then, each
 // whole and logged, are removed again with the folders they needed, and
 // no work file is left behind.
-TEST_F(EndToEndTest, CancelInABurstOfSmallFilesRollsTheRunBack) {
+TEST(EndToEndTest, CancelInABurstOfSmallFilesRollsTheRunBack) {
     const std::string folder = "C:\\E2E Burst", log = folder + "\\install.log";
     RemoveTree(folder);
     Program setup;
@@ -329,26 +294,6 @@ TEST_F(EndToEndTest, CancelInABurstOfSmallFilesRollsTheRunBack) {
     // them; the log is left, which tells what was done and undone.
     EXPECT_TRUE(FilesIn(folder, "part*").empty());
     EXPECT_TRUE(FileExists(log));
-}
-
-// Scripts out of step with the payload: the log says the setup was aborted, no
-// file that was not written is logged as copied, and what was written is
-// removed again.
-TEST_F(EndToEndTest, ScriptOutOfStepWithThePayloadFails) {
-    for (const char *kind : {"short", "shifted"}) {
-        SCOPED_TRACE(kind);
-        std::string folder = std::string("C:\\E2E Bad ") + kind;
-        RemoveTree(folder);
-        EXPECT_EQ(RunSilently((std::string("e2e_bad_") + kind + "_setup.exe").c_str(), 60000), 2);
-        std::string log = ReadFileBytes(folder + "\\install.log");
-        EXPECT_NE(log.find("\r\nAborted file record does not match f"), std::string::npos) << log;
-        auto records = LogRecords(log);
-        EXPECT_TRUE(Logged(records, "Copy   :", folder + "\\f0.txt")) << log;
-        EXPECT_FALSE(Logged(records, "Copy   :", folder + "\\f2.txt")) << log;
-        // The setup rolled its run back: what it wrote is gone again.
-        EXPECT_NE(log.find("\r\nUndone : copy stopped"), std::string::npos) << log;
-        for (const char *name : {"f0.txt", "f1.txt", "f2.txt"}) EXPECT_FALSE(FileExists(folder + "\\" + name)) << name;
-    }
 }
 
 uint32_t Get32(const std::string &s, size_t at) {
@@ -404,12 +349,13 @@ std::string Resign(std::string file) {
     return file.substr(0, main) + head + packed + file.substr(end);
 }
 
-// Damaged entries behind a checksum made to match, run silently: no box
-// waits for anybody, the run ends with a failure code, the log says what
-// failed, no temp file or half-written file stays, and the run is rolled
-// back.
-TEST_F(EndToEndTest, SilentRunOverDamagedEntriesEndsWithAFailure) {
-    const std::string folder = "C:\\E2E Bad good";
+// Damaged entries behind a checksum made to match, and file scripts out of
+// step with their payload (an empty line ends the script early; a record
+// without a name shifts the rest), run silently: no box waits for anybody,
+// the run ends with a failure code, the log says what failed, no file that
+// was not written is logged as copied, no temp file or half-written file
+// stays, and the run is rolled back.
+TEST(EndToEndTest, SilentRunOverDamagedEntriesOrScriptsEndsWithAFailure) {
     std::string good = ReadFileBytes(ProgramFolder() + "\\e2e_bad_good_setup.exe");
     size_t f1 = EntryAt(good, "f1.txt"), f2 = EntryAt(good, "f2.txt");
     ASSERT_NE(f1, std::string::npos);
@@ -417,17 +363,20 @@ TEST_F(EndToEndTest, SilentRunOverDamagedEntriesEndsWithAFailure) {
     struct Case {
         const char *what, *logged;
         std::string bytes;
-    } cases[] = {{"data", "CRC-32 failure: ", good},
-                 {"size", "CRC-32 failure: ", good},
-                 {"method", "Damaged entry header: ", good},
-                 {"signature", "Damaged entry header: ", good},
-                 {"truncated", "Damaged entry header: ", good.substr(0, DataAt(good, f2) + 2)}};
+    } cases[] = {{"good", "CRC-32 failure: ", good},
+                 {"good", "CRC-32 failure: ", good},
+                 {"good", "Damaged entry header: ", good},
+                 {"good", "Damaged entry header: ", good},
+                 {"good", "Damaged entry header: ", good.substr(0, DataAt(good, f2) + 2)},
+                 {"short", "\r\nAborted file record does not match f", ReadFileBytes(ProgramFolder() + "\\e2e_bad_short_setup.exe")},
+                 {"shifted", "\r\nAborted file record does not match f", ReadFileBytes(ProgramFolder() + "\\e2e_bad_shifted_setup.exe")}};
     cases[0].bytes[DataAt(good, f1) + 3] ^= 0x20;
     Put32(cases[1].bytes, f1 + ENTRY_OFF_EXPANDED, Get32(good, f1 + ENTRY_OFF_EXPANDED) + 1);
     cases[2].bytes[f1 + ENTRY_OFF_METHOD] = 9;
     cases[3].bytes[f1 + 1] = 'X';
     for (Case &c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.logged);
+        const std::string folder = std::string("C:\\E2E Bad ") + c.what;
         RemoveTree(folder);
         std::string temp = MakeTempFolder("e2edamaged");
         ASSERT_TRUE(WriteFileBytes(temp + "\\setup.exe", Resign(c.bytes)));
@@ -436,197 +385,24 @@ TEST_F(EndToEndTest, SilentRunOverDamagedEntriesEndsWithAFailure) {
         ASSERT_TRUE(setup.Start(temp + "\\setup.exe", "-s"));
         EXPECT_EQ(setup.Wait(60000), 2);
         std::string log = ReadFileBytes(folder + "\\install.log");
+        auto records = LogRecords(log);
         EXPECT_NE(log.find(c.logged), std::string::npos) << log;
         EXPECT_NE(log.find("\r\nAborted "), std::string::npos) << log;
-        // The run is rolled back: the file written before the damaged one
-        // is gone again.
+        EXPECT_TRUE(Logged(records, "Copy   :", folder + "\\f0.txt")) << log;
+        EXPECT_FALSE(Logged(records, "Copy   :", folder + "\\f2.txt")) << log;
+        // The run is rolled back: what it wrote is gone again.
         EXPECT_NE(log.find("\r\nUndone : copy stopped"), std::string::npos) << log;
-        EXPECT_FALSE(FileExists(folder + "\\f0.txt"));
-        EXPECT_FALSE(FileExists(folder + "\\f1.txt"));
+        for (const char *name : {"f0.txt", "f1.txt", "f2.txt"}) EXPECT_FALSE(FileExists(folder + "\\" + name)) << name;
         EXPECT_TRUE(FilesIn(temp, "*.tmp").empty());
         EXPECT_TRUE(FilesIn(folder, "*.tmp").empty());
     }
 }
 
-// Registry text value; empty when absent.
-std::string RegText(HKEY root, const std::string &key, const char *name) {
-    char value[512] = "";
-    DWORD size = sizeof value - 1, type = 0;
-    HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != 0) return "";
-    if (RegQueryValueExA(k, name, 0, &type, (BYTE *)value, &size) != 0) value[0] = 0;
-    RegCloseKey(k);
-    return value;
-}
-
-struct Link {
-    std::string path, arguments, folder;
-    WORD hotKey = 0;
-};
-
-// A shortcut file read back through the shell's own link object.
-bool ReadLink(const std::string &file, Link *link) {
-    CoInitialize(0);
-    IShellLinkA *shell = 0;
-    IPersistFile *persist = 0;
-    bool ok = false;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void **)&shell)) &&
-        SUCCEEDED(shell->QueryInterface(IID_IPersistFile, (void **)&persist))) {
-        wchar_t wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
-        if (SUCCEEDED(persist->Load(wide, STGM_READ))) {
-            char text[MAX_PATH];
-            if (SUCCEEDED(shell->GetPath(text, MAX_PATH, 0, 0))) link->path = text;
-            if (SUCCEEDED(shell->GetArguments(text, MAX_PATH))) link->arguments = text;
-            if (SUCCEEDED(shell->GetWorkingDirectory(text, MAX_PATH))) link->folder = text;
-            shell->GetHotkey(&link->hotKey);
-            ok = true;
-        }
-    }
-    if (persist) persist->Release();
-    if (shell) shell->Release();
-    CoUninitialize();
-    return ok;
-}
-
-const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
-// Every change after the copy, silently: folders, shortcuts read back,
-// INI files with the old value logged, font, shared count, self-registration,
-// ODBC driver and data sources where ODBC keeps them, and the records in the
-// order of the work.
-TEST(FinishingStepsTest, SilentInstallMakesEveryChangeAndLogsItInOrder) {
-    const std::string folder = "C:\\E2E Finish", bin = folder + "\\bin";
-    RemoveTree(folder);
-    HKEY shared;
-    const char sharedKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, sharedKey, 0, 0, 0, KEY_ALL_ACCESS, 0, &shared, 0), 0);
-    RegDeleteValueA(shared, (bin + "\\shared.dll").c_str());
-    RegCloseKey(shared);
-    std::string programs = RegText(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs");
-    std::string desktop = RegText(HKEY_CURRENT_USER, kShellFolders, "Desktop");
-    ASSERT_FALSE(programs.empty());
-    ASSERT_FALSE(desktop.empty());
-    std::string group = programs + "\\E2E Finish";
-    RemoveTree(group);
-    DeleteFileA((desktop + "\\Tool on the desktop.lnk").c_str());
-
-    Program setup;
-    std::string temp = MakeTempFolder("finish");
-    setup.SetTempFolder(temp);
-    ASSERT_TRUE(setup.Start(ProgramFolder() + "\\e2e_finish_setup.exe", "-s"));
-    ASSERT_EQ(setup.Wait(90000), 0);
-    std::string log = ReadFileBytes(folder + "\\install.log");
-
-    // Folders: the empty one made, the unchosen one and the one outside not.
-    EXPECT_TRUE(FileExists(folder + "\\empty\\sub"));
-    EXPECT_FALSE(FileExists(folder + "\\optional"));
-    EXPECT_FALSE(FileExists("C:\\outside"));
-
-    // Shortcuts: into the group of all users' programs and onto the desktop.
-    Link tool, onDesktop;
-    ASSERT_TRUE(ReadLink(group + "\\Tool.lnk", &tool)) << log;
-    EXPECT_EQ(lstrcmpiA(tool.path.c_str(), (bin + "\\tool.txt").c_str()), 0) << tool.path;
-    EXPECT_EQ(tool.arguments, "--start here");
-    EXPECT_EQ(lstrcmpiA(tool.folder.c_str(), bin.c_str()), 0) << tool.folder;
-    EXPECT_EQ(tool.hotKey, MAKEWORD(70, HOTKEYF_CONTROL | HOTKEYF_SHIFT));
-    ASSERT_TRUE(ReadLink(desktop + "\\Tool on the desktop.lnk", &onDesktop)) << log;
-    EXPECT_EQ(lstrcmpiA(onDesktop.path.c_str(), (bin + "\\tool.txt").c_str()), 0);
-    EXPECT_EQ(onDesktop.arguments, "-d");
-    EXPECT_EQ(onDesktop.hotKey, 0);
-    EXPECT_FALSE(FileExists(desktop + "\\..\\Escaped.lnk"));
-
-    // INI files: a new one, and an existing one whose old value is logged.
-    char value[128];
-    GetPrivateProfileStringA("Paths", "Home", "", value, sizeof value, (folder + "\\settings.ini").c_str());
-    EXPECT_STREQ(value, folder.c_str());
-    GetPrivateProfileStringA("Paths", "Unchosen", "none", value, sizeof value, (folder + "\\settings.ini").c_str());
-    EXPECT_STREQ(value, "none");
-    GetPrivateProfileStringA("Old", "Key", "", value, sizeof value, (folder + "\\existing.ini").c_str());
-    EXPECT_STREQ(value, "after");
-
-    // Font, shared count, self-registration.
-    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", "E2E Finish Font"),
-              folder + "\\fonts\\e2e.fon");
-    DWORD count = 0, size = sizeof count;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, sharedKey, 0, KEY_READ, &shared), 0);
-    EXPECT_EQ(RegQueryValueExA(shared, (bin + "\\shared.dll").c_str(), 0, 0, (BYTE *)&count, &size), 0);
-    RegCloseKey(shared);
-    EXPECT_EQ(count, 1u);
-    EXPECT_EQ(lstrcmpiA(RegText(HKEY_CURRENT_USER, "Software\\E2E Finish", "SelfReg").c_str(),
-                        (bin + "\\selfreg.dll").c_str()), 0);
-
-    // ODBC: the driver, a data source of the user and one of the machine,
-    // read back through the ODBC installer.
-    auto odbc = [](UWORD mode, const char *section, const char *key, const char *file) {
-        char text[256] = "";
-        SQLSetConfigMode(mode);
-        SQLGetPrivateProfileString(section, key, "", text, sizeof text, file);
-        SQLSetConfigMode(ODBC_BOTH_DSN);
-        return std::string(text);
-    };
-    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, "Software\\ODBC\\ODBCINST.INI\\E2E Driver", "Driver"), bin + "\\e2edrv.dll");
-    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, "Software\\ODBC\\ODBCINST.INI\\ODBC Drivers", "E2E Driver"), "Installed");
-    EXPECT_EQ(odbc(ODBC_USER_DSN, "E2E Source", "Description", "ODBC.INI"), "End to end source");
-    EXPECT_EQ(odbc(ODBC_SYSTEM_DSN, "E2E System", "Database", "ODBC.INI"), folder + "\\data");
-    const char *sources = "Software\\ODBC\\ODBC.INI\\ODBC Data Sources";
-    for (const char *dsn : {"E2E Source", "E2E System"})
-        EXPECT_EQ(RegText(HKEY_CURRENT_USER, sources, dsn) + RegText(HKEY_LOCAL_MACHINE, sources, dsn), "E2E Driver");
-
-    // Billboards in a silent run are passed over: nothing in the folder or
-    // the temp folder, and no file went out of step with its record.
-    EXPECT_EQ(log.find("Aborted"), std::string::npos) << log;
-    EXPECT_TRUE(FilesIn(temp, "bb*.bmp").empty());
-    EXPECT_FALSE(FileExists(folder + "\\bb1.bmp"));
-
-    // The records in the order of the work.
-    std::vector<std::string> order = {
-        "Create : " + folder + "\\empty",
-        "Create : " + folder + "\\empty\\sub",
-        "Error  : folder passed over: " + folder + "\\..\\outside",
-        "Copy   : " + bin + "\\tool.txt",
-        "Copy   : " + folder + "\\existing.ini",
-        "Copy   : " + folder + "\\fonts\\e2e.fon",
-        "RegRoot: 3",
-        "RegKey : SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
-        "RegName: E2E Finish Font",
-        "RegVal : " + folder + "\\fonts\\e2e.fon",
-        "CShared: " + bin + "\\shared.dll",
-        "Copy   : " + bin + "\\shared.dll",
-        "Copy   : " + bin + "\\selfreg.dll",
-        "Create : " + group,
-        "SLink  : " + group + "\\Tool.lnk",
-        "SLink  : " + desktop + "\\Tool on the desktop.lnk",
-        "Error  : shortcut root not 1 to 5: Root nine.lnk",
-        "Error  : shortcut passed over: ..\\Escaped.lnk",
-        "INIFile: " + folder + "\\settings.ini",
-        "INISec : Paths",
-        "INIItem: Home",
-        "INIVal : " + folder,
-        "INIFile: " + folder + "\\existing.ini",
-        "INISec : Old",
-        "INIItem: Key",
-        "INIOld : before",
-        "INIVal : after",
-        "SelfReg: " + bin + "\\selfreg.dll",
-        "ODBC   : E2E Driver",
-        "ODBCDSN: DSN=E2E System",
-    };
-    size_t at = 0;
-    for (const std::string &record : order) {
-        size_t found = log.find("\r\n" + record + "\r\n", at);
-        ASSERT_NE(found, std::string::npos) << record << "\n" << log;
-        at = found + 2;
-    }
-    EXPECT_EQ(log.find("Unchosen"), std::string::npos);
-    EXPECT_EQ(log.find("CTplReg:"), std::string::npos) << "no environment ran";
-}
-
-
-// The same product through the wizard: the billboards come one after the
+// The finishing-steps product (its silent install and removal: the
+// uninstall tests) through the wizard: the billboards come one after the
 // other on the background (the last one is on screen when the template
 // question is asked), the question answered No registers nothing, and the
-// last billboard's temp file is gone when the program ends.
+// last billboard's temp file is gone when the program ends. Then removed.
 TEST(FinishingStepsTest, WizardShowsTheBillboardsAndAsksAboutTemplates) {
     const std::string folder = "C:\\E2E Finish";
     RemoveTree(folder);
@@ -658,6 +434,12 @@ TEST(FinishingStepsTest, WizardShowsTheBillboardsAndAsksAboutTemplates) {
     EXPECT_NE(log.find("\r\nODBCDSN: DSN=E2E System\r\n"), std::string::npos) << log;
     EXPECT_EQ(log.find("CTplReg:"), std::string::npos);
     EXPECT_EQ(log.find("Aborted"), std::string::npos) << log;
+    // The uninstaller takes it all back (what it takes: the uninstall tests).
+    Program uninstaller;
+    uninstaller.SetTempFolder(temp);
+    ASSERT_TRUE(uninstaller.Start(ProgramFolder() + "\\uninstx.exe", "-s \"" + folder + "\\install.log\""));
+    EXPECT_EQ(uninstaller.Wait(60000), 0);
+    EXPECT_FALSE(FileExists(folder + "\\bin\\tool.txt"));
 }
 
 std::vector<LPARAM> s_progress;

@@ -85,15 +85,6 @@ static int SUPPORT_CALL FileRename(const char *name) {
     return 0;
 }
 
-static int SUPPORT_CALL LogInfo(const char *tag, const char *text, int log) {
-    char line[256];
-    wsprintfA(line, "%s %s", tag, text);
-    line[253] = 0;
-    lstrcatA(line, "\r\n");
-    _lwrite((HFILE)log, line, lstrlenA(line));
-    return 0;
-}
-
 static int SUPPORT_CALL ConvertMacro(char *buffer, int) {
     std::string out = Expand(buffer);
     CopyText(buffer, out.c_str(), CONVERT_BUFFER_SIZE);
@@ -124,7 +115,9 @@ void Install() {
     g_support.KWP_NEXTLOOP = NextLoop;
     g_support.KWP_UNPACK = Unpack;
     g_support.KWP_U_FILERENAME = FileRename;
-    g_support.LOGINFO = LogInfo;
+    // Log records are written by the shipped library itself.
+    static HMODULE library = LoadLibraryA("supportlib.dll");
+    g_support.LOGINFO = (PFN_LOGINFO)GetProcAddress(library, "LOGINFO");
     g_support.CONVERTMACRO = ConvertMacro;
     g_support.KWP_CREATEPATH = CreatePathEntry;
     g_support.WRITEREG = WriteReg;

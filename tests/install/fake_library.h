@@ -1,7 +1,8 @@
 // An in-process support library for the install tests: serves payload
 // entries from memory and writes them the way the real library does (target
 // folder, the entry's folder text with option 0x2, the new name with
-// 0x20000, nothing with 0x10), and writes log records like LOGINFO.
+// 0x20000, nothing with 0x10); log records go through the real library's
+// LOGINFO.
 #pragma once
 #include <windows.h>
 #include <string>

@@ -38,6 +38,8 @@ class FinishingTest : public InstallFixture {
     std::string commands_;
 };
 
+// Templates go to the environment over DDE; those it does not take are
+// listed with E1.
 TEST_F(FinishingTest, TemplatesGoToTheEnvironmentOverDde) {
     std::string log = InstallTemplates("clarion_env.exe");
     std::string one = app_ + "\\tpl\\one.tpw,0", two = app_ + "\\tpl\\two.tpw,0";
@@ -52,10 +54,11 @@ TEST_F(FinishingTest, TemplatesGoToTheEnvironmentOverDde) {
     EXPECT_NE(log.find("CID    : Clarion 5.5\r\n"), std::string::npos) << log;
     EXPECT_EQ(log.find("other.tpw"), std::string::npos);
     EXPECT_STREQ(g_summaryBuffer, "");
-}
 
-TEST_F(FinishingTest, TemplatesTheEnvironmentDoesNotTakeAreListedWithE1) {
-    std::string log = InstallTemplates("clarion_env_mute.exe");
+    // An environment that takes no template: each is listed with E1.
+    DeleteFileA(commands_.c_str());
+    DeleteFileA((app_ + "\\install.log").c_str());
+    log = InstallTemplates("clarion_env_mute.exe");
     EXPECT_EQ(ReadFileBytes(commands_), "closed\r\n");
     EXPECT_EQ(log.find("CTplReg:"), std::string::npos) << log;
     EXPECT_NE(log.find("CID    : Clarion 5.5\r\n"), std::string::npos) << log;

@@ -46,8 +46,7 @@ class InstallFixture : public ::testing::Test {
         g_recordsPerTick = 0;
         g_progressCounter = 0;
         GetLocalTime(&g_startTime);
-        dlg_ = "LO=install.log\r\nBU=1\r\nOW=1\r\nC59=Uninstall Sample\r\nC60=Removing files\r\n"
-               "C61=sixty-one\r\nC62=sixty-two\r\nC63=sixty-three\r\nC2=Cancel\r\nP1=Copying\r\nP2=Settings\r\n";
+        dlg_ = "LO=install.log\r\nBU=1\r\nOW=1\r\nC2=Cancel\r\nP1=Copying\r\nP2=Settings\r\n";
     }
     void TearDown() override {
         CloseLog();
