@@ -102,25 +102,6 @@ int GetFreeDiskSpaceKB(const char *path) {
     return ClusterSpaceToKB(spc, bps, freeClusters);
 }
 
-int FormatFileVersion(const char *path, char *result) {
-    DWORD handle = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &handle);
-    if (!size) return 0;
-    void *data = LocalAlloc(LMEM_FIXED, size);
-    if (!data) return 0;
-    int ok = 0;
-    VS_FIXEDFILEINFO *info = 0;
-    UINT infoSize = 0;
-    if (GetFileVersionInfoA(path, 0, size, data) &&
-        VerQueryValueA(data, "\\", (void **)&info, &infoSize) && info) {
-        wsprintfA(result, "%d.%d.%d.%d", HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
-                  HIWORD(info->dwFileVersionLS), LOWORD(info->dwFileVersionLS));
-        ok = 1;
-    }
-    LocalFree(data);
-    return ok;
-}
-
 // "%s<suffix>" of the Windows folder as a variable.
 static void AddWindowsSubfolder(const char *name, const char *windowsDir, const char *suffix) {
     char path[PATH_TEXT + 16];

@@ -26,8 +26,5 @@ int GetFreeDiskSpaceKB(const char *path);
 int FreeBytesToKB(unsigned long long bytes);
 // KB from the cluster figures of GetDiskFreeSpaceA, saturated at INT_MAX.
 int ClusterSpaceToKB(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters);
-// "%d.%d.%d.%d" of the file's fixed version into result (50 bytes); 0 when
-// the file has no version resource.
-int FormatFileVersion(const char *path, char *result);
 // Sum of (character - '0') times its power of ten, for every character.
 int ParseDecimal(const char *text);

@@ -19,82 +19,55 @@ OSVERSIONINFOA Version(DWORD platform, DWORD major, DWORD minor, const char *csd
 
 const DWORD k95 = VER_PLATFORM_WIN32_WINDOWS, kNT = VER_PLATFORM_WIN32_NT;
 
-struct Outcome {
-    int bits;
-    int shown;  // bit mask of the messages 1..5 that show (bit n-1)
-};
-
-Outcome Check(const int (&wanted)[5], const OSVERSIONINFOA &v, int servicePack = 0, int hotfix = 0) {
-    VersionRequirement r;
-    for (int i = 0; i < 5; i++) r.wanted[i] = wanted[i];
-    DetectRequirementCodes(r, v, servicePack, hotfix);
-    Outcome o = {RequirementFailureBits(r), 0};
-    static const int bit[5] = {1, 2, 4, 16, 32};
-    for (int n = 0; n < 5; n++)
-        if ((o.bits & bit[n]) && RequirementMessageShown(r, n)) o.shown |= 1 << n;
-    return o;
-}
-
 }  // namespace
 
-TEST(VersionRequirementTest, DetectedCodeOnlyForTheRunningPlatform) {
-    VersionRequirement r = {{0, 0, 0, 0, 0}, {}};
-    DetectRequirementCodes(r, Version(k95, 4, 10), 0, 0);
-    EXPECT_EQ(r.detected[0], 20);  // Windows 98
-    DetectRequirementCodes(r, Version(k95, 4, 0), 0, 0);
-    EXPECT_EQ(r.detected[0], 10);
-    DetectRequirementCodes(r, Version(k95, 4, 90), 0, 0);
-    EXPECT_EQ(r.detected[0], 0);
-    EXPECT_EQ(r.detected[3], 210);
-    DetectRequirementCodes(r, Version(kNT, 5, 1), 0, 0);
-    EXPECT_EQ(r.detected[4], 310);
-    DetectRequirementCodes(r, Version(kNT, 5, 2), 0, 0);  // no pair for it
-    for (int d : r.detected) EXPECT_EQ(d, 0);
-    DetectRequirementCodes(r, Version(kNT, 6, 1), 0, 0);  // NT other than 5.x: the NT pair
-    EXPECT_EQ(r.detected[1], 50);
-    EXPECT_EQ(r.detected[0] + r.detected[2] + r.detected[3] + r.detected[4], 0);
-}
-
-TEST(VersionRequirementTest, NtFourServicePacksAndTheHotfix) {
-    VersionRequirement r = {{0, 56, 0, 0, 0}, {}};
-    DetectRequirementCodes(r, Version(kNT, 4, 0, "service pack 5"), 0, 0);
-    EXPECT_EQ(r.detected[1], 57);  // case is ignored
-    EXPECT_EQ(RequirementFailureBits(r), 0);
-    DetectRequirementCodes(r, Version(kNT, 4, 0, "Service Pack 3"), 0, 0);
-    EXPECT_EQ(r.detected[1], 55);
-    EXPECT_EQ(RequirementFailureBits(r), 2);
-    DetectRequirementCodes(r, Version(kNT, 4, 0, "Service Pack 6"), 0, 1);
-    EXPECT_EQ(r.detected[1], 59);
-    DetectRequirementCodes(r, Version(kNT, 4, 0, "Service Pack 6a"), 0, 1);
-    EXPECT_EQ(r.detected[1], 50);  // the whole text must match
-}
-
-TEST(VersionRequirementTest, FailuresAndTheirMessages) {
-    // Windows 2000 minimum on XP: below it, but XP was detected, so quiet.
-    Outcome o = Check({0, 0, 110, 0, 0}, Version(kNT, 5, 1));
-    EXPECT_EQ(o.bits, 4);
-    EXPECT_EQ(o.shown, 0);
-    // On NT 5.2 nothing is detected: the message shows.
-    o = Check({0, 0, 110, 0, 0}, Version(kNT, 5, 2));
-    EXPECT_EQ(o.shown, 4);
-    // Windows 2000 without a service pack against a service-pack-1 minimum.
-    o = Check({0, 0, 111, 0, 0}, Version(kNT, 5, 0), 0);
-    EXPECT_EQ(o.shown, 4);
-    o = Check({0, 0, 111, 0, 0}, Version(kNT, 5, 0), 1);
-    EXPECT_EQ(o.bits, 0);
-    // Windows 95/98 excluded on Windows 98.
-    o = Check({30, 0, 0, 0, 0}, Version(k95, 4, 10));
-    EXPECT_EQ(o.bits, 1);
-    EXPECT_EQ(o.shown, 1);
-    // Exactly Windows 98 wanted: Windows 95 fails, Windows 98 passes.
-    EXPECT_EQ(Check({20, 0, 0, 0, 0}, Version(k95, 4, 0)).shown, 1);
-    EXPECT_EQ(Check({20, 0, 0, 0, 0}, Version(k95, 4, 10)).bits, 0);
-    // XP wanted on ME: its own failure shows, ME's detected code hides
-    // nothing else.
-    o = Check({0, 0, 0, 0, 310}, Version(k95, 4, 90));
-    EXPECT_EQ(o.bits, 32);
-    EXPECT_EQ(o.shown, 0);
-    EXPECT_EQ(Check({0, 0, 0, 0, 0}, Version(kNT, 5, 1)).bits, 0);
+// Detected codes (one per platform pair, 0 where none fits), failure bits
+// and the messages shown (bit n-1 for message n). On NT 4 the service pack
+// comes from its text (case ignored, the whole text must match) and the
+// hotfix; any NT other than 5.x counts as NT.
+TEST(VersionRequirementTest, DetectedCodesFailuresAndTheirMessages) {
+    struct Case {
+        int wanted[5];
+        DWORD platform, major, minor;
+        const char *csd;
+        int servicePack, hotfix;
+        int detected[5], bits, shown;  // -1: not looked at
+    } cases[] = {
+        {{0}, k95, 4, 10, "", 0, 0, {20}, 0, 0},
+        {{0}, k95, 4, 0, "", 0, 0, {10}, 0, 0},
+        {{0}, k95, 4, 90, "", 0, 0, {0, 0, 0, 210}, 0, 0},
+        {{0}, kNT, 5, 1, "", 0, 0, {0, 0, 0, 0, 310}, 0, 0},
+        {{0}, kNT, 5, 2, "", 0, 0, {0}, 0, 0},  // no pair for it
+        {{0}, kNT, 6, 1, "", 0, 0, {0, 50}, 0, 0},
+        {{0, 56}, kNT, 4, 0, "service pack 5", 0, 0, {0, 57}, 0, 0},
+        {{0, 56}, kNT, 4, 0, "Service Pack 3", 0, 0, {0, 55}, 2, -1},
+        {{0, 56}, kNT, 4, 0, "Service Pack 6", 0, 1, {0, 59}, 0, 0},
+        {{0, 56}, kNT, 4, 0, "Service Pack 6a", 0, 1, {0, 50}, -1, -1},
+        // Windows 2000 minimum on XP: below it, but XP was detected, so
+        // quiet; on NT 5.2 nothing is detected: the message shows.
+        {{0, 0, 110}, kNT, 5, 1, "", 0, 0, {0, 0, 0, 0, 310}, 4, 0},
+        {{0, 0, 110}, kNT, 5, 2, "", 0, 0, {0}, 4, 4},
+        {{0, 0, 111}, kNT, 5, 0, "", 0, 0, {0, 0, 110}, 4, 4},  // service pack 1 wanted
+        {{0, 0, 111}, kNT, 5, 0, "", 1, 0, {0, 0, 111}, 0, 0},
+        {{30}, k95, 4, 10, "", 0, 0, {30}, 1, 1},  // Windows 95/98 excluded
+        {{20}, k95, 4, 0, "", 0, 0, {10}, 1, 1},   // exactly Windows 98
+        {{20}, k95, 4, 10, "", 0, 0, {20}, 0, 0},
+        // XP wanted on ME: its own failure shows, ME's code hides nothing else.
+        {{0, 0, 0, 0, 310}, k95, 4, 90, "", 0, 0, {0, 0, 0, 210}, 32, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.major << "." << c.minor << " " << c.csd << " wanted " << c.wanted[0]
+                                        << "," << c.wanted[1] << "," << c.wanted[2] << ",.," << c.wanted[4]);
+        VersionRequirement r;
+        for (int i = 0; i < 5; i++) r.wanted[i] = c.wanted[i];
+        DetectRequirementCodes(r, Version(c.platform, c.major, c.minor, c.csd), c.servicePack, c.hotfix);
+        for (int i = 0; i < 5; i++) EXPECT_EQ(r.detected[i], c.detected[i]) << "D" << i + 1;
+        int bits = RequirementFailureBits(r), shown = 0;
+        for (int n = 0; n < 5; n++)
+            if ((bits & (n < 3 ? 1 << n : 1 << (n + 1))) && RequirementMessageShown(r, n)) shown |= 1 << n;
+        if (c.bits >= 0) EXPECT_EQ(bits, c.bits);
+        if (c.shown >= 0) EXPECT_EQ(shown, c.shown);
+    }
 }
 
 namespace {

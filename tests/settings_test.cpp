@@ -30,15 +30,6 @@ class SettingsTest : public ::testing::Test {
     SupportLibrary saved_;
 };
 
-int s_conditionItem;
-char s_conditionSection[32];
-int s_conditionResult;
-int SUPPORT_CALL FakeCheckCondition(int item, const char *section) {
-    s_conditionItem = item;
-    CopyText(s_conditionSection, section, sizeof s_conditionSection);
-    return s_conditionResult;
-}
-
 int SUPPORT_CALL FakeConvertMacro(char *buffer, int mode) {
     // Replaces a leading "%WINDIR%" by a long folder, as the library would.
     if (mode != 3 || lstrcmpA(buffer, "%WINDIR%\\win.ini") != 0) return 0;
@@ -49,7 +40,7 @@ int SUPPORT_CALL FakeConvertMacro(char *buffer, int mode) {
 
 }  // namespace
 
-TEST_F(SettingsTest, StringsAreCutToTheirBuffersAndDefaultsApply) {
+TEST_F(SettingsTest, ValuesAreCutToTheirBuffersAndDefaultsApply) {
     char text[255];
     ReadDlgText("C2", text, sizeof text);
     EXPECT_STREQ(text, "Welcome to %APP%");
@@ -69,23 +60,16 @@ TEST_F(SettingsTest, StringsAreCutToTheirBuffersAndDefaultsApply) {
     EXPECT_STREQ(text, "Arial");
     ReadSetting("CMP", "TF2", text, sizeof text);  // only in [DLG]
     EXPECT_STREQ(text, "");
-}
 
-TEST_F(SettingsTest, IntegersTakeLeadingDigitsOrTheDefault) {
+    // Integers take the leading digits or the default.
     EXPECT_EQ(ReadDlgInt("Z3", 0), 7);
     EXPECT_EQ(ReadDlgInt("Z4", 0), 12);
     EXPECT_EQ(ReadDlgInt("Z5", 0), 0);
     EXPECT_EQ(ReadDlgInt("IX", 2), 2);
     WriteSetting("DLG", "Z5", "3");
     EXPECT_EQ(ReadDlgInt("Z5", 0), 3);
-}
 
-TEST_F(SettingsTest, ListsUseTheirCountKeyAndItemKeys) {
-    char key[40];
-    ListItemKey(key, sizeof key, 3, "a");
-    EXPECT_STREQ(key, "+3a");
-    ListItemKey(key, sizeof key, 12, "ip1");
-    EXPECT_STREQ(key, "+12ip1");
+    // Lists: their count key and item keys.
     EXPECT_EQ(ListCount("ACT"), 2);
     EXPECT_EQ(ListCount("VARIABLES"), 3);  // "#", not "Ndx"
     EXPECT_EQ(ListCount("ODBC"), 4);
@@ -97,17 +81,9 @@ TEST_F(SettingsTest, ListsUseTheirCountKeyAndItemKeys) {
     EXPECT_STREQ(value, "twelve");
 }
 
-TEST_F(SettingsTest, ItemConditionIsDecidedByTheLibrary) {
-    g_support.CHECKCONDITION = FakeCheckCondition;
-    s_conditionResult = 0;
-    EXPECT_TRUE(ListItemApplies("ACT", 2));
-    EXPECT_EQ(s_conditionItem, 2);
-    EXPECT_STREQ(s_conditionSection, "ACT");
-    s_conditionResult = 1;
-    EXPECT_FALSE(ListItemApplies("ACT", 1));
-}
-
-TEST_F(SettingsTest, ScriptPathsBelowTheInstallationFolderOrExpanded) {
+// Script paths below the installation folder or expanded, and texts copied
+// or appended, stay inside their buffers.
+TEST_F(SettingsTest, ScriptPathsAndTextsStayInsideTheirBuffers) {
     char path[127];
     ResolveScriptPath("bin\\tool.exe", "C:\\Program Files\\App", path, sizeof path);
     EXPECT_STREQ(path, "C:\\Program Files\\App\\bin\\tool.exe");
@@ -124,9 +100,7 @@ TEST_F(SettingsTest, ScriptPathsBelowTheInstallationFolderOrExpanded) {
     ResolveScriptPath("file.txt", deep.c_str(), guarded, 127);
     EXPECT_EQ(TextLength(guarded), 126);
     EXPECT_EQ(guarded[127], 'G');
-}
 
-TEST(TextTest, CopiesAndAppendsStayInsideTheirBuffers) {
     char buffer[8];
     CopyText(buffer, "abcdefghijk", sizeof buffer);
     EXPECT_STREQ(buffer, "abcdefg");

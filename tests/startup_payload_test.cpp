@@ -20,15 +20,6 @@ struct SetupRun {
         program.SetTempFolder(temp);
         EXPECT_TRUE(program.Start(exe, args));
     }
-    // Waits for the next message box, returns its text and presses OK.
-    std::string NextMessage() {
-        HWND box = WaitForMessageBox(program, 15000);
-        if (!box) return "(no message box)";
-        std::string text = MessageBoxText(box);
-        PressButton(box, IDOK);
-        WaitGone(box, 5000);
-        return text;
-    }
     void ExpectCleanEnd() {
         EXPECT_EQ(program.Wait(15000), 1);  // not installed
         EXPECT_TRUE(FilesIn(temp, "*.TMP").empty());
@@ -60,7 +51,7 @@ TEST(StartupPayloadTest, PluginFaultsAndADamagedFileEndTheRun) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.setup);
         SetupRun run(c.setup, c.args);
-        for (const std::string &message : c.messages) EXPECT_EQ(run.NextMessage(), message);
+        for (const std::string &message : c.messages) EXPECT_EQ(AnswerMessageBox(run.program), message);
         run.ExpectCleanEnd();
     }
 }

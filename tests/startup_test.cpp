@@ -5,6 +5,7 @@
 #include "driver.h"
 #include "payload/payload_layout.h"
 #include "startup/command_line.h"
+#include "startup/globals.h"
 
 using namespace driver;
 
@@ -43,15 +44,9 @@ std::string ProgramWithLibrary(const std::string &folder, const std::string &lib
     return path;
 }
 
-// Waits for the next message box, checks its text, presses OK.
-void ExpectMessage(Program &program, const std::string &text) {
-    // The first program of a fresh Wine session may take long to start.
-    HWND box = WaitForMessageBox(program, 60000);
-    ASSERT_NE(box, (HWND)0) << "no message box: " << text;
-    EXPECT_EQ(MessageBoxText(box), text);
-    PressButton(box, IDOK);
-    ASSERT_TRUE(WaitGone(box, 5000));
-}
+// The next message box's text; OK pressed. The first program of a fresh
+// Wine session may take long to start.
+void ExpectMessage(Program &program, const std::string &text) { EXPECT_EQ(AnswerMessageBox(program, IDOK, 60000), text); }
 
 void ExpectInstallerError(Program &program, const char *code) {
     ExpectMessage(program, std::string("Installer Error: ") + code + kErrorTail);
@@ -71,61 +66,74 @@ struct EngineRun {
     }
 };
 
-}  // namespace
-
-// The program runs from a folder with a blank in its name, so the switches
-// are only found behind a quoted program name; a line of more than 1024
-// characters is read to its end. A bare image has no library behind it:
-// what the start-up expands is no DLL, loading it fails (0002), after the
-// test mode's notice where "-t" counts.
-TEST(StartupTest, SwitchesCountOnlyBeforeTheFirstWordWithoutHyphen) {
-    std::string folder = MakeTempFolder("sw") + "\\a b";
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), 0));
-    std::string exe = folder + "\\set up.exe";
-    ASSERT_TRUE(CopyFileA(Engine().c_str(), exe.c_str(), FALSE));
-    struct Case {
-        std::string args;
-        bool notice;
-    } cases[] = {{"", false},        {"setup -t", false}, {"-s -t", true}, {"-x -t", true},
-                 {"  \t-ts", true},  {"-T", false},       {"-st", false},
-                 {std::string(1100, ' ') + "-t", true},   {"-" + std::string(1500, 'x') + " -t", true},
-                 {"-s " + std::string(1500, 'x') + " -t", false}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(std::to_string(c.args.size()) + " characters: " + c.args.substr(0, 20));
-        EngineRun run;
-        run.Start(exe, c.args);
-        if (c.notice) ExpectMessage(run.program, "Test Mode Enabled");
-        ExpectInstallerError(run.program, "0002");
-        run.ExpectEnd();
-    }
+DWORD WINAPI ParseOnThread(void *line) {
+    ParseCommandLine((const char *)line);
+    return 0;
 }
 
-// The arguments begin behind the program's name, quoted or not.
-TEST(StartupTest, ArgumentsBeginBehindTheProgramName) {
+// The switches of the arguments, read on a thread of the test program that
+// answers the test mode's notice: bit 1 the notice, bit 2 silent mode.
+int Switches(const std::string &args) {
+    g_testMode = g_silentMode = 0;
+    HANDLE thread = CreateThread(0, 0, ParseOnThread, (void *)args.c_str(), 0, 0);
+    int notice = 0;
+    while (WaitForSingleObject(thread, 20) == WAIT_TIMEOUT)
+        for (HWND box : TopWindows(GetCurrentProcessId(), "#32770"))
+            if (MessageBoxText(box) == "Test Mode Enabled") notice = 1, PressButton(box, IDOK);
+    CloseHandle(thread);
+    EXPECT_EQ(notice, g_testMode);
+    return notice | (g_silentMode ? 2 : 0);
+}
+
+}  // namespace
+
+// Switches count only before the first word without a hyphen; a line of
+// more than 1024 characters is read to its end. The real program runs from
+// a folder with a blank in its name, so its switches are only found behind
+// a quoted program name. A bare image has no library behind it: what the
+// start-up expands is no DLL, loading it fails (0002), after the test mode's
+// notice.
+TEST(StartupTest, SwitchesCountOnlyBeforeTheFirstWordWithoutHyphen) {
     struct Case {
+        std::string args;
+        int switches;
+    } cases[] = {{"", 0},      {"setup -t", 0}, {"-s -t", 3}, {"-x -t", 1},    {"  \t-ts", 1},
+                 {"-T", 0},    {"-st", 2},      {std::string(1100, ' ') + "-t", 1},
+                 {"-" + std::string(1500, 'x') + " -t", 1}, {"-s " + std::string(1500, 'x') + " -t", 2}};
+    for (const Case &c : cases)
+        EXPECT_EQ(Switches(c.args), c.switches) << c.args.size() << " characters: " << c.args.substr(0, 20);
+    // The arguments begin behind the program's name, quoted or not.
+    struct Line {
         const char *line, *args;
-    } cases[] = {{"\"C:\\Program Files\\a b\\setup.exe\" -s", "-s"},
+    } lines[] = {{"\"C:\\Program Files\\a b\\setup.exe\" -s", "-s"},
                  {"\"C:\\a b\\setup.exe\"-t", "-t"},
                  {"C:\\setup.exe\t -s -t", "-s -t"},
                  {"setup.exe", ""},
                  {"", ""},
                  {"\"C:\\no end -s", ""}};
-    for (const Case &c : cases) EXPECT_STREQ(SkipProgramName(c.line), c.args) << c.line;
+    for (const Line &l : lines) EXPECT_STREQ(SkipProgramName(l.line), l.args) << l.line;
     EXPECT_STREQ(SkipProgramName(0), "");
-}
 
-TEST(StartupTest, LibraryLackingOneEntryEndsWith0003) {
+    std::string folder = MakeTempFolder("sw") + "\\a b";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), 0));
+    std::string exe = folder + "\\set up.exe";
+    ASSERT_TRUE(CopyFileA(Engine().c_str(), exe.c_str(), FALSE));
     EngineRun run;
-    run.Start(ProgramWithLibrary(run.temp, "standin_support_partial.dll"), "");
-    ExpectInstallerError(run.program, "0003");
-    run.ExpectEnd();
-}
-
-// Every entry binds, but the payload holds no main script.
-TEST(StartupTest, PayloadWithoutMainScriptEndsWith0008) {
-    EngineRun run;
-    run.Start(ProgramWithLibrary(run.temp, "standin_support.dll"), "-t");
+    run.Start(exe, "-" + std::string(1500, 'x') + " -t");
     ExpectMessage(run.program, "Test Mode Enabled");
-    ExpectInstallerError(run.program, "0008");
+    ExpectInstallerError(run.program, "0002");
     run.ExpectEnd();
+}
+
+// A library lacking one entry ends with 0003; one whose every entry binds,
+// with a payload that holds no main script, with 0008.
+TEST(StartupTest, LibraryLackingAnEntryOrPayloadWithoutMainScript) {
+    EngineRun partial;
+    partial.Start(ProgramWithLibrary(partial.temp, "standin_support_partial.dll"), "");
+    ExpectInstallerError(partial.program, "0003");
+    partial.ExpectEnd();
+    EngineRun noScript;
+    noScript.Start(ProgramWithLibrary(noScript.temp, "standin_support.dll"), "");
+    ExpectInstallerError(noScript.program, "0008");
+    noScript.ExpectEnd();
 }

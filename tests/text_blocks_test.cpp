@@ -42,30 +42,28 @@ class TextBlocksTest : public ::testing::Test {
         ASSERT_TRUE(WriteFileBytes(path, text));
         ASSERT_EQ(LoadTextBlockFile(path.c_str()), 1);
     }
-    std::string Extract(const char *name, int style, int *found = 0) {
+    std::string Extract(const char *name, int style) {
         std::string start = std::string("[STR ") + name + "]", end = std::string("[END ") + name + "]";
         g_textBuffer[0] = 0;
-        int result = ExtractTextBlock(start.c_str(), end.c_str(), 0, 0, style, 0);
-        if (found) *found = result;
-        return result ? g_textBuffer : "<missing>";
+        return ExtractTextBlock(start.c_str(), end.c_str(), 0, 0, style, 0) ? g_textBuffer : "<missing>";
     }
     std::string folder_;
     SupportLibrary saved_;
 };
 
-TEST_F(TextBlocksTest, ParagraphStylesCaseAndFirstBlockOnly) {
+// Paragraph styles, markers in any case, the first block only, the edges of
+// the file, and lines and texts longer than their buffers.
+TEST_F(TextBlocksTest, ScanFindsTheFirstBlockAndCutsLongText) {
     Load("intro\r\n[str wel] rest ignored\r\none\r\ntwo\r\n\r\nthree\r\n[END WEL]\r\n"
          "[STR WEL]\r\nsecond\r\n[END WEL]\r\n");
     EXPECT_EQ(Extract("WEL", 1), "one\r\ntwo\n\nthree");
     EXPECT_EQ(Extract("WEL", 0), "one\r\ntwo\r\n\r\nthree");
     EXPECT_EQ(Extract("LIC", 1), "<missing>");
-}
+    FreeTextBlockFile();
 
-TEST_F(TextBlocksTest, EdgesOfTheFile) {
-    int found = 0;
     // The last end marker without CR LF; the scan stops at the end of the copy.
     Load("[STR A]\r\nlast\r\n[END A]");
-    EXPECT_EQ(Extract("A", 1, &found), "last");
+    EXPECT_EQ(Extract("A", 1), "last");
     FreeTextBlockFile();
     // Bare LF line ends lose the first character of the next line.
     Load("[STR B]\nxline\n[END B]\n");
@@ -82,9 +80,8 @@ TEST_F(TextBlocksTest, EdgesOfTheFile) {
     WriteFileBytes(empty, "");
     EXPECT_EQ(LoadTextBlockFile(empty.c_str()), 0);
     EXPECT_EQ(LoadTextBlockFile((folder_ + "\\absent.scr").c_str()), 0);
-}
 
-TEST_F(TextBlocksTest, LongLinesAndLongTextsAreCut) {
+    // Long lines and long texts are cut.
     std::string longLine(6000, 'L');
     Load("[STR L]\r\n" + longLine + "\r\nnext\r\n[END L]\r\n");
     EXPECT_EQ(Extract("L", 1), std::string(TEXT_LINE_SIZE - 1, 'L') + "\r\nnext");
@@ -98,7 +95,7 @@ TEST_F(TextBlocksTest, LongLinesAndLongTextsAreCut) {
     EXPECT_EQ(got.substr(0, 103), line + "\r\n" + line.substr(0, 2));
 }
 
-TEST_F(TextBlocksTest, DeliveryToADialogItemExpandsTheText) {
+TEST_F(TextBlocksTest, DeliveryToADialogItemOrTheOutputFile) {
     Load("[STR FIN]\r\n%APP% done\r\n[END FIN]\r\n");
     HWND parent = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, 0, 0, 0, 0);
     HWND item = CreateWindowA("EDIT", "resource text", WS_CHILD, 0, 0, 10, 10, parent, (HMENU)77, 0, 0);
@@ -111,9 +108,10 @@ TEST_F(TextBlocksTest, DeliveryToADialogItemExpandsTheText) {
     EXPECT_EQ(ExtractTextBlock("[STR NONE]", "[END NONE]", parent, 77, 1, 0), 0);
     EXPECT_EQ(ItemText(parent, 77), "resource text");
     DestroyWindow(parent);
-}
+    FreeTextBlockFile();
 
-TEST_F(TextBlocksTest, OutputFileIsWrittenAndClosedAlsoWhenTheBlockIsMissing) {
+    // The block output file is written and closed, also when the block is
+    // missing.
     Load("[STR LIC]\r\nterms\r\n\r\nmore\r\n[END LIC]\r\n");
     std::string out = folder_ + "\\lic.tmp";
     g_blockOutputFile = _lcreat(out.c_str(), 0);

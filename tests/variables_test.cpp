@@ -87,9 +87,8 @@ TEST_F(VariablesTest, AddListsEveryNameAndSetOnlyStoresTheValue) {
     EXPECT_EQ(GetVariable("%LONG%", big), 0);
     EXPECT_EQ(std::string(big), std::string(254, 'v'));
     EXPECT_EQ(std::string(big + VARIABLE_TEXT, 8), std::string(8, 'G'));
-}
 
-TEST_F(VariablesTest, PredefinedVariablesStayInFrontOfAddedOnes) {
+    // The script's own variables stay in front of added ones.
     WriteScript("[VARIABLES]\r\n#=2\r\n1=%A%\r\n2=%B%\r\n%A%=a\r\n%B%=b\r\n");
     AddVariable("%C%", "c");
     EXPECT_EQ(Key("#"), "3");
@@ -97,6 +96,8 @@ TEST_F(VariablesTest, PredefinedVariablesStayInFrontOfAddedOnes) {
     EXPECT_EQ(Key("3"), "%C%");
 }
 
+// The system values a plug-in reads: numbers as the result, the letters of
+// the components as text; an unknown number gives 0 and leaves the buffer.
 TEST_F(VariablesTest, SystemValuesComeFromTheEngineState) {
     g_windowsFamily = 8;
     g_servicePack = 3;
@@ -105,14 +106,8 @@ TEST_F(VariablesTest, SystemValuesComeFromTheEngineState) {
     g_freeSpaceKB = 123456;
     CopyText(g_componentLetters, "ABD", sizeof g_componentLetters);
     char buffer[255] = "keep";
-    EXPECT_EQ(GetSystemVariable(100, buffer), 8);
-    EXPECT_EQ(GetSystemVariable(200, buffer), 3);
-    EXPECT_EQ(GetSystemVariable(300, buffer), 16);
-    EXPECT_EQ(GetSystemVariable(500, buffer), 1);
-    EXPECT_EQ(GetSystemVariable(600, buffer), 123456);
-    EXPECT_STREQ(buffer, "keep");
-    EXPECT_EQ(GetSystemVariable(700, buffer), 0);
-    EXPECT_EQ(GetSystemVariable(0, buffer), 0);
+    const int values[][2] = {{100, 8}, {200, 3}, {300, 16}, {500, 1}, {600, 123456}, {700, 0}, {0, 0}};
+    for (const auto &v : values) EXPECT_EQ(GetSystemVariable(v[0], buffer), v[1]) << v[0];
     EXPECT_STREQ(buffer, "keep");
     EXPECT_EQ(GetSystemVariable(400, buffer), 0);
     EXPECT_STREQ(buffer, "ABD");
@@ -178,12 +173,10 @@ TEST_F(VariablesTest, ExpansionSeesTheValuesTheProfileFunctionsGive) {
     WriteScript(big);
     EXPECT_EQ(Expand("<%V1%|%V899%|%V900%>"),
               "<value number 1 of a long list|value number 899 of a long list|value number 900 of a long list>");
-}
 
-TEST_F(VariablesTest, ExpansionIsCutAtTheBufferOfItsMode) {
+    // The expansion is cut at the buffer of its mode.
     std::string longValue(200, 'x');
     WriteScript("[VARIABLES]\r\n#=1\r\n1=%L%\r\n%L%=" + longValue + "\r\n");
-    LoadSupportLibrary();
     std::string once = Expand("%L%", 3);
     EXPECT_EQ(once, longValue);
     std::string twice = Expand("a%L%b%L%c", 1);
@@ -191,19 +184,13 @@ TEST_F(VariablesTest, ExpansionIsCutAtTheBufferOfItsMode) {
     EXPECT_EQ(twice, ("a" + longValue + "b" + longValue).substr(0, CONVERT_BUFFER_SIZE - 1));
 
     // Mode 5 works in the text buffer's size.
-    std::string *block = new std::string(CONVERT_BLOCK_SIZE + 8, 'G');
-    std::string text;
-    for (int i = 0; i < 120; i++) text += "%L%";
-    CopyText(&(*block)[0], text.c_str(), CONVERT_BLOCK_SIZE);
-    g_support.CONVERTMACRO(&(*block)[0], 5);
-    EXPECT_EQ(lstrlenA(block->c_str()), CONVERT_BLOCK_SIZE - 1);
-    EXPECT_EQ(block->substr(CONVERT_BLOCK_SIZE, 8), std::string(8, 'G'));
-    delete block;
+    std::string block(CONVERT_BLOCK_SIZE + 8, 'G'), many;
+    for (int i = 0; i < 120; i++) many += "%L%";
+    CopyText(&block[0], many.c_str(), CONVERT_BLOCK_SIZE);
+    g_support.CONVERTMACRO(&block[0], 5);
+    EXPECT_EQ(lstrlenA(block.c_str()), CONVERT_BLOCK_SIZE - 1);
+    EXPECT_EQ(block.substr(CONVERT_BLOCK_SIZE, 8), std::string(8, 'G'));
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(VariablesTest, ConditionsFollowTheLettersSelectedNow) {
     WriteScript("[ACT]\r\nNdx=4\r\n+1z=B\r\n+2z=A\r\n+4z=D\r\n");

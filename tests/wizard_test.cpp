@@ -104,12 +104,15 @@ class Wizard {
     // Presses Cancel and gives the answer; the question's text.
     std::string Cancel(int answer) {
         PressButton(frame_, IDCANCEL);
-        HWND box = WaitForMessageBox(program_, 10000);
-        if (!box) return "(no question)";
-        std::string text = MessageBoxText(box);
-        PressButton(box, answer);
-        WaitGone(box, 5000);
-        return text;
+        return AnswerMessageBox(program_, answer, 10000);
+    }
+    // Cancel answered No: the question, and the same page stays.
+    void CancelNo() {
+        HWND page = Page();
+        EXPECT_EQ(Cancel(IDNO), "Do you really want to cancel the setup of Sample Product?") << PageId();
+        EXPECT_TRUE(Settled());
+        EXPECT_EQ(Page(), page);
+        EXPECT_TRUE(program_.Running());
     }
     // Next on the last page: the program ends by itself.
     int Finish() {
@@ -152,6 +155,7 @@ const int kBeforeCopy[] = {2000, 3000, 4000, 6000, 7000, 8000, 10000, 14000, 110
 
 // Welcome to finish with every page the product switches on, Back where it
 // goes, the licence captions, the ready list, and a screenshot of each page.
+// Cancel asks the question on every page before the copy; No stays there.
 TEST(WizardWalkTest, FullProductWalksFromWelcomeToFinish) {
     std::string folder = "C:\\Sample Product";
     DeleteFileA((folder + "\\program.txt").c_str());
@@ -164,6 +168,7 @@ TEST(WizardWalkTest, FullProductWalksFromWelcomeToFinish) {
     EXPECT_FALSE(wizard.Enabled(kBack));
     EXPECT_EQ(wizard.Button(kNext), "&Next >");
     wizard.Shot("01-welcome");
+    wizard.CancelNo();
 
     ASSERT_EQ(wizard.Next(), 3000);
     EXPECT_EQ(wizard.Button(kNext), "I &Agree");
@@ -174,12 +179,14 @@ TEST(WizardWalkTest, FullProductWalksFromWelcomeToFinish) {
     EXPECT_NE(wizard.Item(513).find("You may install and use Sample Product"), std::string::npos);
     EXPECT_EQ(wizard.Item(513).find("\\rtf1"), std::string::npos);
     wizard.Shot("02-licence");
+    wizard.CancelNo();
 
     ASSERT_EQ(wizard.Next(), 4000);
     EXPECT_EQ(wizard.Button(kNext), "&Next >");
     EXPECT_EQ(wizard.Button(IDCANCEL), "Cancel");
     EXPECT_EQ(wizard.Item(543), "Please read the following notes before you install Sample Product.");
     wizard.Shot("03-readme");
+    wizard.CancelNo();
     // Back to the licence: its captions again; Back to the welcome page:
     // the plain captions and Back disabled.
     ASSERT_EQ(wizard.Back(), 3000);
@@ -192,21 +199,27 @@ TEST(WizardWalkTest, FullProductWalksFromWelcomeToFinish) {
 
     ASSERT_EQ(wizard.Next(), 6000);
     wizard.Shot("04-user-information");
+    wizard.CancelNo();
     ASSERT_EQ(wizard.Next(), 7000);
     wizard.Shot("05-setup-type");
+    wizard.CancelNo();
     ASSERT_EQ(wizard.Next(), 8000);
     wizard.Shot("06-components");
+    wizard.CancelNo();
     ASSERT_EQ(wizard.Next(), 10000);
     EXPECT_EQ(wizard.Item(101), folder);
     EXPECT_EQ(wizard.Item(522), "Destination Folder");
     wizard.Shot("07-destination");
+    wizard.CancelNo();
     ASSERT_EQ(wizard.Next(), 14000);  // the information page of the first action
     EXPECT_EQ(wizard.Item(1002), "Before you go on");
     EXPECT_EQ(wizard.Item(1001), "This page comes from an action of the script.");
     EXPECT_EQ(wizard.Item(1003), "An information page");
     wizard.Shot("08-action-information");
+    wizard.CancelNo();
     ASSERT_EQ(wizard.Next(), 11000);
     wizard.Shot("09-program-folder");
+    wizard.CancelNo();
     ASSERT_EQ(wizard.Next(), 12000);
     std::vector<std::string> ready = ListBoxLines(GetDlgItem(wizard.Page(), 703));
     std::string all;
@@ -217,6 +230,7 @@ TEST(WizardWalkTest, FullProductWalksFromWelcomeToFinish) {
     EXPECT_TRUE(Contains(ready, "    12 KB"));
     EXPECT_TRUE(Contains(ready, "User information:"));
     wizard.Shot("10-ready");
+    wizard.CancelNo();
 
     // The copy page installs and moves on by itself: to the readme page of
     // the second action, where Back stays disabled for good.
@@ -238,27 +252,6 @@ TEST(WizardWalkTest, FullProductWalksFromWelcomeToFinish) {
     EXPECT_EQ(wizard.Finish(), 0);
 }
 
-// Cancel asks the question on every page before the copy: No stays on the
-// page, Yes ends the program with nothing installed.
-TEST(WizardWalkTest, CancelFromEveryPageAsksAndEnds) {
-    std::string marker = "C:\\Sample Product\\program.txt";
-    DeleteFileA(marker.c_str());
-    Wizard wizard("wizard_full_setup.exe");
-    ASSERT_NE(wizard.frame(), (HWND)0);
-    for (size_t i = 0; i < sizeof kBeforeCopy / sizeof kBeforeCopy[0]; i++) {
-        SCOPED_TRACE(kBeforeCopy[i]);
-        if (i) ASSERT_EQ(wizard.Next(), kBeforeCopy[i]);
-        HWND page = wizard.Page();
-        EXPECT_EQ(wizard.Cancel(IDNO), "Do you really want to cancel the setup of Sample Product?");
-        EXPECT_TRUE(wizard.Settled());
-        EXPECT_EQ(wizard.Page(), page);
-        EXPECT_TRUE(wizard.program().Running());
-    }
-    wizard.Cancel(IDYES);
-    EXPECT_EQ(wizard.program().Wait(15000), 2);  // cancelled: not installed
-    EXPECT_FALSE(FileExists(marker));
-}
-
 // No page switched on: the copy page comes first, then the finish page.
 TEST(WizardOrderTest, NoPagesSwitchedOnOpensOnTheCopyPage) {
     Wizard wizard("wizard_off_setup.exe");
@@ -273,9 +266,13 @@ TEST(WizardOrderTest, NoPagesSwitchedOnOpensOnTheCopyPage) {
 }
 
 // Silent mode: welcome, licence and readme do not exist; the other pages
-// still show, and the finish page leaves itself.
+// still show. The plug-in asked when the ready page is reached lets it show;
+// Yes to Cancel ends the program with nothing installed.
 TEST(WizardOrderTest, SilentModeDropsTheFirstThreePages) {
-    Wizard wizard("wizard_full_setup.exe", "-s");
+    DeleteFileA("C:\\Sample Product Plugin\\program.txt");
+    SetEnvironmentVariableA("VTDLLX_ANSWER_4000", "0");
+    Wizard wizard("wizard_plugin_setup.exe", "-s");
+    SetEnvironmentVariableA("VTDLLX_ANSWER_4000", 0);
     ASSERT_NE(wizard.frame(), (HWND)0);
     EXPECT_EQ(wizard.PageId(), 6000);
     EXPECT_FALSE(wizard.Enabled(kBack));
@@ -283,40 +280,30 @@ TEST(WizardOrderTest, SilentModeDropsTheFirstThreePages) {
     for (size_t i = 4; i < count; i++) ASSERT_EQ(wizard.Next(), kBeforeCopy[i]);
     // Back walks down again to the first page shown, where it is disabled.
     for (size_t i = count - 1; i > 3; i--) ASSERT_EQ(wizard.Back(), kBeforeCopy[i - 1]);
-    EXPECT_EQ(wizard.PageId(), 6000);
     EXPECT_FALSE(wizard.Enabled(kBack));
     wizard.Cancel(IDYES);
-    EXPECT_EQ(wizard.program().Wait(15000), 2);
+    EXPECT_EQ(wizard.program().Wait(15000), 2);  // cancelled: not installed
+    EXPECT_FALSE(FileExists("C:\\Sample Product Plugin\\program.txt"));
 }
 
-// A plug-in asked when the ready page is reached: when it stops the setup,
-// the same Next lands on the finish page with the failure text and nothing
-// copied; when it lets it go on, the ready page shows.
-TEST(WizardOrderTest, PluginDecidesWhetherTheReadyPageShows) {
-    for (const char *answer : {"0", "1"}) {
-        SCOPED_TRACE(answer);
-        DeleteFileA("C:\\Sample Product Plugin\\program.txt");
-        SetEnvironmentVariableA("VTDLLX_ANSWER_4000", answer);
-        Wizard wizard("wizard_plugin_setup.exe");
-        SetEnvironmentVariableA("VTDLLX_ANSWER_4000", 0);
-        ASSERT_NE(wizard.frame(), (HWND)0);
-        const size_t count = sizeof kBeforeCopy / sizeof kBeforeCopy[0];
-        for (size_t i = 1; i + 1 < count; i++) ASSERT_EQ(wizard.Next(), kBeforeCopy[i]);
-        if (*answer == '0') {
-            ASSERT_EQ(wizard.Next(), 12000);
-            wizard.Cancel(IDYES);
-            EXPECT_EQ(wizard.program().Wait(15000), 2);
-            continue;
-        }
-        ASSERT_EQ(wizard.Next(), 30000);
-        EXPECT_EQ(wizard.Item(551), "The setup was stopped before Sample Product was installed. Nothing was "
-                                    "changed that cannot be undone.");
-        EXPECT_EQ(wizard.Button(kNext), "&Close");
-        EXPECT_FALSE(IsWindowVisible(GetDlgItem(wizard.Page(), 333)));
-        wizard.Shot("13-finish-stopped");
-        EXPECT_EQ(wizard.Finish(), 2);
-        EXPECT_FALSE(FileExists("C:\\Sample Product Plugin\\program.txt"));
-    }
+// A plug-in that stops the setup when the ready page is reached: the same
+// Next lands on the finish page with the failure text and nothing copied.
+TEST(WizardOrderTest, PluginStopBeforeTheReadyPageShowsTheFinishPage) {
+    DeleteFileA("C:\\Sample Product Plugin\\program.txt");
+    SetEnvironmentVariableA("VTDLLX_ANSWER_4000", "1");
+    Wizard wizard("wizard_plugin_setup.exe");
+    SetEnvironmentVariableA("VTDLLX_ANSWER_4000", 0);
+    ASSERT_NE(wizard.frame(), (HWND)0);
+    const size_t count = sizeof kBeforeCopy / sizeof kBeforeCopy[0];
+    for (size_t i = 1; i + 1 < count; i++) ASSERT_EQ(wizard.Next(), kBeforeCopy[i]);
+    ASSERT_EQ(wizard.Next(), 30000);
+    EXPECT_EQ(wizard.Item(551), "The setup was stopped before Sample Product was installed. Nothing was "
+                                "changed that cannot be undone.");
+    EXPECT_EQ(wizard.Button(kNext), "&Close");
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(wizard.Page(), 333)));
+    wizard.Shot("13-finish-stopped");
+    EXPECT_EQ(wizard.Finish(), 2);
+    EXPECT_FALSE(FileExists("C:\\Sample Product Plugin\\program.txt"));
 }
 
 // Damaged pictures, texts far longer than their buffers, blocks that are
@@ -341,7 +328,6 @@ TEST(WizardBadInputTest, DamagedPicturesAndTextsStillShowEveryPage) {
     EXPECT_EQ(wizard.Button(kNext).size(), 254u);  // 255 bytes with the terminator
     wizard.Shot("20-bad-welcome");
     std::vector<int> seen = {wizard.PageId()};
-    std::vector<std::string> messages;
     HWND old = wizard.found();
     for (int step = 0; step < 120 && wizard.program().Running(); step++) {
         // Next is disabled while the detection and copy pages walk, and
@@ -352,12 +338,7 @@ TEST(WizardBadInputTest, DamagedPicturesAndTextsStillShowEveryPage) {
         DWORD start = GetTickCount();
         while (!page && GetTickCount() - start < 20000 && wizard.program().Running()) {
             page = wizard.WaitForPage(old, 300);
-            HWND box = WaitForMessageBox(wizard.program(), 1);
-            if (box) {
-                messages.push_back(MessageBoxText(box));
-                PressButton(box, IDOK);
-                WaitGone(box, 5000);
-            }
+            AnswerMessageBox(wizard.program(), IDOK, 1);
         }
         if (!wizard.program().Running()) break;
         ASSERT_GT(page, 0) << "no page after step " << step << " from page " << seen.back();
@@ -417,16 +398,6 @@ void NextNow(Wizard &wizard) {
     DWORD_PTR result;
     SendMessageTimeoutA(wizard.frame(), WM_COMMAND, MAKEWPARAM(kNext, BN_CLICKED),
                         (LPARAM)GetDlgItem(wizard.frame(), kNext), SMTO_BLOCK, 10000, &result);
-}
-
-// Answers the message box the last step brought up; its text.
-std::string AnswerBox(Wizard &wizard) {
-    HWND box = WaitForMessageBox(wizard.program(), 10000);
-    if (!box) return "(no message)";
-    std::string text = MessageBoxText(box);
-    PressButton(box, IDOK);
-    WaitGone(box, 5000);
-    return text;
 }
 
 bool SameText(const std::string &a, const std::string &b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
@@ -509,7 +480,7 @@ TEST_F(ChosenProduct, CustomComponentsBrowsedFolderAndActionPages) {
     ASSERT_EQ(wizard.Next(), 10000);
     EXPECT_EQ(wizard.Item(101), kChosen);
     PressButton(wizard.frame(), kNext);
-    std::string message = AnswerBox(wizard);
+    std::string message = AnswerMessageBox(wizard.program());
     EXPECT_NE(message.find("KB more are needed on drive C:"), std::string::npos) << message;
     EXPECT_EQ(wizard.PageId(), 10000);
     ASSERT_EQ(wizard.Back(), 8000);
@@ -609,7 +580,7 @@ TEST_F(ChosenProduct, PluginRefusalKeepsTheUserPage) {
     ASSERT_NE(wizard.frame(), (HWND)0);
     SetDlgItemTextA(wizard.Page(), 625, "Tester");
     PressButton(wizard.frame(), kNext);
-    EXPECT_EQ(AnswerBox(wizard), "The registration service did not accept these entries.");
+    EXPECT_EQ(AnswerMessageBox(wizard.program()), "The registration service did not accept these entries.");
     EXPECT_EQ(wizard.PageId(), 6000);
     wizard.Cancel(IDYES);
     EXPECT_EQ(wizard.program().Wait(15000), 2);  // cancelled: nothing installed

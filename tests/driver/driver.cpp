@@ -141,6 +141,15 @@ HWND WaitForMessageBox(const Program &program, DWORD ms) {
     return box;
 }
 
+std::string AnswerMessageBox(const Program &program, int button, DWORD ms) {
+    HWND box = WaitForMessageBox(program, ms);
+    if (!box) return "(no message box)";
+    std::string text = MessageBoxText(box);
+    PressButton(box, button);
+    WaitGone(box, 5000);
+    return text;
+}
+
 HWND WaitForDialogWithItem(const Program &program, int itemId, DWORD ms) {
     return WaitFor(program, "#32770", ms, [itemId](HWND w) { return GetDlgItem(w, itemId) != 0; });
 }

@@ -43,6 +43,9 @@ std::vector<HWND> TopWindows(DWORD pid, const char *className = 0);
 HWND WaitForWindow(const Program &program, const char *className, DWORD milliseconds);
 // Waits for a message box ("#32770" with the static text item 0xFFFF).
 HWND WaitForMessageBox(const Program &program, DWORD milliseconds);
+// Waits for the next message box, presses the button and waits until the
+// box is gone; the box's text, or "(no message box)".
+std::string AnswerMessageBox(const Program &program, int button = IDOK, DWORD milliseconds = 15000);
 // Waits for a dialog whose child with the given id exists.
 HWND WaitForDialogWithItem(const Program &program, int itemId, DWORD milliseconds);
 // Waits for the page inside a wizard frame that shows the item.

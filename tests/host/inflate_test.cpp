@@ -61,41 +61,16 @@ TEST(InflateTest, AgreesWithZlibOnMixedCorpusInAllBlockKinds) {
     EXPECT_GE(total, 50u << 20);
 }
 
-TEST(InflateTest, DamagedStreamsFailOrDifferNeverOverrun) {
-    std::vector<std::string> corpus = MakeCorpus(4u << 20, 11);
-    std::mt19937 rng(3);
-    int truncatedRefused = 0, truncatedTotal = 0;
-    for (size_t i = 1; i < corpus.size(); i++) {
-        std::string packed = RawDeflate(corpus[i], 9, Z_DEFAULT_STRATEGY), out;
-        std::string cut = packed.substr(0, packed.size() / 2);
-        truncatedTotal++;
-        if (Inflate(cut, &out) != INFLATE_OK) truncatedRefused++;
-        for (int k = 0; k < 20; k++) {
-            std::string bad = packed;
-            bad[rng() % bad.size()] ^= (char)(1 << (rng() % 8));
-            int r = Inflate(bad, &out);
-            // zlib judges the same stream; where zlib fails we do too, and a
-            // stream both accept decodes alike.
-            std::string ref(corpus[i].size() + 70000, '\0');
-            z_stream z;
-            memset(&z, 0, sizeof z);
-            inflateInit2(&z, -15);
-            z.next_in = (Bytef *)bad.data();
-            z.avail_in = (uInt)bad.size();
-            z.next_out = (Bytef *)&ref[0];
-            z.avail_out = (uInt)ref.size();
-            int zr = inflate(&z, Z_FINISH);
-            ref.resize(z.total_out);
-            inflateEnd(&z);
-            if (zr == Z_STREAM_END && r == INFLATE_OK) EXPECT_TRUE(ref == out) << i << " " << k;
-            if (zr == Z_DATA_ERROR) EXPECT_NE(r, INFLATE_OK) << i << " " << k;
-        }
-    }
-    EXPECT_EQ(truncatedRefused, truncatedTotal);
-}
-
-TEST(InflateTest, ReservedBlockTypeAndBadStoredLengthAreRefused) {
+// Damaged streams against zlib's verdict are the decoder fuzz target's
+// work; here the reserved block type, a stored length whose complement does
+// not match, and streams cut short.
+TEST(InflateTest, ReservedBlockTypeBadStoredLengthAndTruncationAreRefused) {
     std::string out;
+    for (const std::string &piece : MakeCorpus(1u << 20, 11)) {
+        if (piece.empty()) continue;
+        std::string packed = RawDeflate(piece, 9, Z_DEFAULT_STRATEGY);
+        EXPECT_NE(Inflate(packed.substr(0, packed.size() / 2), &out), INFLATE_OK) << piece.size();
+    }
     EXPECT_EQ(Inflate(std::string("\x07", 1), &out), INFLATE_BAD_BLOCK);
     EXPECT_EQ(Inflate(std::string("\x01\x05\x00\x00\x00hello", 10), &out), INFLATE_BAD_BLOCK);
     EXPECT_EQ(Inflate(std::string("\x01\x05\x00\xFA\xFFhel", 8), &out), INFLATE_TRUNCATED);
@@ -104,10 +79,7 @@ TEST(InflateTest, ReservedBlockTypeAndBadStoredLengthAreRefused) {
     EXPECT_NE(Inflate(std::string(), &out), INFLATE_OK);
 }
 
-TEST(InflateTest, Crc32KnownValues) {
-    EXPECT_EQ(Crc32Update(0, "123456789", 9), 0xCBF43926u);
-    EXPECT_EQ(Crc32Update(Crc32Update(0, "1234", 4), "56789", 5), 0xCBF43926u);
-    EXPECT_EQ(Crc32Update(0, "", 0), 0u);
+TEST(InflateTest, Crc32BothPathsAgreeWithZlib) {
     // Both paths (multiply and tables): every length and alignment around
     // their steps (16 and 64 bytes), and sums carried over pieces, against
     // zlib's crc32.

@@ -4,12 +4,9 @@
 #include <gtest/gtest.h>
 #include "payload/payload_layout.h"
 #include "tests/host/tool_run.h"
-#include <fstream>
 #include <random>
-#include <sstream>
-#include <stdlib.h>
 #include <string>
-#include <sys/wait.h>
+#include <vector>
 
 namespace {
 
@@ -92,41 +89,30 @@ TEST_F(MksetupTest, VerifyCatchesDamage) {
     }
 }
 
+// An image past the library's offset, a library too large expanded or
+// packed, a missing setup file, a name longer than the format holds.
 TEST_F(MksetupTest, RefusesWhatDoesNotFit) {
-    Spit(dir + "/engine.exe", std::string(PAYLOAD_LIBRARY_OFFSET + 1, 'e'));
-    ToolRun r = Build(true);
-    EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.err.find("engine.exe"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("102913"), std::string::npos) << r.err;
-    SetUp();
-
-    Spit(dir + "/lib.dll", std::string(PAYLOAD_LIBRARY_SIZE + 1, 'l'));
-    r = Build(true);
-    EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.err.find("46081"), std::string::npos) << r.err;
-
     std::string noise;
     std::mt19937 rng(2);
     for (int i = 0; i < 40000; i++) noise += (char)rng();
-    Spit(dir + "/lib.dll", noise);
-    r = Build(true);
-    EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.err.find("lib.dll"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("26089"), std::string::npos) << r.err;
-    SetUp();
-
-    remove((product + "/_DLG.SCR").c_str());
-    r = Build(true);
-    EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.err.find("_DLG.SCR: missing"), std::string::npos) << r.err;
-    SetUp();
-
-    std::string longName(300, 'n');
-    Spit(product + "/" + longName.substr(0, 250), "x");
-    Spit(product + "/_FILE1.SCR", Record(longName, "\\"));
-    r = Build(true);
-    EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.err.find("300"), std::string::npos) << r.err;
+    struct Case {
+        std::string file, bytes;
+        std::vector<std::string> says;
+    } cases[] = {{"engine.exe", std::string(PAYLOAD_LIBRARY_OFFSET + 1, 'e'), {"engine.exe", "102913"}},
+                 {"lib.dll", std::string(PAYLOAD_LIBRARY_SIZE + 1, 'l'), {"46081"}},
+                 {"lib.dll", noise, {"lib.dll", "26089"}},
+                 {"product/_DLG.SCR", "", {"_DLG.SCR: missing"}},
+                 {"product/_FILE1.SCR", Record(std::string(300, 'n'), "\\"), {"300"}}};
+    for (const Case &c : cases) {
+        SetUp();
+        if (c.bytes.empty()) remove((dir + "/" + c.file).c_str());
+        else Spit(dir + "/" + c.file, c.bytes);
+        Spit(product + "/" + std::string(250, 'n'), "x");
+        ToolRun r = Build(true);
+        EXPECT_NE(r.status, 0) << c.file;
+        for (const std::string &text : c.says) EXPECT_NE(r.err.find(text), std::string::npos) << r.err;
+        TearDown();
+    }
 }
 
 // Names and folder texts that lead out of the installation folder: the
