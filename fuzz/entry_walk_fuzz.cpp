@@ -2,6 +2,7 @@
 // and the support library: the entry walk the library makes for
 // KWP_NEXTLOOP, and for every entry the decode and check of KWP_UNPACK, over
 // memory instead of the program file.
+#include "buildtool/memory_streams.h"
 #include "payload/payload_layout.h"
 #include "supportlib/entry_data.h"
 #include "supportlib/entry_header.h"
@@ -12,23 +13,6 @@
 #include <zlib.h>
 
 namespace {
-
-// The program file: zero bytes up to the first entry, then the input.
-struct ProgramFile {
-    const uint8_t *payload;
-    uint32_t size;  // whole file
-};
-
-bool ReadProgram(void *c, uint32_t offset, void *buf, uint32_t len) {
-    ProgramFile *f = (ProgramFile *)c;
-    if (offset > f->size || f->size - offset < len) return false;
-    unsigned char *out = (unsigned char *)buf;
-    for (uint32_t i = 0; i < len; i++) {
-        uint32_t at = offset + i;
-        out[i] = at < PAYLOAD_FIRST_ENTRY ? 0 : f->payload[at - PAYLOAD_FIRST_ENTRY];
-    }
-    return true;
-}
 
 struct Stored {
     const uint8_t *p;
@@ -85,14 +69,17 @@ void Fail(const char *what, uint32_t offset) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size > (1u << 24)) return 0;
     static InflateState *state = (InflateState *)malloc(sizeof(InflateState));
-    ProgramFile file = {data, PAYLOAD_FIRST_ENTRY + (uint32_t)size};
-    uint32_t position = PAYLOAD_FIRST_ENTRY;
+    // The program file: zero bytes up to the first entry, then the input.
+    static std::string file;
+    file.assign(PAYLOAD_FIRST_ENTRY, '\0');
+    file.append((const char *)data, size);
+    uint32_t position = PAYLOAD_FIRST_ENTRY, end = (uint32_t)file.size();
     int index = 0;
-    while (position < file.size) {
+    while (position < end) {
         EntryHeader h;
         uint32_t stored;
-        if (!ReadEntryAt(ReadProgram, &file, file.size, position, &h, &stored)) break;
-        if (stored < position + ENTRY_HEADER_SIZE || stored > file.size || h.stored > file.size - stored)
+        if (!ReadEntryAt(ReadStringAt, &file, end, position, &h, &stored)) break;
+        if (stored < position + ENTRY_HEADER_SIZE || stored > end || h.stored > end - stored)
             Fail("stored data outside the file", position);
         if (strlen(h.name) != h.nameLength || strlen(h.folder) != h.extraLength)
             Fail("texts do not match their lengths", position);
@@ -101,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         if (IsContainedFolderText(h.folder) && !StaysInside(h.folder, true))
             Fail("folder text leaves the target", position);
 
-        Stored in = {data + (stored - PAYLOAD_FIRST_ENTRY), h.stored, index % 2 ? INFLATE_INPUT : 1 + index % 37};
+        Stored in = {(const uint8_t *)file.data() + stored, h.stored, index % 2 ? INFLATE_INPUT : 1 + index % 37};
         Target out = {crc32(0, 0, 0), 0};
         int r = InflateEntry(state, &h, ReadStored, &in, WriteTarget, &out);
         if (out.size > h.expanded) Fail("more bytes written than the header allows", position);

@@ -15,19 +15,10 @@
 
 namespace {
 
-std::string g_file;
-
-bool ReadFileAt(void *, uint32_t offset, void *buf, uint32_t len) {
-    if (offset > g_file.size() || g_file.size() - offset < len) return false;
-    memcpy(buf, g_file.data() + offset, len);
-    return true;
-}
-
 int Append(void *c, const unsigned char *buf, int len) {
     ((std::string *)c)->append((const char *)buf, (size_t)len);
     return 0;
 }
-
 
 bool Write(const std::string &folder, const std::string &name, const std::string &bytes) {
     FILE *f = fopen((folder + "/" + name).c_str(), "wb");
@@ -48,9 +39,10 @@ int main(int argc, char **argv) {
         fprintf(stderr, "make_seeds: %s cannot be read\n", argv[1]);
         return 1;
     }
+    std::string file;
     char buf[65536];
     size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) g_file.append(buf, n);
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) file.append(buf, n);
     fclose(f);
 
     static InflateState state;
@@ -58,15 +50,15 @@ int main(int argc, char **argv) {
     uint32_t position = PAYLOAD_FIRST_ENTRY;
     int streams = 0;
     bool ok = true;
-    while (position < g_file.size()) {
+    while (position < file.size()) {
         EntryHeader h;
         uint32_t data;
-        if (!ReadEntryAt(ReadFileAt, 0, (uint32_t)g_file.size(), position, &h, &data)) {
+        if (!ReadEntryAt(ReadStringAt, &file, (uint32_t)file.size(), position, &h, &data)) {
             fprintf(stderr, "make_seeds: %s: damaged entry at %u\n", argv[1], position);
             return 1;
         }
         starts.push_back(position);
-        std::string packed = g_file.substr(data, h.stored), expanded;
+        std::string packed = file.substr(data, h.stored), expanded;
         MemoryInput m = {(const unsigned char *)packed.data(), packed.size()};
         if (InflateEntry(&state, &h, ReadMemory, &m, Append, &expanded) != ENTRY_DATA_OK) {
             fprintf(stderr, "make_seeds: %s: entry %s does not unpack\n", argv[1], h.name);
@@ -77,12 +69,12 @@ int main(int argc, char **argv) {
         const int kinds[][2] = {{0, Z_DEFAULT_STRATEGY}, {1, Z_FIXED}, {6, Z_HUFFMAN_ONLY}, {4, Z_RLE}};
         for (int k = 0; k < 4; k++)
             ok &= Write(argv[3], "entry-" + tag + "-" + std::to_string(k), RawDeflate(expanded, kinds[k][0], kinds[k][1]));
-        ok &= Write(argv[2], "entry-" + tag, g_file.substr(position, data + h.stored - position));
+        ok &= Write(argv[2], "entry-" + tag, file.substr(position, data + h.stored - position));
         streams += 5;
         position = data + h.stored;
     }
     ok &= Write(argv[3], "empty", RawDeflate("", 9, Z_DEFAULT_STRATEGY));
-    std::string payload = g_file.substr(PAYLOAD_FIRST_ENTRY);
+    std::string payload = file.substr(PAYLOAD_FIRST_ENTRY);
     ok &= Write(argv[2], "payload", payload);
     // The head of the payload up to the main script, and one cut inside the
     // last entry.

@@ -14,21 +14,26 @@ const uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6,
                                     6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 const uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 
-const int kFastBits = INFLATE_FAST_BITS;
-const unsigned kFastMask = (1u << kFastBits) - 1;
+const int kLitBits = INFLATE_FAST_BITS, kDistBits = INFLATE_DISTANCE_BITS;
+const unsigned kLitMask = (1u << kLitBits) - 1, kDistMask = (1u << kDistBits) - 1;
 // Room kept free at the end of the output buffer: one longest match, three
-// literals before it and the overshoot of the chunk-wise copy.
-const unsigned kOutputLimit = INFLATE_BUFFER - 258 - 3 - 16;
+// literals before it and the overshoot of the word-wise copy.
+const unsigned kCopyOvershoot = 40;
+const unsigned kOutputLimit = INFLATE_BUFFER - 258 - 3 - kCopyOvershoot;
 
 // A table entry: what a code decodes to, ready to use.
-//   bits 0-4   code length (0 in entries made after the canonical walk)
-//   bits 5-7   kind: literal, end of block, or a symbol no stream may use
-//   bits 8-12  extra bits behind the code (lengths and distances)
+//   bits 0-7   bits to take: the code and the extra bits behind it (the
+//              low byte alone is a shift count, so the bit buffer moves on
+//              by one shift per symbol)
+//   bits 8-11  code length
+//   bits 12-14 kind: literal, end of block, or a symbol no stream may use
 //   bits 16-31 the literal byte, the base length or distance, or the symbol
 //              of the code-length code
-enum { ENTRY_LITERAL = 0x20, ENTRY_END = 0x40, ENTRY_BAD = 0x80 };
+// An entry is 0 where the code is longer than the table (or absent).
+enum { ENTRY_LITERAL = 0x1000, ENTRY_END = 0x2000, ENTRY_BAD = 0x4000 };
 enum TableKind { CODE_LENGTHS, LITERALS_LENGTHS, DISTANCES };
 
+// The entry of a symbol, without its code length.
 uint32_t SymbolEntry(TableKind kind, unsigned sym) {
     if (kind == CODE_LENGTHS) return sym << 16;
     if (kind == LITERALS_LENGTHS) {
@@ -36,10 +41,19 @@ uint32_t SymbolEntry(TableKind kind, unsigned sym) {
         if (sym == 256) return ENTRY_END;
         sym -= 257;
         if (sym >= 29) return ENTRY_BAD;
-        return (uint32_t)kLengthBase[sym] << 16 | (uint32_t)kLengthExtra[sym] << 8;
+        return (uint32_t)kLengthBase[sym] << 16 | kLengthExtra[sym];
     }
     if (sym >= 30) return ENTRY_BAD;
-    return (uint32_t)kDistanceBase[sym] << 16 | (uint32_t)kDistanceExtra[sym] << 8;
+    return (uint32_t)kDistanceBase[sym] << 16 | kDistanceExtra[sym];
+}
+
+inline uint32_t WithLength(uint32_t entry, unsigned len) { return entry + (len | len << 8); }
+
+// The value of a length or distance entry: its base plus the extra bits
+// behind the code in bits (the buffer before the entry's bits are taken).
+inline unsigned EntryValue(uint32_t e, uint64_t bits) {
+    unsigned total = e & 0xFF, code = (e >> 8) & 15;
+    return (e >> 16) + (unsigned)((bits & ((1ull << total) - 1)) >> code);
 }
 
 // Builds the canonical code of n lengths. Over-subscribed sets fail; an
@@ -64,32 +78,49 @@ bool BuildTable(InflateTable *t, const uint8_t *lengths, int n, TableKind kind) 
     for (int i = 0; i < n; i++)
         if (lengths[i]) t->symbol[offsets[lengths[i]]++] = (uint16_t)i;
 
-    memset(t->fast, 0, sizeof t->fast);
+    int tableBits = kind == DISTANCES ? kDistBits : kLitBits;
+    memset(t->fast, 0, sizeof t->fast[0] << tableBits);
     unsigned code = 0;
     int k = 0;
-    for (int len = 1; len <= kFastBits; len++) {
+    for (int len = 1; len <= tableBits; len++) {
         for (int c = 0; c < t->count[len]; c++, k++, code++) {
             unsigned reversed = 0;
             for (int b = 0; b < len; b++) reversed |= ((code >> b) & 1) << (len - 1 - b);
-            uint32_t entry = SymbolEntry(kind, t->symbol[k]) | (uint32_t)len;
-            for (unsigned i = reversed; i < (1u << kFastBits); i += 1u << len) t->fast[i] = entry;
+            uint32_t entry = WithLength(SymbolEntry(kind, t->symbol[k]), (unsigned)len);
+            for (unsigned i = reversed; i < (1u << tableBits); i += 1u << len) t->fast[i] = entry;
         }
         code <<= 1;
     }
     return true;
 }
 
-// Copies a match of len bytes from dist bytes back; may write up to 15
-// bytes beyond its end (the buffer keeps room for that).
+// Copies a match of len bytes from dist bytes back; may write up to
+// kCopyOvershoot - 1 bytes beyond its end (the buffer keeps room for that).
 inline void CopyMatch(unsigned char *dst, unsigned dist, unsigned len) {
     const unsigned char *src = dst - dist;
     unsigned char *end = dst + len;
     if (dist >= 8) {
-        do {
+        // Eight bytes at a time, each from at least eight bytes back: the
+        // first 40 without a test (most matches are shorter).
+        memcpy(dst, src, 8);
+        memcpy(dst + 8, src + 8, 8);
+        memcpy(dst + 16, src + 16, 8);
+        memcpy(dst + 24, src + 24, 8);
+        memcpy(dst + 32, src + 32, 8);
+        dst += 40;
+        src += 40;
+        while (dst < end) {
             memcpy(dst, src, 8);
-            memcpy(dst + 8, src + 8, 8);
-            dst += 16;
-            src += 16;
+            dst += 8;
+            src += 8;
+        }
+        return;
+    }
+    if (dist == 1) {
+        uint64_t v = *src * 0x0101010101010101ull;
+        do {
+            memcpy(dst, &v, 8);
+            dst += 8;
         } while (dst < end);
         return;
     }
@@ -118,7 +149,7 @@ __attribute__((noinline)) uint32_t SlowEntry(const InflateTable *t, TableKind ki
         code |= (int)(bits & 1);
         bits >>= 1;
         int count = t->count[len];
-        if (code - count < first) return SymbolEntry(kind, t->symbol[index + (code - first)]) | (uint32_t)len;
+        if (code - count < first) return WithLength(SymbolEntry(kind, t->symbol[index + (code - first)]), (unsigned)len);
         index += count;
         first += count;
         first <<= 1;
@@ -128,7 +159,7 @@ __attribute__((noinline)) uint32_t SlowEntry(const InflateTable *t, TableKind ki
 }
 
 inline uint32_t LookUp(const InflateTable *t, TableKind kind, uint64_t bits) {
-    uint32_t e = t->fast[bits & kFastMask];
+    uint32_t e = t->fast[bits & (kind == DISTANCES ? kDistMask : kLitMask)];
     return e ? e : SlowEntry(t, kind, bits);
 }
 
@@ -175,8 +206,9 @@ class Decoder {
     uint32_t Next(const InflateTable *t, TableKind kind) { return LookUp(t, kind, s_->bits); }
     // The value plus the extra bits behind the code, both taken.
     unsigned TakeValue(uint32_t e) {
-        Take((int)(e & 31));
-        return (e >> 16) + Take((int)((e >> 8) & 31));
+        unsigned v = EntryValue(e, s_->bits);
+        Take((int)(e & 0xFF));
+        return v;
     }
     bool FastCodes(int *status);
     bool Flush();
@@ -284,80 +316,99 @@ bool Decoder::Stored() {
 // 1 the block ended, -1 failed, 0 left to the careful loop.
 bool Decoder::FastCodes(int *status) {
     InflateState *s = s_;
-    const InflateTable *lit = &s->lengths, *dis = &s->distances;
+    const uint32_t *litFast = s->lengths.fast, *disFast = s->distances.fast;
     uint64_t bits = s->bits;
     unsigned count = (unsigned)s->bitCount;
     const unsigned char *in = s->in, *inLimit = s->inEnd - 16;
     unsigned char *base = s->out, *out = base + s->outPos, *outLimit = base + kOutputLimit;
     *status = 0;
+    // The count's low byte is the number of bits held; an entry's low byte
+    // is what it takes, so whole entries are subtracted.
 #define FAST_REFILL()                          \
     do {                                       \
         uint64_t word;                         \
         memcpy(&word, in, 8);                  \
-        bits |= word << count;                 \
-        in += (63 - count) >> 3;               \
-        count |= 56;                           \
+        bits |= word << (uint8_t)count;        \
+        in += 7 - ((uint8_t)count >> 3);        \
+        count = (uint8_t)count | 56;           \
     } while (0)
-#define FAST_TAKE(n)    \
-    do {                \
-        bits >>= (n);   \
-        count -= (n);   \
+#define FAST_TAKE(e)            \
+    do {                        \
+        bits >>= (uint8_t)(e);  \
+        count -= (e);           \
     } while (0)
-    while (in <= inLimit && out <= outLimit) {
-        FAST_REFILL();
-        uint32_t e = LookUp(lit, LITERALS_LENGTHS, bits);
+    // A refill loads a whole word: the buffer then holds 64 bits of the
+    // stream, more than the count says, and the next literal or length code
+    // (11 bits, 15 for the walk) can be looked up before the next refill.
+    if (in > inLimit || out > outLimit) return true;
+    FAST_REFILL();
+    uint32_t e = litFast[bits & kLitMask];
+    for (;;) {
         if (e & ENTRY_LITERAL) {
-            FAST_TAKE(e & 31);
+            FAST_TAKE(e);
             *out++ = (unsigned char)(e >> 16);
-            e = LookUp(lit, LITERALS_LENGTHS, bits);
+            e = litFast[bits & kLitMask];
             if (e & ENTRY_LITERAL) {
-                FAST_TAKE(e & 31);
+                FAST_TAKE(e);
                 *out++ = (unsigned char)(e >> 16);
-                e = LookUp(lit, LITERALS_LENGTHS, bits);
+                e = litFast[bits & kLitMask];
                 if (e & ENTRY_LITERAL) {
-                    FAST_TAKE(e & 31);
+                    FAST_TAKE(e);
                     *out++ = (unsigned char)(e >> 16);
-                    continue;
+                    e = litFast[bits & kLitMask];
+                    goto next;
                 }
             }
             FAST_REFILL();
         }
-        unsigned n = e & 31, extra;
+        if (!e) {
+            e = SlowEntry(&s->lengths, LITERALS_LENGTHS, bits);
+            if (e & ENTRY_LITERAL) {
+                FAST_TAKE(e);
+                *out++ = (unsigned char)(e >> 16);
+                e = litFast[bits & kLitMask];
+                goto next;
+            }
+        }
         if (e & (ENTRY_END | ENTRY_BAD)) {
             if (e & ENTRY_BAD) {
                 error_ = INFLATE_BAD_CODE;
                 *status = -1;
             } else {
-                FAST_TAKE(n);
+                FAST_TAKE(e);
                 *status = 1;
             }
             break;
         }
-        extra = (e >> 8) & 31;
-        unsigned len = (e >> 16) + (unsigned)((bits >> n) & ((1u << extra) - 1));
-        FAST_TAKE(n + extra);
-        e = LookUp(dis, DISTANCES, bits);
-        if (e & ENTRY_BAD) {
-            error_ = e == ENTRY_NO_CODE ? INFLATE_BAD_CODE : INFLATE_BAD_DISTANCE;
-            *status = -1;
-            break;
+        {
+            unsigned len = EntryValue(e, bits);
+            FAST_TAKE(e);
+            e = disFast[bits & kDistMask];
+            if (!e) e = SlowEntry(&s->distances, DISTANCES, bits);
+            if (e & ENTRY_BAD) {
+                error_ = e == ENTRY_NO_CODE ? INFLATE_BAD_CODE : INFLATE_BAD_DISTANCE;
+                *status = -1;
+                break;
+            }
+            unsigned dist = EntryValue(e, bits);
+            FAST_TAKE(e);
+            if (dist > (unsigned)(out - base)) {
+                error_ = INFLATE_BAD_DISTANCE;
+                *status = -1;
+                break;
+            }
+            e = litFast[bits & kLitMask];
+            CopyMatch(out, dist, len);
+            out += len;
         }
-        n = e & 31;
-        extra = (e >> 8) & 31;
-        unsigned dist = (e >> 16) + (unsigned)((bits >> n) & ((1u << extra) - 1));
-        FAST_TAKE(n + extra);
-        if (dist > (unsigned)(out - base)) {
-            error_ = INFLATE_BAD_DISTANCE;
-            *status = -1;
-            break;
-        }
-        CopyMatch(out, dist, len);
-        out += len;
+    next:
+        if (in > inLimit || out > outLimit) break;
+        FAST_REFILL();
     }
 #undef FAST_REFILL
 #undef FAST_TAKE
     s->bits = bits;
-    s->bitCount = (int)count;
+    s->bitCount = (uint8_t)count;
     s->in = in;
     s->outPos = (unsigned)(out - base);
     return *status >= 0;
@@ -378,12 +429,12 @@ bool Decoder::Codes() {
             return false;
         }
         if (e & ENTRY_LITERAL) {
-            Take((int)(e & 31));
+            Take((int)(e & 0xFF));
             s->out[s->outPos++] = (unsigned char)(e >> 16);
             continue;
         }
         if (e & ENTRY_END) {
-            Take((int)(e & 31));
+            Take((int)(e & 0xFF));
             return true;
         }
         unsigned len = TakeValue(e);
@@ -442,7 +493,7 @@ bool Decoder::Dynamic() {
             error_ = INFLATE_BAD_CODE;
             return false;
         }
-        Take((int)(e & 31));
+        Take((int)(e & 0xFF));
         int sym = (int)(e >> 16);
         if (sym < 16) {
             lengths[index++] = (uint8_t)sym;

@@ -13,7 +13,10 @@
 // window is moved back per byte of output.
 #define INFLATE_BUFFER (INFLATE_WINDOW + 7 * INFLATE_WINDOW)
 #define INFLATE_INPUT 65536
+// Bits looked up at once for literal and length codes, and for distance
+// codes (fewer: 30 symbols, and a small table stays in the cache).
 #define INFLATE_FAST_BITS 11
+#define INFLATE_DISTANCE_BITS 8
 
 // Pulls up to max bytes into buf; returns the count, 0 at the end, < 0 on a
 // read error.
@@ -32,9 +35,10 @@ enum InflateResult {
 };
 
 struct InflateTable {
-    // Lookup by the next INFLATE_FAST_BITS bits of what a code decodes to
-    // (its value, extra bits and code length, see inflate.cpp); 0 when the
-    // code is longer (or absent) and the canonical walk decides.
+    // Lookup by the next INFLATE_FAST_BITS bits (INFLATE_DISTANCE_BITS for
+    // distances) of what a code decodes to (its value, extra bits and code
+    // length, see inflate.cpp); 0 when the code is longer (or absent) and
+    // the canonical walk decides.
     uint32_t fast[1 << INFLATE_FAST_BITS];
     uint16_t count[16];
     uint16_t symbol[320];

@@ -1,7 +1,10 @@
-// The start-up sequence of the real program: command-line switches, the
-// support library taken from the program file and bound, and the error
-// reports that end a failed start-up.
+// The start-up sequence: command-line switches, and the real programs whose
+// start-up fails: at the support library taken from the program file and
+// bound, at the payload, at the plug-in library that does not load or lacks
+// its entry, and at the checksum of the file. (A sound one reaching its
+// wizard is what every wizard test starts with.)
 #include <gtest/gtest.h>
+#include <vector>
 #include "driver.h"
 #include "payload/payload_layout.h"
 #include "startup/command_line.h"
@@ -30,6 +33,12 @@ std::string LiteralSzdd(const std::string &bytes) {
     return out;
 }
 
+std::string Written(const std::string &folder, const std::string &bytes) {
+    std::string path = folder + "\\setup.exe";
+    EXPECT_TRUE(WriteFileBytes(path, bytes));
+    return path;
+}
+
 // A program file: the engine image padded to the library slot, then the
 // library in SZDD form. The payload entries are up to the library.
 std::string ProgramWithLibrary(const std::string &folder, const std::string &library) {
@@ -39,32 +48,8 @@ std::string ProgramWithLibrary(const std::string &folder, const std::string &lib
     std::string dll = ReadFileBytes(ProgramFolder() + "\\" + library);
     EXPECT_FALSE(dll.empty());
     dll.resize(PAYLOAD_LIBRARY_SIZE, '\0');
-    std::string path = folder + "\\setup.exe";
-    EXPECT_TRUE(WriteFileBytes(path, image + LiteralSzdd(dll)));
-    return path;
+    return Written(folder, image + LiteralSzdd(dll));
 }
-
-// The next message box's text; OK pressed. The first program of a fresh
-// Wine session may take long to start.
-void ExpectMessage(Program &program, const std::string &text) { EXPECT_EQ(AnswerMessageBox(program, IDOK, 60000), text); }
-
-void ExpectInstallerError(Program &program, const char *code) {
-    ExpectMessage(program, std::string("Installer Error: ") + code + kErrorTail);
-}
-
-struct EngineRun {
-    std::string temp = MakeTempFolder("st");
-    Program program;
-    void Start(const std::string &exe, const std::string &args) {
-        program.SetTempFolder(temp);
-        ASSERT_TRUE(program.Start(exe, args));
-    }
-    void ExpectEnd() {
-        EXPECT_EQ(program.Wait(10000), 1);  // not installed
-        // Whatever ended the run, its temp files are gone.
-        EXPECT_TRUE(FilesIn(temp, "*.TMP").empty());
-    }
-};
 
 DWORD WINAPI ParseOnThread(void *line) {
     ParseCommandLine((const char *)line);
@@ -88,11 +73,7 @@ int Switches(const std::string &args) {
 }  // namespace
 
 // Switches count only before the first word without a hyphen; a line of
-// more than 1024 characters is read to its end. The real program runs from
-// a folder with a blank in its name, so its switches are only found behind
-// a quoted program name. A bare image has no library behind it: what the
-// start-up expands is no DLL, loading it fails (0002), after the test mode's
-// notice.
+// more than 1024 characters is read to its end.
 TEST(StartupTest, SwitchesCountOnlyBeforeTheFirstWordWithoutHyphen) {
     struct Case {
         std::string args;
@@ -113,27 +94,44 @@ TEST(StartupTest, SwitchesCountOnlyBeforeTheFirstWordWithoutHyphen) {
                  {"\"C:\\no end -s", ""}};
     for (const Line &l : lines) EXPECT_STREQ(SkipProgramName(l.line), l.args) << l.line;
     EXPECT_STREQ(SkipProgramName(0), "");
-
-    std::string folder = MakeTempFolder("sw") + "\\a b";
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), 0));
-    std::string exe = folder + "\\set up.exe";
-    ASSERT_TRUE(CopyFileA(Engine().c_str(), exe.c_str(), FALSE));
-    EngineRun run;
-    run.Start(exe, "-" + std::string(1500, 'x') + " -t");
-    ExpectMessage(run.program, "Test Mode Enabled");
-    ExpectInstallerError(run.program, "0002");
-    run.ExpectEnd();
 }
 
-// A library lacking one entry ends with 0003; one whose every entry binds,
-// with a payload that holds no main script, with 0008.
-TEST(StartupTest, LibraryLackingAnEntryOrPayloadWithoutMainScript) {
-    EngineRun partial;
-    partial.Start(ProgramWithLibrary(partial.temp, "standin_support_partial.dll"), "");
-    ExpectInstallerError(partial.program, "0003");
-    partial.ExpectEnd();
-    EngineRun noScript;
-    noScript.Start(ProgramWithLibrary(noScript.temp, "standin_support.dll"), "");
-    ExpectInstallerError(noScript.program, "0008");
-    noScript.ExpectEnd();
+// Each run ends quietly with exit code 1 and its temp files gone:
+// - a bare image from a folder with a blank in its name (its switches are
+//   only found behind a quoted program name, behind a long one): what the
+//   start-up expands is no DLL, loading it fails (0002) after the notice;
+// - a library lacking one entry (0003); one whose every entry binds in front
+//   of a payload without main script (0008);
+// - a plug-in library that does not load (0010) or lacks its entry (0011);
+// - one changed byte in a file to install: the script's message shows.
+TEST(StartupTest, FailedStartUpsReportAndEndQuietly) {
+    std::string blank = MakeTempFolder("sw") + "\\a b";
+    ASSERT_TRUE(CreateDirectoryA(blank.c_str(), 0));
+    ASSERT_TRUE(CopyFileA(Engine().c_str(), (blank + "\\set up.exe").c_str(), FALSE));
+    std::string damaged = ReadFileBytes(ProgramFolder() + "\\startup_setup.exe");
+    ASSERT_NE(damaged.find("readme.txt\\"), std::string::npos);
+    damaged[damaged.size() - 3] ^= 0x01;
+    auto error = [](const char *code) { return std::string("Installer Error: ") + code + kErrorTail; };
+    struct Case {
+        std::string setup, args;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {blank + "\\set up.exe", "-" + std::string(1500, 'x') + " -t", {"Test Mode Enabled", error("0002")}},
+        {ProgramWithLibrary(MakeTempFolder("lp"), "standin_support_partial.dll"), "", {error("0003")}},
+        {ProgramWithLibrary(MakeTempFolder("lf"), "standin_support.dll"), "", {error("0008")}},
+        {ProgramFolder() + "\\broken_plugin_setup.exe", "", {error("0010")}},
+        {ProgramFolder() + "\\plugin_without_entry_setup.exe", "-t", {"Test Mode Enabled", error("0011")}},
+        {Written(MakeTempFolder("dm"), damaged), "", {"The setup file is damaged."}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.setup);
+        std::string temp = MakeTempFolder("st");
+        Program program;
+        program.SetTempFolder(temp);
+        ASSERT_TRUE(program.Start(c.setup, c.args));
+        // The first program of a fresh Wine session may take long to start.
+        for (const std::string &message : c.messages) EXPECT_EQ(AnswerMessageBox(program, IDOK, 60000), message);
+        EXPECT_EQ(program.Wait(15000), 1);  // not installed
+        EXPECT_TRUE(FilesIn(temp, "*.TMP").empty());
+        EXPECT_TRUE(FilesIn(temp, "*.IMG").empty());
+    }
 }

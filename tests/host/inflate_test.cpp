@@ -7,7 +7,9 @@
 #include "supportlib/entry_data.h"
 #include "supportlib/entry_header.h"
 #include "supportlib/inflate.h"
+#include <algorithm>
 #include <memory>
+#include <random>
 #include <string.h>
 #include <zlib.h>
 
@@ -75,6 +77,30 @@ TEST(InflateTest, ReservedBlockTypeBadStoredLengthAndTruncationAreRefused) {
     EXPECT_EQ(Inflate(std::string("\x01\x05\x00\xFA\xFFhello", 10), &out), INFLATE_OK);
     EXPECT_EQ(out, "hello");
     EXPECT_NE(Inflate(std::string(), &out), INFLATE_OK);
+}
+
+TEST(InflateTest, Crc32BothPathsAgreeWithZlib) {
+    // Both paths (multiply and tables): every length and alignment around
+    // their steps (16 and 64 bytes), and sums carried over pieces, against
+    // zlib's crc32.
+    std::mt19937 rng(5);
+    std::string data(70000, '\0');
+    for (char &c : data) c = (char)rng();
+    for (size_t from = 0; from < 17; from++)
+        for (size_t len = 0; len < 200; len++) {
+            uint32_t want = (uint32_t)crc32(0, (const Bytef *)data.data() + from, (uInt)len);
+            ASSERT_EQ(Crc32Update(0, data.data() + from, len), want) << from << " " << len;
+            ASSERT_EQ(Crc32UpdateTables(0, data.data() + from, len), want) << from << " " << len;
+        }
+    uint32_t pieces = 0, tablePieces = 0;
+    for (size_t at = 0; at < data.size();) {
+        size_t n = std::min(data.size() - at, (size_t)(rng() % 5000));
+        pieces = Crc32Update(pieces, data.data() + at, n);
+        tablePieces = Crc32UpdateTables(tablePieces, data.data() + at, n);
+        at += n;
+    }
+    EXPECT_EQ(pieces, (uint32_t)crc32(0, (const Bytef *)data.data(), (uInt)data.size()));
+    EXPECT_EQ(tablePieces, pieces);
 }
 
 TEST(EntryNamesTest, NamesAndFolderTextsThatLeaveTheTargetAreRefused) {
