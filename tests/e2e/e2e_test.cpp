@@ -439,7 +439,8 @@ LRESULT CALLBACK ProgressProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 }
 
 // The shipped library unpacking an entry of 1 MiB for a page: it reports
-// the share written in percent steps, rising to 100.
+// the share written in percent steps, rising to 100; and it finds the same
+// entry past 2 GiB.
 TEST(LibraryProgressTest, PerFileProgressRisesToAHundred) {
     HMODULE library = LoadLibraryA((ProgramFolder() + "\\supportlib.dll").c_str());
     ASSERT_NE(library, (HMODULE)0);
@@ -472,6 +473,25 @@ TEST(LibraryProgressTest, PerFileProgressRisesToAHundred) {
     for (size_t i = 1; i < s_progress.size(); i++) EXPECT_GT(s_progress[i], s_progress[i - 1]);
     EXPECT_EQ(s_progress.back(), 100);
     init(0);
+    // The same entry 3 GiB into a (sparse) program file: offsets past 2 GiB
+    // are read as the unsigned offsets the format gives.
+    auto at = [&](int i) { return (DWORD)(unsigned char)record[i] | (DWORD)(unsigned char)record[i + 1] << 8 |
+                                  (DWORD)(unsigned char)record[i + 2] << 16 | (DWORD)(unsigned char)record[i + 3] << 24; };
+    std::string entry = ReadFileBytes(setup).substr(at(0), at(4) + at(8) - at(0)), distant = temp + "\\distant.exe";
+    HANDLE f = CreateFileA(distant.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    LONG high = 0;
+    DWORD wrote = 0;
+    ASSERT_NE(SetFilePointer(f, (LONG)0xC0000000u, &high, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    ASSERT_TRUE(WriteFile(f, entry.data(), (DWORD)entry.size(), &wrote, 0));
+    CloseHandle(f);
+    std::string first = ReadFileBytes(temp + "\\big.bin");
+    DeleteFileA((temp + "\\big.bin").c_str());
+    udf1((int)0xC0000000u, PAYLOAD_UDF1_ARG);
+    ASSERT_EQ(next(distant.c_str(), 0, record), 0);
+    EXPECT_EQ(std::string(record + ENTRY_RECORD_NAME), "big.bin");
+    EXPECT_EQ(unpack("big.bin", "\\", distant.c_str(), temp.c_str(), 0x400A | 0x20), 0);
+    EXPECT_TRUE(ReadFileBytes(temp + "\\big.bin") == first);
+    DeleteFileA(distant.c_str());
     DestroyWindow(window);
     FreeLibrary(library);
 }
