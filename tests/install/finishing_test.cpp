@@ -31,8 +31,10 @@ class FinishingTest : public InstallFixture {
         Prepare({}, "", "[TPL]\r\nNdx=3\r\n+1a=\\tpl\\one.tpw\r\n+2a=\\tpl\\two.tpw\r\n+3a=\\tpl\\other.tpw\r\n"
                         "+3z=Q\r\nE1=Not registered: \r\n");
         RunCopy();
-        // The environment writes "closed" when its window is asked to close.
-        for (int i = 0; i < 200 && ReadFileBytes(commands_).find("closed") == std::string::npos; i++) Sleep(50);
+        // The environment writes "closed" when its window is asked to close;
+        // on a loaded machine that can take seconds, and the next install
+        // would otherwise find this environment still answering.
+        for (int i = 0; i < 1200 && ReadFileBytes(commands_).find("closed") == std::string::npos; i++) Sleep(50);
         return ReadFileBytes(app_ + "\\install.log");
     }
     std::string commands_;
