@@ -52,6 +52,13 @@ void DosTime(time_t t, unsigned *dosTime, unsigned *dosDate) {
     *dosDate = (unsigned)((tm.tm_year - 80) << 9 | (tm.tm_mon + 1) << 5 | tm.tm_mday);
 }
 
+// Sizes and offsets are 32-bit fields: never cut one.
+bool FitsEntrySizes(const std::string &name, uint64_t size, std::vector<std::string> *errors) {
+    if (size <= 0xFFFFFFFFu) return true;
+    errors->push_back(name + ": " + std::to_string(size) + " bytes, more than an entry's 32-bit sizes hold (4 GiB)");
+    return false;
+}
+
 bool MakeEntry(const std::string &name, const std::string &folder, const std::string &data, unsigned flags,
                time_t stamp, std::string *entry, std::vector<std::string> *errors) {
     if (name.size() >= ENTRY_RECORD_TEXT_MAX || name.empty()) {
@@ -65,12 +72,7 @@ bool MakeEntry(const std::string &name, const std::string &folder, const std::st
         return false;
     }
     std::string packed = CompressEntryData(data);
-    // Sizes and offsets are 32-bit fields: never cut one.
-    if ((uint64_t)data.size() > 0xFFFFFFFFu || (uint64_t)packed.size() > 0xFFFFFFFFu) {
-        errors->push_back(name + ": " + std::to_string(data.size()) +
-                          " bytes, more than an entry's 32-bit sizes hold (4 GiB)");
-        return false;
-    }
+    if (!FitsEntrySizes(name, data.size(), errors) || !FitsEntrySizes(name, packed.size(), errors)) return false;
     std::string h(ENTRY_HEADER_SIZE, '\0');
     memcpy(&h[0], ENTRY_SIGNATURE, 4);
     unsigned t, d;
@@ -296,11 +298,15 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
         struct stat st;
         if (name.size() >= ENTRY_RECORD_TEXT_MAX || folder.size() >= ENTRY_RECORD_TEXT_MAX)
             return MakeEntry(name, folder, data, flags, now, &entry, errors);
+        // A file too large for an entry is refused from its size alone,
+        // before gigabytes are read and packed for nothing.
+        bool known = stat(source.c_str(), &st) == 0;
+        if (known && !FitsEntrySizes(name, (uint64_t)st.st_size, errors)) return false;
         if (!ReadFile(source, &data)) {
             errors->push_back(source + ": missing");
             return false;
         }
-        time_t stamp = stat(source.c_str(), &st) == 0 ? st.st_mtime : now;
+        time_t stamp = known ? st.st_mtime : now;
         if (!MakeEntry(name, folder, data, flags, stamp, &entry, errors)) return false;
         *to += entry;
         return true;

@@ -6,6 +6,7 @@
 #include "tests/host/tool_run.h"
 #include <random>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -90,7 +91,8 @@ TEST_F(MksetupTest, VerifyCatchesDamage) {
 }
 
 // An image past the library's offset, a library too large expanded or
-// packed, a missing setup file, a name longer than the format holds.
+// packed, a missing setup file, a name longer than the format holds, a
+// file larger than an entry holds.
 TEST_F(MksetupTest, RefusesWhatDoesNotFit) {
     std::string noise;
     std::mt19937 rng(2);
@@ -103,6 +105,13 @@ TEST_F(MksetupTest, RefusesWhatDoesNotFit) {
                  {"lib.dll", noise, {"lib.dll", "26089"}},
                  {"product/_DLG.SCR", "", {"_DLG.SCR: missing"}},
                  {"product/_FILE1.SCR", Record(std::string(300, 'n'), "\\"), {"300"}}};
+    // A file past an entry's 4 GiB, sparse here: refused from its size, unread.
+    ASSERT_EQ(truncate((product + "/tool.exe").c_str(), 0x100000000LL), 0);
+    ToolRun big = Build();
+    EXPECT_NE(big.status, 0);
+    EXPECT_NE(big.err.find("tool.exe: 4294967296 bytes"), std::string::npos) << big.err;
+    EXPECT_NE(access((dir + "/setup.exe").c_str(), F_OK), 0);
+    TearDown();
     for (const Case &c : cases) {
         SetUp();
         if (c.bytes.empty()) remove((dir + "/" + c.file).c_str());
