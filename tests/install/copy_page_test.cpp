@@ -46,13 +46,10 @@ TEST_F(CopyPageTest, TimerWalkHandsBackWithBarsAndPhases) {
 
     std::vector<FileSpec> files;
     for (int i = 0; i < 30; i++) {
-        FileSpec f;
-        f.name = "p" + std::to_string(i) + ".bin";
-        f.folder = i % 2 ? "odd\\" : "";
-        f.bytes = Bytes(f.name, 2000 + i);
-        if (i == 29) f.fields[17] = "1";  // no per-file progress for this one
-        files.push_back(f);
+        std::string name = "p" + std::to_string(i) + ".bin";
+        files.push_back({name, i % 2 ? "odd\\" : "", Bytes(name, 2000 + i)});
     }
+    files.back().fields[17] = "1";  // no per-file progress for the last one
     Prepare(files, "P3=Done\r\nC65=Sub\r\n");
     g_recordsPerTick = 30;  // [DLG] "NO", read at start-up
     fake::pumpDuringUnpack = true;

@@ -2,7 +2,6 @@
 #include "payload/binding.h"
 #include "payload/extract.h"
 #include "startup/text.h"
-#include <shlobj.h>
 
 namespace fake {
 
@@ -11,32 +10,21 @@ std::vector<UnpackCall> calls;
 std::vector<std::string> writeRegCalls;
 int nextIndex;
 int endAnswer = NEXTLOOP_END;
-int nextLoopDepth;
 int maxNextLoopDepth;
+static int s_depth;
 bool pumpDuringUnpack;
 std::string installFolder;
 static std::string s_renamed;
 static HWND s_progressWindow;
 
-std::string Expand(const std::string &text) {
-    std::string out = text;
-    size_t at;
-    while ((at = out.find("%INSTDIR%")) != std::string::npos) out.replace(at, 9, installFolder);
-    return out;
-}
-
 static void CreatePath(const std::string &folder) {
-    std::string path;
-    for (size_t i = 0; i < folder.size(); i++) {
-        path += folder[i];
-        if (folder[i] == '\\' && i > 2) CreateDirectoryA(path.c_str(), 0);
-    }
+    for (size_t at = 3; (at = folder.find('\\', at)) != std::string::npos; at++)
+        CreateDirectoryA(folder.substr(0, at).c_str(), 0);
     CreateDirectoryA(folder.c_str(), 0);
 }
 
 static int SUPPORT_CALL NextLoop(const char *, int, char *record) {
-    nextLoopDepth++;
-    if (nextLoopDepth > maxNextLoopDepth) maxNextLoopDepth = nextLoopDepth;
+    if (++s_depth > maxNextLoopDepth) maxNextLoopDepth = s_depth;
     int result = endAnswer;
     if (nextIndex < (int)entries.size()) {
         const Entry &e = entries[nextIndex++];
@@ -45,25 +33,24 @@ static int SUPPORT_CALL NextLoop(const char *, int, char *record) {
         CopyText(record + ENTRY_RECORD_FOLDER, e.folder.c_str(), ENTRY_RECORD_TEXT_MAX);
         result = NEXTLOOP_ENTRY;
     }
-    nextLoopDepth--;
+    s_depth--;
     return result;
 }
 
 static int SUPPORT_CALL Unpack(const char *name, const char *folder, const char *, const char *target, int options) {
-    UnpackCall call{name, folder, target, options, (options & UNPACK_RENAMED) ? s_renamed : ""};
-    calls.push_back(call);
+    calls.push_back({name, options});
     const Entry *entry = nextIndex > 0 ? &entries[nextIndex - 1] : 0;
     if (!entry || entry->name != name) return 7;
     if (options & UNPACK_CONSUME_ONLY) return 0;
     if (pumpDuringUnpack) {
         // The real library lets the window messages flow while it writes.
-        nextLoopDepth++;
+        s_depth++;
         MSG msg;
         DWORD until = GetTickCount() + 5;
         while (GetTickCount() < until)
             while (PeekMessageA(&msg, 0, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
         if (s_progressWindow) SendMessageA(s_progressWindow, RegisterWindowMessageA("CKWP1"), 0, 50);
-        nextLoopDepth--;
+        s_depth--;
     }
     if (entry->lie) return 0;
     std::string dir = target;
@@ -86,15 +73,14 @@ static int SUPPORT_CALL FileRename(const char *name) {
 }
 
 static int SUPPORT_CALL ConvertMacro(char *buffer, int) {
-    std::string out = Expand(buffer);
+    std::string out = buffer;
+    for (size_t at; (at = out.find("%INSTDIR%")) != std::string::npos;) out.replace(at, 9, installFolder);
     CopyText(buffer, out.c_str(), CONVERT_BUFFER_SIZE);
     return 0;
 }
 
 static int SUPPORT_CALL CreatePathEntry(const char *path) {
-    std::string p = path;
-    while (!p.empty() && p.back() == '\\') p.pop_back();
-    CreatePath(p);
+    CreatePath(path);
     return 0;
 }
 
@@ -108,8 +94,6 @@ static int SUPPORT_CALL InitProgress(HWND window) {
     return 0;
 }
 
-static int SUPPORT_CALL InitMak(const char *, int, int, int, int) { return 0; }
-
 void Install() {
     ZeroMemory(&g_support, sizeof g_support);
     g_support.KWP_NEXTLOOP = NextLoop;
@@ -122,13 +106,12 @@ void Install() {
     g_support.KWP_CREATEPATH = CreatePathEntry;
     g_support.WRITEREG = WriteReg;
     g_support.KWP_UINIT_MP = InitProgress;
-    g_support.INITMAK = InitMak;
     entries.clear();
     calls.clear();
     endAnswer = NEXTLOOP_END;
     writeRegCalls.clear();
     nextIndex = 0;
-    nextLoopDepth = maxNextLoopDepth = 0;
+    s_depth = maxNextLoopDepth = 0;
     pumpDuringUnpack = false;
     s_renamed.clear();
     s_progressWindow = 0;

@@ -19,9 +19,8 @@ struct Entry {
 };
 
 struct UnpackCall {
-    std::string name, folder, target;
+    std::string name;
     int options;
-    std::string renamedTo;  // KWP_U_FILERENAME name in force for the call
 };
 
 extern std::vector<Entry> entries;
@@ -29,13 +28,11 @@ extern std::vector<UnpackCall> calls;
 extern std::vector<std::string> writeRegCalls;
 extern int nextIndex;
 extern int endAnswer;       // KWP_NEXTLOOP's result once no entry is left
-extern int nextLoopDepth;   // > 1 means a tick ran inside another one
-extern int maxNextLoopDepth;
+extern int maxNextLoopDepth;  // > 1: a tick ran inside another one
 extern bool pumpDuringUnpack;
 extern std::string installFolder;  // %INSTDIR%
 
 // Points g_support at the fake entries and clears the record.
 void Install();
-std::string Expand(const std::string &text);
 
 }  // namespace fake

@@ -16,9 +16,11 @@
 #include <map>
 #include <sstream>
 
+// A file to install: {name, folder text, content, record fields by number
+// (overwrite mode 1 unless field 5 says otherwise)}.
 struct FileSpec {
     std::string name, folder, bytes;
-    std::map<int, std::string> fields;  // file-record fields by number
+    std::map<int, std::string> fields;
 };
 
 class InstallFixture : public ::testing::Test {
@@ -83,13 +85,7 @@ class InstallFixture : public ::testing::Test {
         for (const FileSpec &f : files) records += Record(f) + "\r\n";
         WriteFileScript(records);
         fake::entries.clear();
-        for (const FileSpec &f : files) {
-            fake::Entry e;
-            e.name = f.name;
-            e.folder = f.folder;
-            e.bytes = f.bytes;
-            fake::entries.push_back(e);
-        }
+        for (const FileSpec &f : files) fake::entries.push_back({f.name, f.folder, f.bytes});
         fake::nextIndex = 0;
         fake::calls.clear();
     }
@@ -126,6 +122,11 @@ class InstallFixture : public ::testing::Test {
             if (lines[i].rfind("Module : ", 0) == 0) module = i;
         for (size_t i = module + 4; i < lines.size(); i++) out.push_back(lines[i]);
         return out;
+    }
+    bool Logged(const std::string &start) {
+        for (const std::string &l : LogLines())
+            if (l.rfind(start, 0) == 0) return true;
+        return false;
     }
     std::string Installed(const std::string &relative) { return driver::ReadFileBytes(app_ + "\\" + relative); }
 

@@ -1,6 +1,7 @@
-// The file copy engine and the install log over real files: record fields,
-// the version and date rules, backup and temporary names, a fresh
-// installation of a nested product and a second one over it.
+// The file copy engine over real files: the file script's records, the
+// version and date rules, backup and temporary names, and the record fields
+// that decide whether a file is written at all. Whole installations, the
+// overwrite modes and the log's layout: the end-to-end tests.
 #include "install_fixture.h"
 #include "install/file_checks.h"
 #include "install/file_copy.h"
@@ -49,9 +50,10 @@ class FileChecksTest : public ::testing::Test {
     std::string folder_;
 };
 
-// The e2e tests meet whole versions through the real library; here parts
-// left out, commas, a leading blank and a file without a version resource.
-TEST_F(FileChecksTest, VersionRules) {
+// The e2e tests meet whole versions and dates far apart through the real
+// library; here parts left out, commas, a leading blank, a file without a
+// version resource, and a record's date and time compared apart.
+TEST_F(FileChecksTest, VersionAndDateRules) {
     char text[50];
     ASSERT_TRUE(ReadFileVersionText(Versioned("1500").c_str(), text, sizeof text));
     EXPECT_STREQ("1.5.0.0", text);
@@ -68,95 +70,65 @@ TEST_F(FileChecksTest, VersionRules) {
                  {plain, "0.0.0.0", RULE_NEWER, true}};
     for (const Case &c : cases)
         EXPECT_EQ(c.replace, VersionSaysReplace(c.file.c_str(), c.version, c.rule)) << c.version << " " << c.rule;
-}
 
-static void SetWriteTime(const std::string &path, WORD year, WORD month, WORD day, WORD hour, WORD minute) {
-    SYSTEMTIME st = {};
-    st.wYear = year;
-    st.wMonth = month;
-    st.wDay = day;
-    st.wHour = hour;
-    st.wMinute = minute;
+    SYSTEMTIME written = {1999, 5, 0, 1, 12};  // 1 May 1999, 12:00 local time
     FILETIME local, utc;
-    SystemTimeToFileTime(&st, &local);
+    SystemTimeToFileTime(&written, &local);
     LocalFileTimeToFileTime(&local, &utc);
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, OPEN_EXISTING, 0, 0);
+    HANDLE h = CreateFileA(plain.c_str(), GENERIC_WRITE, 0, 0, OPEN_EXISTING, 0, 0);
     SetFileTime(h, 0, 0, &utc);
     CloseHandle(h);
-}
-
-TEST_F(FileChecksTest, DateRulesCompareDateAndTimeApart) {
-    std::string path = folder_ + "\\dated.txt";
-    WriteFileBytes(path, "x");
-    SetWriteTime(path, 1999, 5, 1, 12, 0);
-    // Later date but lower time: kept.
-    EXPECT_FALSE(DateSaysReplace(path.c_str(), 20000101, 110000, RULE_NOT_OLDER));
-    EXPECT_TRUE(DateSaysReplace(path.c_str(), 20000101, 120000, RULE_NOT_OLDER));
-    EXPECT_FALSE(DateSaysReplace(path.c_str(), 20000101, 120000, RULE_NEWER));
-    EXPECT_TRUE(DateSaysReplace(path.c_str(), 19990501, 120002, RULE_NEWER));
-    EXPECT_FALSE(DateSaysReplace(path.c_str(), 19990430, 235959, RULE_NOT_OLDER));
+    const char *path = plain.c_str();
+    EXPECT_FALSE(DateSaysReplace(path, 20000101, 110000, RULE_NOT_OLDER));  // later date, lower time: kept
+    EXPECT_TRUE(DateSaysReplace(path, 20000101, 120000, RULE_NOT_OLDER));
+    EXPECT_FALSE(DateSaysReplace(path, 20000101, 120000, RULE_NEWER));
+    EXPECT_TRUE(DateSaysReplace(path, 19990501, 120002, RULE_NEWER));
+    EXPECT_FALSE(DateSaysReplace(path, 19990430, 235959, RULE_NOT_OLDER));
     EXPECT_FALSE(DateSaysReplace((folder_ + "\\absent").c_str(), 29991231, 235959, RULE_NOT_OLDER));
 }
 
-TEST_F(FileChecksTest, BackupAndTemporaryNames) {
+// The numbering of .001 and .002 in one folder is met end to end; here
+// names that share a stem, a dot in a folder name, a temporary name taken,
+// a full self-registration queue and a long path shortened on screen.
+TEST_F(FileChecksTest, NamesQueueAndDisplayPath) {
     char name[MAX_PATH];
-    std::string dll = folder_ + "/app.dll";
-    ASSERT_TRUE(NumberedBackupName(dll.c_str(), name, sizeof name));
-    EXPECT_EQ(folder_ + "\\app.001", name);
     WriteFileBytes(folder_ + "\\app.001", "x");
-    ASSERT_TRUE(NumberedBackupName((folder_ + "\\app.exe").c_str(), name, sizeof name));
+    ASSERT_TRUE(NumberedBackupName((folder_ + "/app.exe").c_str(), name, sizeof name));
     EXPECT_EQ(folder_ + "\\app.002", name);
-    // A dot in a folder name is not an extension.
     ASSERT_TRUE(NumberedBackupName((folder_ + "\\v1.2\\readme").c_str(), name, sizeof name));
     EXPECT_EQ(folder_ + "\\v1.2\\readme.001", name);
-
-    // A second temporary name while the first is taken: the counter moves.
     char temp[20], second[20];
     ASSERT_TRUE(TemporaryName(folder_.c_str(), temp, sizeof temp));
     WriteFileBytes(folder_ + "\\" + temp, "taken");
     ASSERT_TRUE(TemporaryName(folder_.c_str(), second, sizeof second));
     EXPECT_STRNE(temp, second);
-}
 
-TEST_F(FileChecksTest, SelfRegistrationQueueHoldsItsSize) {
     EmptySelfRegistrationQueue();
     for (int i = 0; i < SELF_REG_QUEUE_SIZE; i++) ASSERT_TRUE(QueueSelfRegistration(1, "C:\\x.dll"));
     EXPECT_FALSE(QueueSelfRegistration(3, "C:\\y.tlb"));
     EXPECT_EQ(SELF_REG_QUEUE_SIZE, SelfRegistrationCount());
     EmptySelfRegistrationQueue();
-    EXPECT_EQ(0, SelfRegistrationCount());
+
+    CopyText(g_installFolder, folder_.c_str(), sizeof g_installFolder);
+    std::string longFolder(120, 'd'), target = folder_ + "\\" + longFolder + "\\x.txt";
+    BuildDisplayPath(target.c_str(), "x.txt", (longFolder + "\\").c_str(), name, sizeof name);
+    EXPECT_EQ(folder_ + "\\....\\x.txt", name);
+    BuildDisplayPath(target.c_str(), "x.txt", "%INSTDIR%\\", name, sizeof name);
+    EXPECT_STREQ("....\\x.txt", name);
 }
 
 class CopyTest : public InstallFixture {};
 
-// A nested product: 220 files in folders three levels deep.
-static std::vector<FileSpec> NestedProduct() {
-    std::vector<FileSpec> files;
-    for (int i = 0; i < 220; i++) {
-        FileSpec f;
-        f.name = "file" + std::to_string(i) + (i % 3 ? ".dat" : ".txt");
-        int a = i % 4, b = (i / 4) % 5;
-        f.folder = i % 7 == 0 ? "" : "lvl" + std::to_string(a) + "\\sub" + std::to_string(b) + "\\";
-        if (i % 11 == 0 && !f.folder.empty()) f.folder += "deep\\";
-        f.bytes = Bytes(f.name, (size_t)(i * 37 % 5000));
-        files.push_back(f);
-    }
-    return files;
-}
-
-// The files, the log's header and the [DLG] texts the uninstaller takes
-// are the end-to-end tests' part; here: the walk's batches and the
-// variables set.
-TEST_F(CopyTest, FreshInstallInBatchesSetsTheVariables) {
-    std::vector<FileSpec> files = NestedProduct();
-    Prepare(files);
-    g_recordsPerTick = 220;
-    int ticks = RunCopy();
-    EXPECT_EQ(0, g_setupStatus);
-    EXPECT_LT(ticks, 221);  // a tick handles entries until its time is spent
-    EXPECT_EQ(100u, g_overallPercent);
-    for (const FileSpec &f : files) ASSERT_EQ(f.bytes, Installed(f.folder + f.name)) << f.folder + f.name;
-    EXPECT_EQ(files.size() + 1, LastRecords().size());
+// The overwrite modes, versions, dates, backups and their numbering are
+// met through the real library by the end-to-end tests; here the variables
+// the copy sets, the record fields that decide whether a file is written at
+// all, the records of a variant file, and read-only targets (not taken for
+// files in use: those are the end-to-end tests' and the 95 family's).
+TEST_F(CopyTest, SecondRunFollowsTheRecordFieldsAndReadOnlyRules) {
+    Prepare({{"plain.txt", "", "old plain", {{5, "0"}}}, {"variant.txt", "", "old variant"}, {"ro.txt", "", "old"},
+             {"ro2.txt", "", "old"}});
+    RunCopy();
+    ASSERT_EQ(0, g_setupStatus);
     char stamp[32], variable[64];
     FormatTimeStamp(stamp, sizeof stamp);
     GetPrivateProfileStringA("VARIABLES", "%INSTDATE%", "", variable, sizeof variable, g_scriptPath);
@@ -164,38 +136,21 @@ TEST_F(CopyTest, FreshInstallInBatchesSetsTheVariables) {
     GetPrivateProfileStringA("VARIABLES", "%SOURCEDRV%", "", variable, sizeof variable, g_scriptPath);
     EXPECT_STREQ("C:", variable);
     EXPECT_EQ(std::vector<std::string>{"A"}, fake::writeRegCalls);
-}
-
-static FileSpec Spec(const std::string &name, int mode, const std::string &bytes,
-                     std::map<int, std::string> fields = {}) {
-    FileSpec f;
-    f.name = name;
-    f.bytes = bytes;
-    f.fields = fields;
-    f.fields[5] = std::to_string(mode);
-    return f;
-}
-
-// The overwrite modes, versions, dates, backups and their numbering are
-// met through the real library by the end-to-end tests; here the record
-// fields that decide whether a file is written at all, and the records of
-// a variant file.
-TEST_F(CopyTest, SecondRunFollowsTheRecordFieldsAndKeepsBackups) {
-    Prepare({Spec("plain.txt", 0, "old plain"), Spec("variant.txt", 1, "old variant")});
-    RunCopy();
-    ASSERT_EQ(0, g_setupStatus);
-    std::vector<FileSpec> second = {
-        Spec("plain.txt", 0, "new plain"),
-        Spec("variant.txt", 1, "new variant", {{14, "1"}}),
-        Spec("only.txt", 1, "never", {{18, "1"}}),      // only if present
-        Spec("optional.txt", 1, "never", {{20, "C"}}),  // component not chosen
-        Spec("nt.txt", 1, "never", {{15, "1"}}),        // 95 family only
-    };
-    Prepare(second);
+    SetFileAttributesA((app_ + "\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA((app_ + "\\ro2.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    Prepare({
+        {"plain.txt", "", "new plain", {{5, "0"}}},
+        {"variant.txt", "", "new variant", {{14, "1"}}},
+        {"ro.txt", "", "new"},                      // the attribute is cleared first
+        {"only.txt", "", "never", {{18, "1"}}},      // only if present
+        {"optional.txt", "", "never", {{20, "C"}}},  // component not chosen
+        {"nt.txt", "", "never", {{15, "1"}}},        // 95 family only
+    });
     RunCopy();
     ASSERT_EQ(0, g_setupStatus);
     EXPECT_EQ("new plain", Installed("plain.txt"));
     EXPECT_EQ("new variant", Installed("variant.txt"));
+    EXPECT_EQ("new", Installed("ro.txt"));
     for (const char *name : {"only.txt", "optional.txt", "nt.txt"}) EXPECT_FALSE(FileExists(app_ + "\\" + name));
     std::string b = app_ + "\\_BACKUP_\\";
     EXPECT_EQ("old variant", ReadFileBytes(b + "variant.001"));
@@ -203,6 +158,7 @@ TEST_F(CopyTest, SecondRunFollowsTheRecordFieldsAndKeepsBackups) {
     std::vector<std::string> expected = {
         "Copy   : " + app_ + "\\plain.txt",    "Create : " + app_ + "\\_BACKUP_",
         "Replace; " + app_ + "\\variant.txt",  "Backup ; " + b + "variant.001",
+        "Replace: " + app_ + "\\ro.txt",       "Backup : " + b + "ro.001",
         "Skipped: " + app_ + "\\only.txt",     "Skipped: " + app_ + "\\optional.txt",
         "Skipped: " + app_ + "\\nt.txt",
     };
@@ -210,32 +166,20 @@ TEST_F(CopyTest, SecondRunFollowsTheRecordFieldsAndKeepsBackups) {
     // Skipped entries are consumed without being written.
     for (const fake::UnpackCall &c : fake::calls)
         if (c.name == "only.txt") EXPECT_TRUE(c.options & UNPACK_CONSUME_ONLY);
-}
-
-// A read-only target is not taken for one in use (files held open: the
-// end-to-end tests and the 95 family's case).
-TEST_F(CopyTest, ReadOnlyTargetsAndTheNoReadOnlyRule) {
-    Prepare({Spec("ro.txt", 1, "old"), Spec("ro2.txt", 1, "old")});
-    RunCopy();
-    SetFileAttributesA((app_ + "\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    SetFileAttributesA((app_ + "\\ro2.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    Prepare({Spec("ro.txt", 1, "new")});
-    RunCopy();
-    EXPECT_EQ("new", Installed("ro.txt"));  // the attribute is cleared first
+    // [DLG] "NR": read-only files are kept.
     g_noReadOnlyFlag = 1;
-    Prepare({Spec("ro2.txt", 1, "new")});
+    Prepare({{"ro2.txt", "", "new"}});
     RunCopy();
-    g_noReadOnlyFlag = 0;
     EXPECT_EQ("old", Installed("ro2.txt"));
     EXPECT_TRUE(GetFileAttributesA((app_ + "\\ro2.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(std::vector<std::string>{"Skipped: " + app_ + "\\ro2.txt"}, LastRecords());
 }
 
 TEST_F(CopyTest, UniqueUninstallerGetsTheNextFreeName) {
-    Prepare({Spec("uninstx.exe", 1, "u0")}, "", "[UNINST]\r\nUnique=1\r\n");
+    Prepare({{"uninstx.exe", "", "u0"}}, "", "[UNINST]\r\nUnique=1\r\n");
     RunCopy();
     WriteFileBytes(app_ + "\\uninstx1.exe", "u1");
-    Prepare({Spec("uninstx.exe", 1, "u2")}, "", "[UNINST]\r\nUnique=1\r\n[VARIABLES]\r\n#=1\r\n1=%UNINSTNAME%\r\n");
+    Prepare({{"uninstx.exe", "", "u2"}}, "", "[UNINST]\r\nUnique=1\r\n[VARIABLES]\r\n#=1\r\n1=%UNINSTNAME%\r\n");
     RunCopy();
     EXPECT_EQ("u0", Installed("uninstx.exe"));
     EXPECT_EQ("u1", Installed("uninstx1.exe"));
@@ -244,40 +188,17 @@ TEST_F(CopyTest, UniqueUninstallerGetsTheNextFreeName) {
     GetPrivateProfileStringA("VARIABLES", "%UNINSTNAME%", "", value, sizeof value, g_scriptPath);
     EXPECT_STREQ("uninstx2.exe", value);
     EXPECT_EQ(std::vector<std::string>{"Copy   : " + app_ + "\\uninstx2.exe"}, LastRecords());
-    ASSERT_FALSE(fake::calls.empty());
-    EXPECT_TRUE(fake::calls.back().options & UNPACK_RENAMED);
 }
 
 TEST_F(CopyTest, TestModeChangesNothing) {
     g_testMode = 1;
-    Prepare(NestedProduct());
+    Prepare({{"a.txt", "sub\\deep\\", "a"}, {"b.txt", "", "b"}});
     RunCopy();
     g_testMode = 0;
     EXPECT_EQ(0, g_setupStatus);
     EXPECT_FALSE(FileExists(app_));
     EXPECT_TRUE(fake::writeRegCalls.empty());
     for (const fake::UnpackCall &c : fake::calls) ASSERT_TRUE(c.options & UNPACK_CONSUME_ONLY);
-}
-
-TEST_F(CopyTest, VariableFoldersAndLongPathsOnScreen) {
-    std::string other = root_ + "\\Other";
-    fake::installFolder = other;  // %INSTDIR% expands elsewhere on purpose
-    FileSpec f = Spec("var.txt", 1, "var");
-    f.folder = "%INSTDIR%\\cfg\\";
-    Prepare({f}, "", "[VARIABLES]\r\n#=1\r\n1=%INSTDIR%\r\n");  // listed, as start-up lists it
-    RunCopy();
-    EXPECT_EQ("var", ReadFileBytes(other + "\\cfg\\var.txt"));
-    ASSERT_EQ(1u, fake::calls.size());
-    EXPECT_FALSE(fake::calls[0].options & UNPACK_ADD_FOLDER);  // the expanded folder is the target
-    EXPECT_EQ(other + "\\cfg\\", fake::calls[0].target);
-
-    char display[256];
-    std::string longFolder(120, 'd');
-    std::string target = app_ + "\\" + longFolder + "\\x.txt";
-    BuildDisplayPath(target.c_str(), "x.txt", (longFolder + "\\").c_str(), display, sizeof display);
-    EXPECT_EQ(app_ + "\\....\\x.txt", display);
-    BuildDisplayPath(target.c_str(), "x.txt", "%INSTDIR%\\", display, sizeof display);
-    EXPECT_STREQ("....\\x.txt", display);
 }
 
 }  // namespace
