@@ -30,11 +30,8 @@ class InstallFixture : public ::testing::Test {
         root_ = driver::MakeTempFolder("ins");
         app_ = root_ + "\\App";
         fake::Install();
-        fake::installFolder = app_;
         CopyText(g_installFolder, app_.c_str(), sizeof g_installFolder);
         CopyText(g_componentLetters, "A", sizeof g_componentLetters);
-        CopyText(g_setupTypeName, "Typical", sizeof g_setupTypeName);
-        CopyText(g_windowTitle, "Sample Product", sizeof g_windowTitle);
         CopyText(g_ownPath, "C:\\media\\setup.exe", sizeof g_ownPath);
         g_platform = 2;
         g_windowsFamily = 16;
@@ -55,8 +52,6 @@ class InstallFixture : public ::testing::Test {
         CloseFileScript();
         g_fileScript = 0;
         g_support = saved_;
-        g_testMode = 0;
-        g_setupStatus = 0;
     }
 
     static std::string Record(const FileSpec &f) {
