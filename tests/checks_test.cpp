@@ -33,18 +33,13 @@ TEST(VersionRequirementTest, DetectedCodesFailuresAndTheirMessages) {
         int servicePack, hotfix;
         int detected[5], bits, shown;  // -1: not looked at
     } cases[] = {
-        {{0}, k95, 4, 10, "", 0, 0, {20}, 0, 0},
-        {{0}, k95, 4, 0, "", 0, 0, {10}, 0, 0},
-        {{0}, k95, 4, 90, "", 0, 0, {0, 0, 0, 210}, 0, 0},
-        {{0}, kNT, 5, 1, "", 0, 0, {0, 0, 0, 0, 310}, 0, 0},
-        {{0}, kNT, 5, 2, "", 0, 0, {0}, 0, 0},  // no pair for it
         {{0}, kNT, 6, 1, "", 0, 0, {0, 50}, 0, 0},
         {{0, 56}, kNT, 4, 0, "service pack 5", 0, 0, {0, 57}, 0, 0},
         {{0, 56}, kNT, 4, 0, "Service Pack 3", 0, 0, {0, 55}, 2, -1},
         {{0, 56}, kNT, 4, 0, "Service Pack 6", 0, 1, {0, 59}, 0, 0},
         {{0, 56}, kNT, 4, 0, "Service Pack 6a", 0, 1, {0, 50}, -1, -1},
         // Windows 2000 minimum on XP: below it, but XP was detected, so
-        // quiet; on NT 5.2 nothing is detected: the message shows.
+        // quiet; on NT 5.2 no pair fits, nothing is detected: it shows.
         {{0, 0, 110}, kNT, 5, 1, "", 0, 0, {0, 0, 0, 0, 310}, 4, 0},
         {{0, 0, 110}, kNT, 5, 2, "", 0, 0, {0}, 4, 4},
         {{0, 0, 111}, kNT, 5, 0, "", 0, 0, {0, 0, 110}, 4, 4},  // service pack 1 wanted
@@ -56,8 +51,7 @@ TEST(VersionRequirementTest, DetectedCodesFailuresAndTheirMessages) {
         {{0, 0, 0, 0, 310}, k95, 4, 90, "", 0, 0, {0, 0, 0, 210}, 32, 0},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.major << "." << c.minor << " " << c.csd << " wanted " << c.wanted[0]
-                                        << "," << c.wanted[1] << "," << c.wanted[2] << ",.," << c.wanted[4]);
+        SCOPED_TRACE(&c - cases);
         VersionRequirement r;
         for (int i = 0; i < 5; i++) r.wanted[i] = c.wanted[i];
         DetectRequirementCodes(r, Version(c.platform, c.major, c.minor, c.csd), c.servicePack, c.hotfix);
@@ -82,11 +76,8 @@ BOOL WINAPI RecordSessionEnd(UINT flags, DWORD) {
 // restart asks; a silent one with "srb" logs off; the answer OK reboots the
 // Windows 95 family and forces the restart on the NT family.
 TEST(RestartTest, DecisionAndTheCallThatEndsTheSession) {
-    EXPECT_EQ(ChooseRestart(0, 1, 0, 0), RESTART_ASK);
     EXPECT_EQ(ChooseRestart(0, 1, 1, 0), RESTART_ASK);
-    EXPECT_EQ(ChooseRestart(0, 1, 0, 1), RESTART_ASK);
     EXPECT_EQ(ChooseRestart(0, 1, 1, 1), RESTART_LOG_OFF);
-    EXPECT_EQ(ChooseRestart(2, 1, 0, 0), RESTART_NONE);
     EXPECT_EQ(ChooseRestart(9, 1, 1, 1), RESTART_NONE);
     EXPECT_EQ(ChooseRestart(0, 0, 1, 1), RESTART_NONE);
     g_exitWindows = RecordSessionEnd;

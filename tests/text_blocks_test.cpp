@@ -42,10 +42,12 @@ class TextBlocksTest : public ::testing::Test {
         ASSERT_TRUE(WriteFileBytes(path, text));
         ASSERT_EQ(LoadTextBlockFile(path.c_str()), 1);
     }
-    std::string Extract(const char *name, int style) {
+    // The block of the text between "[STR name]" and "[END name]".
+    std::string Extract(const std::string &text, const char *name, int style = 1) {
         std::string start = std::string("[STR ") + name + "]", end = std::string("[END ") + name + "]";
         g_textBuffer[0] = 0;
-        return ExtractTextBlock(start.c_str(), end.c_str(), 0, 0, style, 0) ? g_textBuffer : "<missing>";
+        int found = ExtractTextBlockFrom(text.data(), (int)text.size(), start.c_str(), end.c_str(), 0, 0, style, 0);
+        return found ? g_textBuffer : "<missing>";
     }
     std::string folder_;
     SupportLibrary saved_;
@@ -54,52 +56,39 @@ class TextBlocksTest : public ::testing::Test {
 // Paragraph styles, markers in any case, the first block only, the edges of
 // the file, and lines and texts longer than their buffers.
 TEST_F(TextBlocksTest, ScanFindsTheFirstBlockAndCutsLongText) {
-    Load("intro\r\n[str wel] rest ignored\r\none\r\ntwo\r\n\r\nthree\r\n[END WEL]\r\n"
-         "[STR WEL]\r\nsecond\r\n[END WEL]\r\n");
-    EXPECT_EQ(Extract("WEL", 1), "one\r\ntwo\n\nthree");
-    EXPECT_EQ(Extract("WEL", 0), "one\r\ntwo\r\n\r\nthree");
-    EXPECT_EQ(Extract("LIC", 1), "<missing>");
-    FreeTextBlockFile();
-
+    std::string text = "intro\r\n[str wel] rest ignored\r\none\r\ntwo\r\n\r\nthree\r\n[END WEL]\r\n"
+                       "[STR WEL]\r\nsecond\r\n[END WEL]\r\n";
+    EXPECT_EQ(Extract(text, "WEL", 1), "one\r\ntwo\n\nthree");
+    EXPECT_EQ(Extract(text, "WEL", 0), "one\r\ntwo\r\n\r\nthree");
+    EXPECT_EQ(Extract(text, "LIC"), "<missing>");
     // The last end marker without CR LF; the scan stops at the end of the copy.
-    Load("[STR A]\r\nlast\r\n[END A]");
-    EXPECT_EQ(Extract("A", 1), "last");
-    FreeTextBlockFile();
-    // Bare LF line ends lose the first character of the next line.
-    Load("[STR B]\nxline\n[END B]\n");
-    g_textBuffer[0] = 0;
-    EXPECT_EQ(ExtractTextBlock("[STR B]", "[END B]", 0, 0, 1, 0), 0);  // "END B]" is no marker
-    FreeTextBlockFile();
+    EXPECT_EQ(Extract("[STR A]\r\nlast\r\n[END A]", "A"), "last");
+    // Bare LF line ends lose the first character of the next line: "END B]"
+    // is no marker.
+    EXPECT_EQ(Extract("[STR B]\nxline\n[END B]\n", "B"), "<missing>");
     // An end marker before any start marker delivers what the buffer holds.
-    Load("[END C]\r\n");
     lstrcpyA(g_textBuffer, "before");
-    EXPECT_EQ(ExtractTextBlock("[STR C]", "[END C]", 0, 0, 1, 0), 1);
+    EXPECT_EQ(ExtractTextBlockFrom("[END C]\r\n", 9, "[STR C]", "[END C]", 0, 0, 1, 0), 1);
     EXPECT_STREQ(g_textBuffer, "before");
-    FreeTextBlockFile();
     std::string empty = folder_ + "\\empty.scr";
     WriteFileBytes(empty, "");
     EXPECT_EQ(LoadTextBlockFile(empty.c_str()), 0);
     EXPECT_EQ(LoadTextBlockFile((folder_ + "\\absent.scr").c_str()), 0);
 
     // Long lines and long texts are cut.
-    std::string longLine(6000, 'L');
-    Load("[STR L]\r\n" + longLine + "\r\nnext\r\n[END L]\r\n");
-    EXPECT_EQ(Extract("L", 1), std::string(TEXT_LINE_SIZE - 1, 'L') + "\r\nnext");
-    FreeTextBlockFile();
-
-    std::string text, line(99, 'x');
-    for (int i = 0; i < 400; i++) text += line + "\r\n";  // about 40 000 bytes
-    Load("[STR BIG]\r\n" + text + "[END BIG]\r\nafter\r\n");
-    std::string got = Extract("BIG", 1);
+    EXPECT_EQ(Extract("[STR L]\r\n" + std::string(6000, 'L') + "\r\nnext\r\n[END L]\r\n", "L"),
+              std::string(TEXT_LINE_SIZE - 1, 'L') + "\r\nnext");
+    std::string big, line(99, 'x');
+    for (int i = 0; i < 400; i++) big += line + "\r\n";  // about 40 000 bytes
+    std::string got = Extract("[STR BIG]\r\n" + big + "[END BIG]\r\nafter\r\n", "BIG");
     EXPECT_EQ(got.size(), (size_t)TEXT_BUFFER_SIZE - 1);
     EXPECT_EQ(got.substr(0, 103), line + "\r\n" + line.substr(0, 2));
 }
 
 TEST_F(TextBlocksTest, DeliveryToADialogItemOrTheOutputFile) {
-    Load("[STR FIN]\r\n%APP% done\r\n[END FIN]\r\n");
+    Load("[STR FIN]\r\n%APP% done\r\n[END FIN]\r\n[STR LIC]\r\nterms\r\n\r\nmore\r\n[END LIC]\r\n");
     HWND parent = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, 0, 0, 0, 0);
-    HWND item = CreateWindowA("EDIT", "resource text", WS_CHILD, 0, 0, 10, 10, parent, (HMENU)77, 0, 0);
-    ASSERT_TRUE(item);
+    ASSERT_TRUE(CreateWindowA("EDIT", "resource text", WS_CHILD, 0, 0, 10, 10, parent, (HMENU)77, 0, 0));
     EXPECT_EQ(ExtractTextBlock("[STR FIN]", "[END FIN]", parent, 77, 1, 0), 1);
     EXPECT_EQ(ItemText(parent, 77), "#APP% done");
     EXPECT_EQ(s_convertCalls, 1);
@@ -108,11 +97,9 @@ TEST_F(TextBlocksTest, DeliveryToADialogItemOrTheOutputFile) {
     EXPECT_EQ(ExtractTextBlock("[STR NONE]", "[END NONE]", parent, 77, 1, 0), 0);
     EXPECT_EQ(ItemText(parent, 77), "resource text");
     DestroyWindow(parent);
-    FreeTextBlockFile();
 
     // The block output file is written and closed, also when the block is
     // missing.
-    Load("[STR LIC]\r\nterms\r\n\r\nmore\r\n[END LIC]\r\n");
     std::string out = folder_ + "\\lic.tmp";
     g_blockOutputFile = _lcreat(out.c_str(), 0);
     ASSERT_NE(g_blockOutputFile, HFILE_ERROR);
