@@ -55,16 +55,13 @@ class InstallFixture : public ::testing::Test {
     }
 
     static std::string Record(const FileSpec &f) {
+        std::map<int, std::string> v = f.fields;
+        if (v[1].empty()) v[1] = "file " + f.name;
+        if (v[5].empty()) v[5] = "1";
+        v[22] = f.name;
+        v[23] = f.folder;
         std::string r = "|";
-        for (int n = 1; n <= 23; n++) {
-            auto it = f.fields.find(n);
-            std::string v = it != f.fields.end() ? it->second : "";
-            if (n == 1 && v.empty()) v = "file " + f.name;
-            if (n == 5 && v.empty()) v = "1";
-            if (n == 22) v = f.name;
-            if (n == 23) v = f.folder;
-            r += v + "|";
-        }
+        for (int n = 1; n <= 23; n++) r += v[n] + "|";
         return r;
     }
 
