@@ -11,7 +11,10 @@ int main(int argc, char **argv) {
     const int kNext = 201, kFolderLabel = 522, kReadyHeading = 704;
     if (argc < 2) return 2;
     Program program;
-    if (!program.Start(argv[1], "-s")) return 98;
+    if (!program.Start(argv[1], "-s")) {
+        printf("setup did not start\n");
+        return 98;
+    }
     HWND frame = WaitForDialogWithItem(program, kNext, 60000);
     for (int item : {kFolderLabel, kReadyHeading}) {
         if (!frame || !WaitForPageWithItem(program, frame, item, 120000)) break;
