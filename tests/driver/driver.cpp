@@ -75,24 +75,19 @@ struct Search {
 BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
     Search *search = (Search *)data;
     DWORD pid = 0;
+    char name[64] = "";
     GetWindowThreadProcessId(window, &pid);
-    if (pid != search->pid || !IsWindowVisible(window)) return TRUE;
-    if (search->className) {
-        char name[64] = "";
-        GetClassNameA(window, name, sizeof name);
-        if (lstrcmpiA(name, search->className) != 0) return TRUE;
-    }
-    search->found.push_back(window);
+    GetClassNameA(window, name, sizeof name);
+    if (pid == search->pid && IsWindowVisible(window) && (!search->className || !lstrcmpiA(name, search->className)))
+        search->found.push_back(window);
     return TRUE;
 }
 
 template <typename Predicate> HWND WaitFor(const Program &program, const char *className, DWORD ms, Predicate ok) {
-    DWORD start = GetTickCount();
-    for (;;) {
+    for (DWORD start = GetTickCount();; Sleep(20)) {
         for (HWND w : TopWindows(program.Id(), className))
             if (ok(w)) return w;
         if (!program.Running() || GetTickCount() - start > Limit(ms)) return 0;
-        Sleep(20);
     }
 }
 }  // namespace
@@ -154,16 +149,13 @@ std::string WindowText(HWND window) {
     return text;
 }
 
-std::string ItemText(HWND dialog, int itemId) {
-    HWND item = GetDlgItem(dialog, itemId);
-    return item ? WindowText(item) : std::string();
-}
+// A missing item (0) has no text.
+std::string ItemText(HWND dialog, int itemId) { return WindowText(GetDlgItem(dialog, itemId)); }
 
 std::string MessageBoxText(HWND box) { return ItemText(box, 0xFFFF); }
 
 void PressButton(HWND dialog, int buttonId) {
-    HWND button = GetDlgItem(dialog, buttonId);
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), (LPARAM)button);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), (LPARAM)GetDlgItem(dialog, buttonId));
 }
 
 bool WaitGone(HWND window, DWORD ms) {
@@ -185,12 +177,9 @@ std::string ReadFileBytes(const std::string &path) {
 
 std::vector<std::string> Lines(const std::string &text) {
     std::vector<std::string> lines;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find_first_of("\r\n", at);
-        if (end == std::string::npos) end = text.size();
+    for (size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = std::min(text.find_first_of("\r\n", at), text.size());
         if (end > at) lines.push_back(text.substr(at, end - at));
-        at = end + 1;
     }
     return lines;
 }
@@ -218,8 +207,7 @@ std::string MakeTempFolder(const char *prefix) {
 
 std::string ProgramFolder() {
     char path[MAX_PATH];
-    GetModuleFileNameA(0, path, sizeof path);
-    std::string s = path;
+    std::string s(path, GetModuleFileNameA(0, path, sizeof path));
     return s.substr(0, s.find_last_of('\\'));
 }
 
