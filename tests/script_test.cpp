@@ -141,11 +141,9 @@ TEST_F(VariablesTest, ExpansionSeesTheValuesTheProfileFunctionsGive) {
 
     // Over 40 KB of variables: past the section buffer, still all expanded.
     std::string big = "[VARIABLES]\r\n#=900\r\n";
-    for (int i = 1; i <= 900; i++) {
-        char line[80];
-        wsprintfA(line, "%d=%%V%d%%\r\n%%V%d%%=value number %d of a long list\r\n", i, i, i, i);
-        big += line;
-    }
+    for (int i = 1; i <= 900; i++)
+        big += std::to_string(i) + "=%V" + std::to_string(i) + "%\r\n%V" + std::to_string(i) + "%=value number " +
+               std::to_string(i) + " of a long list\r\n";
     ASSERT_GT(big.size(), 40000u);
     WriteScript(big);
     EXPECT_EQ(Expand("<%V1%|%V899%|%V900%>"),
@@ -226,11 +224,10 @@ int SUPPORT_CALL MarkingConvertMacro(char *buffer, int mode) {
     return 0;
 }
 
-class TextBlocksTest : public ::testing::Test {
+class TextBlocksTest : public VariablesTest {
   protected:
     void SetUp() override {
-        folder_ = MakeTempFolder("txb");
-        saved_ = g_support;
+        VariablesTest::SetUp();
         g_support.CONVERTMACRO = MarkingConvertMacro;
         s_convertCalls = 0;
         g_textBuffer = (char *)LocalAlloc(LMEM_FIXED, TEXT_BUFFER_SIZE + 8);
@@ -242,7 +239,7 @@ class TextBlocksTest : public ::testing::Test {
         EXPECT_EQ(std::string(g_textBuffer + TEXT_BUFFER_SIZE, 8), std::string(8, 'G')) << "text buffer overrun";
         LocalFree(g_textBuffer);
         g_textBuffer = 0;
-        g_support = saved_;
+        VariablesTest::TearDown();
     }
     void Load(const std::string &text) {
         std::string path = folder_ + "\\_DLG.SCR";
@@ -256,8 +253,6 @@ class TextBlocksTest : public ::testing::Test {
         int found = ExtractTextBlockFrom(text.data(), (int)text.size(), start.c_str(), end.c_str(), 0, 0, style, 0);
         return found ? g_textBuffer : "<missing>";
     }
-    std::string folder_;
-    SupportLibrary saved_;
 };
 
 // Paragraph styles, markers in any case, the first block only, the edges of

@@ -117,8 +117,8 @@ HWND WaitForMessageBox(const Program &program, DWORD ms) {
     });
     // The box's text is set while it initialises; on a loaded machine the
     // window can be seen a moment before that. Give the text time to come.
-    DWORD start = GetTickCount();
-    while (box && MessageBoxText(box).empty() && GetTickCount() - start < Limit(5000)) Sleep(20);
+    for (DWORD start = GetTickCount(); box && MessageBoxText(box).empty() && GetTickCount() - start < Limit(5000);)
+        Sleep(20);
     return box;
 }
 
