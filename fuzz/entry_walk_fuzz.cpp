@@ -3,6 +3,7 @@
 // KWP_NEXTLOOP, and for every entry the decode and check of KWP_UNPACK, over
 // memory instead of the program file.
 #include "buildtool/memory_streams.h"
+#include "fuzz/chunked_input.h"
 #include "payload/payload_layout.h"
 #include "supportlib/entry_data.h"
 #include "supportlib/entry_header.h"
@@ -13,22 +14,6 @@
 #include <zlib.h>
 
 namespace {
-
-struct Stored {
-    const uint8_t *p;
-    uint32_t left;
-    int chunk;
-};
-int ReadStored(void *c, unsigned char *buf, int max) {
-    Stored *s = (Stored *)c;
-    uint32_t n = s->left;
-    if (n > (uint32_t)max) n = (uint32_t)max;
-    if (n > (uint32_t)s->chunk) n = (uint32_t)s->chunk;
-    memcpy(buf, s->p, n);
-    s->p += n;
-    s->left -= n;
-    return (int)n;
-}
 
 struct Target {
     uLong crc;  // zlib's CRC code, not the library's
@@ -88,9 +73,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         if (IsContainedFolderText(h.folder) && !StaysInside(h.folder, true))
             Fail("folder text leaves the target", position);
 
-        Stored in = {(const uint8_t *)file.data() + stored, h.stored, index % 2 ? INFLATE_INPUT : 1 + index % 37};
+        ChunkedInput in = {(const uint8_t *)file.data() + stored, h.stored, index % 2 ? INFLATE_INPUT : 1 + index % 37};
         Target out = {crc32(0, 0, 0), 0};
-        int r = InflateEntry(state, &h, ReadStored, &in, WriteTarget, &out);
+        int r = InflateEntry(state, &h, ReadChunked, &in, WriteTarget, &out);
         if (out.size > h.expanded) Fail("more bytes written than the header allows", position);
         if (r == ENTRY_DATA_OK && (out.size != h.expanded || out.crc != h.crc))
             Fail("accepted data that does not match the header", position);

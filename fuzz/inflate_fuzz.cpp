@@ -2,6 +2,7 @@
 // within its buffers whatever it is fed, and its verdict must be zlib's: a
 // stream one of them finishes the other finishes too, with the same bytes
 // (compared by length and CRC-32, each side with its own CRC code).
+#include "fuzz/chunked_input.h"
 #include "supportlib/crc32.h"
 #include "supportlib/inflate.h"
 #include <stdint.h>
@@ -11,22 +12,6 @@
 #include <zlib.h>
 
 namespace {
-
-struct Source {
-    const uint8_t *p;
-    size_t left;
-    int chunk;
-};
-int ReadSource(void *c, unsigned char *buf, int max) {
-    Source *s = (Source *)c;
-    size_t n = s->left;
-    if (n > (size_t)max) n = (size_t)max;
-    if (n > (size_t)s->chunk) n = (size_t)s->chunk;
-    memcpy(buf, s->p, n);
-    s->p += n;
-    s->left -= n;
-    return (int)n;
-}
 
 struct Sum {
     uint32_t crc;
@@ -67,9 +52,9 @@ bool ZlibInflate(const uint8_t *data, size_t size, Sum *sum) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static InflateState *state = (InflateState *)malloc(sizeof(InflateState));
     // Small odd chunks for some inputs move the refills across every boundary.
-    Source src = {data, size, size % 3 ? INFLATE_INPUT : 1 + (int)(size % 61)};
+    ChunkedInput src = {data, size, size % 3 ? INFLATE_INPUT : 1 + (int)(size % 61)};
     Sum ours = {0, 0};
-    int r = InflateStream(state, ReadSource, &src, WriteSum, &ours);
+    int r = InflateStream(state, ReadChunked, &src, WriteSum, &ours);
     if (r > INFLATE_OK || r < INFLATE_WRITE_FAILED) abort();
     if (r == INFLATE_OK && ours.size != state->total) abort();
 

@@ -3,32 +3,17 @@
 #include <gtest/gtest.h>
 #include "buildtool/memory_streams.h"
 #include "corpus.h"
+#include "fuzz/chunked_input.h"
+#include "payload/entry_names.h"
 #include "supportlib/crc32.h"
-#include "supportlib/entry_data.h"
-#include "supportlib/entry_header.h"
 #include "supportlib/inflate.h"
 #include <algorithm>
 #include <memory>
 #include <random>
-#include <string.h>
 #include <zlib.h>
 
 namespace {
 
-struct Input {
-    const std::string *data;
-    size_t pos;
-    int chunk;
-};
-int Read(void *c, unsigned char *buf, int max) {
-    Input *in = (Input *)c;
-    size_t n = in->data->size() - in->pos;
-    if (n > (size_t)max) n = max;
-    if (n > (size_t)in->chunk) n = in->chunk;
-    memcpy(buf, in->data->data() + in->pos, n);
-    in->pos += n;
-    return (int)n;
-}
 int Write(void *c, const unsigned char *buf, int len) {
     ((std::string *)c)->append((const char *)buf, len);
     return 0;
@@ -36,9 +21,9 @@ int Write(void *c, const unsigned char *buf, int len) {
 
 int Inflate(const std::string &packed, std::string *out, int chunk = INFLATE_INPUT) {
     static std::unique_ptr<InflateState> state(new InflateState);
-    Input in = {&packed, 0, chunk};
+    ChunkedInput in = {(const unsigned char *)packed.data(), packed.size(), chunk};
     out->clear();
-    return InflateStream(state.get(), Read, &in, Write, out);
+    return InflateStream(state.get(), ReadChunked, &in, Write, out);
 }
 
 }  // namespace
@@ -131,81 +116,4 @@ TEST(EntryNamesTest, NamesAndFolderTextsThatLeaveTheTargetAreRefused) {
                    {"C:\\Inst\\b.txt", "C:\\Inst", false},      {"Inst\\a.txt", "Inst", false},
                    {"C:\\Inst\\sub\\..\\a.txt", "C:\\Inst", false}};
     for (const Target &t : targets) EXPECT_EQ(IsTargetInside(t.target, t.base, "a.txt"), t.inside) << t.target;
-}
-
-namespace {
-
-int CountOnly(void *c, const unsigned char *, int len) {
-    *(size_t *)c += (size_t)len;
-    return 0;
-}
-int Refuse(void *, const unsigned char *, int) { return 1; }
-
-int UnpackEntry(const std::string &packed, uint32_t crc, uint32_t expanded, size_t *written,
-                InflateWrite write = CountOnly) {
-    static std::unique_ptr<InflateState> state(new InflateState);
-    EntryHeader h;
-    memset(&h, 0, sizeof h);
-    h.crc = crc;
-    h.expanded = expanded;
-    Input in = {&packed, 0, INFLATE_INPUT};
-    *written = 0;
-    return InflateEntry(state.get(), &h, Read, &in, write, written);
-}
-
-bool ReadString(void *c, uint32_t offset, void *buf, uint32_t len) {
-    const std::string *s = (const std::string *)c;
-    if (offset > s->size() || s->size() - offset < len) return false;
-    memcpy(buf, s->data() + offset, len);
-    return true;
-}
-
-}  // namespace
-
-TEST(EntryDataTest, HeaderFiguresDecideAndALongerStreamStopsAtTheClaimedSize) {
-    std::string data(3u << 20, 'a');  // 3 MiB from a few KiB of stream
-    for (size_t i = 0; i < data.size(); i += 4099) data[i] = (char)i;
-    std::string packed = RawDeflate(data, 9, Z_DEFAULT_STRATEGY);
-    uint32_t crc = Crc32Update(0, data.data(), data.size()), size = (uint32_t)data.size();
-    size_t written;
-    EXPECT_EQ(UnpackEntry(packed, crc, size, &written), ENTRY_DATA_OK);
-    EXPECT_EQ(written, data.size());
-    EXPECT_EQ(UnpackEntry(packed, crc ^ 1, size, &written), ENTRY_DATA_DAMAGED);
-    EXPECT_EQ(UnpackEntry(packed, crc, size + 1, &written), ENTRY_DATA_DAMAGED);
-    // A header claiming 1000 bytes: the sink sees at most those.
-    EXPECT_EQ(UnpackEntry(packed, crc, 1000, &written), ENTRY_DATA_DAMAGED);
-    EXPECT_LE(written, 1000u);
-    EXPECT_EQ(UnpackEntry(packed, crc, size, &written, Refuse), ENTRY_DATA_WRITE_FAILED);
-    EXPECT_EQ(UnpackEntry(packed.substr(0, packed.size() / 2), crc, size, &written), ENTRY_DATA_DAMAGED);
-}
-
-TEST(EntryNamesTest, EntryWalkStaysInsideTheFile) {
-    // One entry: header, name "a.txt", folder "\", three stored bytes.
-    std::string e("FL\x03\x04", 4);
-    e.resize(40, '\0');
-    e[8] = 2;                              // method
-    e[18] = 3;                             // stored size
-    e[36] = 5;                             // name length
-    e[38] = 1;                             // extra length
-    std::string file = std::string(100, 'x') + e + "a.txt\\" + std::string("\x03\x00\x00", 3);
-    EntryHeader h;
-    uint32_t data = 0;
-    ASSERT_TRUE(ReadEntryAt(ReadString, &file, (uint32_t)file.size(), 100, &h, &data));
-    EXPECT_STREQ(h.name, "a.txt");
-    EXPECT_STREQ(h.folder, "\\");
-    EXPECT_EQ(data, 146u);
-    EXPECT_EQ(data + h.stored, file.size());
-    // Stored data or texts one byte past the end, a header cut short, an
-    // offset beyond the file.
-    std::string shorter = file.substr(0, file.size() - 1);
-    EXPECT_FALSE(ReadEntryAt(ReadString, &shorter, (uint32_t)shorter.size(), 100, &h, &data));
-    std::string cutTexts = file.substr(0, 145);
-    EXPECT_FALSE(ReadEntryAt(ReadString, &cutTexts, (uint32_t)cutTexts.size(), 100, &h, &data));
-    std::string cutHeader = file.substr(0, 139);
-    EXPECT_FALSE(ReadEntryAt(ReadString, &cutHeader, (uint32_t)cutHeader.size(), 100, &h, &data));
-    EXPECT_FALSE(ReadEntryAt(ReadString, &file, (uint32_t)file.size(), (uint32_t)file.size() + 1, &h, &data));
-    // A name holding a NUL is refused.
-    std::string nul = file;
-    nul[142] = 0;
-    EXPECT_FALSE(ReadEntryAt(ReadString, &nul, (uint32_t)nul.size(), 100, &h, &data));
 }

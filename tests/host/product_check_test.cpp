@@ -3,6 +3,7 @@
 // script files give a message, never a crash; a faulty product is not built.
 #include <gtest/gtest.h>
 #include "tests/host/tool_run.h"
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -20,33 +21,30 @@ class ProductCheckTest : public ::testing::Test {
         system(("printf MZ > " + product + "/uninstx.exe").c_str());
     }
     void TearDown() override { system(("rm -rf " + dir).c_str()); }
-    // Lines of a file of the sample before a case appends to it.
-    int Lines(const std::string &name) {
-        std::string s = Slurp(product + "/" + name);
-        int n = 0;
-        for (char c : s) n += c == '\n';
-        return n;
-    }
 };
 
-TEST_F(ProductCheckTest, SampleIsClean) {
-    ToolRun r = Tool("check " + product, dir);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "");
-}
-
+// Each case added to the end of a sample file (line: of the finding, counted
+// from that end; 0: the finding names its own file and line) or, with line
+// -1, written in place of the file.
 TEST_F(ProductCheckTest, EachFaultWithFileAndLine) {
+    std::mt19937 rng(7);
+    std::string junk;
+    for (int i = 0; i < 3000; i++) junk += (char)rng();
     struct Case {
-        const char *file, *added;
-        int line;  // line of the finding, counted from the end of the sample's file (0: the file as a whole)
+        const char *file;
+        std::string added;
+        int line;
         const char *expected;
     } cases[] = {
-        {"_FILE1.SCR", "gone", 1, "error: \"gone.txt\" is not in the product folder"},
+        {"_FILE1.SCR", Record("gone.txt", "\\"), 1, "error: \"gone.txt\" is not in the product folder"},
         {"_FILE1.SCR", "|a|b|\r\n", 1, "error: a file record has 23 fields"},
-        {"_FILE1.SCR", "mode12", 1, "error: overwrite mode 12 does not exist (0 to 9)"},
-        {"_FILE1.SCR", "letterQ", 1, "error: field 20 names component \"Q\", which [CMP] does not define"},
-        {"_FILE1.SCR", "billboard", 1, "error: billboard \"readme.txt\" is not a Windows bitmap"},
-        {"_FILE1.SCR", "\r\n", 1, ""},  // an empty line before a last record
+        {"_FILE1.SCR", Record("readme.txt", "\\", "12"), 1, "error: overwrite mode 12 does not exist (0 to 9)"},
+        {"_FILE1.SCR", Record("readme.txt", "\\", "1", "Q"), 1, "error: field 20 names component \"Q\", which [CMP] does not define"},
+        {"_FILE1.SCR", Record("readme.txt", "%BILLBOARD%\\"), 1, "error: billboard \"readme.txt\" is not a Windows bitmap"},
+        {"_FILE1.SCR", "\r\n" + Record("licence.txt", "\\x\\"), 1, "error: a line this short ends the file script; the 1 records"},
+        {"_FILE1.SCR", Record("My File.txt", "\\My Docs\\") + Record("n\xC3\xA9.txt", "\\"), 2, "warning: file name \"n\xC3\xA9.txt\" is not plain ASCII"},
+        {"_FILE1.SCR", Record("AUX.txt", "\\"), 1, "error: file name (field 22) \"AUX.txt\" is a device name"},
+        {"_FILE1.SCR", Record("readme.txt", "\\..\\..\\"), 1, "error: folder text (field 23) \"\\..\\..\\\" holds a \"..\""},
         {"_SFX.DLG", "[GRP]\nNdx=1\n+1a=1\n+2a=1\n", 4, "error: [GRP] item 2 lies past \"Ndx\" (1), so it is never read"},
         {"_SFX.DLG", "[RUN]\nNdx=2\n+1a=x.exe\n", 2, "error: [RUN] \"Ndx\" is 2 but item 2 has no keys"},
         {"_SFX.DLG", "[CLA]\nNdx=2\n+1=CW50\n", 2, "error: [CLA] \"Ndx\" is 2 but item 2 has no keys"},
@@ -56,68 +54,43 @@ TEST_F(ProductCheckTest, EachFaultWithFileAndLine) {
         {"_SFX.DLG", "[ACT]\nNdx=1\n+1a=700\n+1t=20\n+1p1=2\n", 4, "error: action 1 (type 700) has the phase 20"},
         {"_SFX.DLG", "[ACT]\nNdx=1\n+1a=400\n+1t=30\n+1z=C\n", 5, "error: \"+1z\" names component \"C\""},
         {"_SFX.DLG", "[ACT]\nNdx=1\n+1a=1800\n+1t=20\n+1sg=INFO\n", 0, "_DLG.SCR:0: error: no [STR INFO] block"},
-    };
-    for (const Case &c : cases) {
-        SetUp();
-        std::string added = c.added;
-        if (added == "gone") added = Record("gone.txt", "\\");
-        if (added == "mode12") added = Record("readme.txt", "\\", "12");
-        if (added == "letterQ") added = Record("readme.txt", "\\", "1", "Q");
-        if (added == "billboard") added = Record("readme.txt", "%BILLBOARD%\\");
-        int before = Lines(c.file);
-        std::string path = product + "/" + c.file;
-        if (added == "\r\n") added += Record("licence.txt", "\\x\\");
-        Spit(path, Slurp(path) + added);
-        ToolRun r = Tool("check " + product, dir);
-        EXPECT_EQ(r.status, c.expected[0] == 'w' ? 0 : 1) << c.added << "\n" << r.out;
-        std::string where = std::string(c.file) + ":" + std::to_string(before + c.line) + ": ";
-        std::string expected = *c.expected ? c.expected : "error: a line this short ends the file script; the 1 records";
-        if (std::string(c.expected).compare(0, 9, "_DLG.SCR:") == 0) where = "";
-        EXPECT_NE(r.out.find(product + "/" + where + expected), std::string::npos) << c.added << "\n" << r.out;
-        TearDown();
-    }
-}
-
-TEST_F(ProductCheckTest, DamagedScriptFilesGiveAMessage) {
-    std::mt19937 rng(7);
-    std::string junk;
-    for (int i = 0; i < 3000; i++) junk += (char)rng();
-    struct Case {
-        const char *file;
-        std::string content, expected;
-    } cases[] = {
-        {"_SFX.DLG", "[DLG]\r\nTI=x\r\n" + junk, "_SFX.DLG:3: error: binary data"},
-        {"_SFX.DLG", "[DLG]\r\n" + std::string(1100000, 'x'), "_SFX.DLG:0: error: larger than 1 MB"},
-        {"_DLG.SCR", "[STR FIN]\r\n" + std::string(5000, 'w') + "\r\n[END FIN]\r\n", "_DLG.SCR:2: error: line of 5000 characters"},
-        {"_SFX.DLG", "[DLG]\rTI=x\rZ1=1\r", "_SFX.DLG:1: error: line ends with CR alone"},
-        {"_SFX.DLG", "\xEF\xBB\xBF[DLG]\r\nTI=x\r\n", "_SFX.DLG:1: error: starts with a UTF-8 byte-order mark"},
-        {"_FILE1.SCR", Record("My File.txt", "\\My Docs\\") + Record("n\xC3\xA9.txt", "\\"),
-         "_FILE1.SCR:2: warning: file name \"n\xC3\xA9.txt\" is not plain ASCII"},
-        {"_FILE1.SCR", Record("AUX.txt", "\\"), "_FILE1.SCR:1: error: file name (field 22) \"AUX.txt\" is a device name"},
-        {"_FILE1.SCR", Record("readme.txt", "\\..\\..\\"), "_FILE1.SCR:1: error: folder text (field 23) \"\\..\\..\\\" holds a \"..\""},
+        {"_SFX.DLG", "[DLG]\r\nTI=x\r\n" + junk, -1, "_SFX.DLG:3: error: binary data"},
+        {"_SFX.DLG", "[DLG]\r\n" + std::string(1100000, 'x'), 0, "_SFX.DLG:0: error: larger than 1 MB"},
+        {"_DLG.SCR", "[STR FIN]\r\n" + std::string(5000, 'w') + "\r\n[END FIN]\r\n", 2, "error: line of 5000 characters"},
+        {"_SFX.DLG", "[DLG]\rTI=x\rZ1=1\r", -1, "_SFX.DLG:1: error: line ends with CR alone"},
+        {"_SFX.DLG", "\xEF\xBB\xBF[DLG]\r\nTI=x\r\n", -1, "_SFX.DLG:1: error: starts with a UTF-8 byte-order mark"},
     };
     for (const Case &c : cases) {
         SetUp();
         Spit(product + "/My File.txt", "blank in the name\r\n");
         Spit(product + "/n\xC3\xA9.txt", "accent\r\n");
         Spit(product + "/AUX.txt", "device\r\n");
-        Spit(product + "/" + c.file, c.content);
+        std::string path = product + "/" + c.file, old = Slurp(path);
+        Spit(path, c.line < 0 ? c.added : old + c.added);
         ToolRun r = Tool("check " + product, dir);
-        EXPECT_EQ(r.status, c.expected.find(": error:") != std::string::npos ? 1 : 0) << c.expected << "\n" << r.out;
-        EXPECT_NE(r.out.find(product + "/" + c.expected), std::string::npos) << r.out;
+        std::string expected = c.expected;
+        EXPECT_EQ(r.status, expected.find("error:") != std::string::npos ? 1 : 0) << expected << "\n" << r.out;
+        if (c.line > 0)
+            expected = std::string(c.file) + ":" + std::to_string(std::count(old.begin(), old.end(), '\n') + c.line) +
+                       ": " + expected;
+        EXPECT_NE(r.out.find(product + "/" + expected), std::string::npos) << r.out;
         TearDown();
     }
 }
 
+// The sample builds without a word; a fault stops the build and keeps the
+// program built before.
 TEST_F(ProductCheckTest, BuildStopsOnErrorsAndKeepsTheOldProgram) {
     std::string engine = dir + "/engine.exe", lib = dir + "/lib.dll", out = dir + "/setup.exe";
     Spit(engine, "MZ" + std::string(40000, 'e'));
     Spit(lib, "MZ" + std::string(30000, 'l'));
-    ASSERT_EQ(Tool("build " + engine + " " + lib + " " + product + " " + out, dir).status, 0);
-    std::string good = Slurp(out);
-    std::string line = std::to_string(Lines("_FILE1.SCR") + 1);
-    Spit(product + "/_FILE1.SCR", Slurp(product + "/_FILE1.SCR") + Record("gone.txt", "\\"));
     ToolRun r = Tool("build " + engine + " " + lib + " " + product + " " + out, dir);
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(r.out + r.err, "");
+    std::string good = Slurp(out), script = Slurp(product + "/_FILE1.SCR");
+    std::string line = std::to_string(std::count(script.begin(), script.end(), '\n') + 1);
+    Spit(product + "/_FILE1.SCR", script + Record("gone.txt", "\\"));
+    r = Tool("build " + engine + " " + lib + " " + product + " " + out, dir);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("_FILE1.SCR:" + line + ": error: \"gone.txt\""), std::string::npos) << r.err;
     EXPECT_EQ(Slurp(out), good);

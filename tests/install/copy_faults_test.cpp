@@ -156,32 +156,27 @@ TEST_F(FaultTest, FailedWriteLeavesNoHalfFileAndRestoresTheOld) {
     RunCopy();
     ASSERT_EQ(0, g_setupStatus);
 
-    // A new file that fails half way and a replaced one that fails.
-    FileSpec fresh = {"fresh.txt", "", Bytes("fresh", 4000)};
-    Prepare({fresh});
-    fake::entries[0].fail = true;
-    RunCopy();
-    EXPECT_EQ(2, g_setupStatus);
-    EXPECT_FALSE(FileExists(app_ + "\\fresh.txt"));
-    EXPECT_TRUE(Logged("Aborted unpack failed: fresh.txt"));
-    EXPECT_FALSE(Logged("Copy   : " + app_ + "\\fresh.txt"));
+    // A new file that fails half way, and one the library reports written
+    // without writing it: neither is left behind or logged as copied.
+    for (bool lie : {false, true}) {
+        Prepare({{"fresh.txt", "", Bytes("fresh", 4000)}});
+        (lie ? fake::entries[0].lie : fake::entries[0].fail) = true;
+        RunCopy();
+        EXPECT_EQ(2, g_setupStatus);
+        EXPECT_FALSE(FileExists(app_ + "\\fresh.txt"));
+        EXPECT_TRUE(Logged(lie ? "Aborted file not written: fresh.txt" : "Aborted unpack failed: fresh.txt"));
+        EXPECT_FALSE(Logged("Copy   : " + app_ + "\\fresh.txt"));
+    }
 
+    // A replaced file whose new copy fails: the old one is back.
     files[1].bytes = Bytes("newer b", 4000);
     Prepare({files[1]});
     fake::entries[0].fail = true;
     RunCopy();
     EXPECT_EQ(2, g_setupStatus);
-    EXPECT_EQ(Bytes("b.txt", 3000), Installed("b.txt"));  // the old file is back
+    EXPECT_EQ(Bytes("b.txt", 3000), Installed("b.txt"));
     EXPECT_FALSE(FileExists(app_ + "\\_BACKUP_\\b.001"));
     EXPECT_FALSE(Logged("Replace: " + app_ + "\\b.txt"));
-
-    // A library that reports success without writing: not logged as copied.
-    Prepare({fresh});
-    fake::entries[0].lie = true;
-    RunCopy();
-    EXPECT_EQ(2, g_setupStatus);
-    EXPECT_TRUE(Logged("Aborted file not written: fresh.txt"));
-    EXPECT_FALSE(Logged("Copy   : " + app_ + "\\fresh.txt"));
 }
 
 // No backup name left (999 backups): the old file is kept, not replaced

@@ -1,6 +1,7 @@
 #include "fake_library.h"
 #include "payload/binding.h"
 #include "payload/extract.h"
+#include "startup/globals.h"
 #include "startup/text.h"
 
 namespace fake {
@@ -13,7 +14,6 @@ int endAnswer = NEXTLOOP_END;
 int maxNextLoopDepth;
 static int s_depth;
 bool pumpDuringUnpack;
-std::string installFolder;
 static std::string s_renamed;
 static HWND s_progressWindow;
 
@@ -74,7 +74,7 @@ static int SUPPORT_CALL FileRename(const char *name) {
 
 static int SUPPORT_CALL ConvertMacro(char *buffer, int) {
     std::string out = buffer;
-    for (size_t at; (at = out.find("%INSTDIR%")) != std::string::npos;) out.replace(at, 9, installFolder);
+    for (size_t at; (at = out.find("%INSTDIR%")) != std::string::npos;) out.replace(at, 9, g_installFolder);
     CopyText(buffer, out.c_str(), CONVERT_BUFFER_SIZE);
     return 0;
 }
@@ -106,11 +106,8 @@ void Install() {
     g_support.KWP_CREATEPATH = CreatePathEntry;
     g_support.WRITEREG = WriteReg;
     g_support.KWP_UINIT_MP = InitProgress;
-    entries.clear();
-    calls.clear();
     endAnswer = NEXTLOOP_END;
     writeRegCalls.clear();
-    nextIndex = 0;
     s_depth = maxNextLoopDepth = 0;
     pumpDuringUnpack = false;
     s_renamed.clear();

@@ -30,9 +30,9 @@ extern int nextIndex;
 extern int endAnswer;       // KWP_NEXTLOOP's result once no entry is left
 extern int maxNextLoopDepth;  // > 1: a tick ran inside another one
 extern bool pumpDuringUnpack;
-extern std::string installFolder;  // %INSTDIR%
 
-// Points g_support at the fake entries and clears the record.
+// Points g_support at the fake entries and clears the record (the entries
+// themselves come with each run's scripts).
 void Install();
 
 }  // namespace fake

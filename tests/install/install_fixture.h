@@ -30,11 +30,8 @@ class InstallFixture : public ::testing::Test {
         root_ = driver::MakeTempFolder("ins");
         app_ = root_ + "\\App";
         fake::Install();
-        fake::installFolder = app_;
         CopyText(g_installFolder, app_.c_str(), sizeof g_installFolder);
         CopyText(g_componentLetters, "A", sizeof g_componentLetters);
-        CopyText(g_setupTypeName, "Typical", sizeof g_setupTypeName);
-        CopyText(g_windowTitle, "Sample Product", sizeof g_windowTitle);
         CopyText(g_ownPath, "C:\\media\\setup.exe", sizeof g_ownPath);
         g_platform = 2;
         g_windowsFamily = 16;
@@ -55,21 +52,16 @@ class InstallFixture : public ::testing::Test {
         CloseFileScript();
         g_fileScript = 0;
         g_support = saved_;
-        g_testMode = 0;
-        g_setupStatus = 0;
     }
 
     static std::string Record(const FileSpec &f) {
+        std::map<int, std::string> v = f.fields;
+        if (v[1].empty()) v[1] = "file " + f.name;
+        if (v[5].empty()) v[5] = "1";
+        v[22] = f.name;
+        v[23] = f.folder;
         std::string r = "|";
-        for (int n = 1; n <= 23; n++) {
-            auto it = f.fields.find(n);
-            std::string v = it != f.fields.end() ? it->second : "";
-            if (n == 1 && v.empty()) v = "file " + f.name;
-            if (n == 5 && v.empty()) v = "1";
-            if (n == 22) v = f.name;
-            if (n == 23) v = f.folder;
-            r += v + "|";
-        }
+        for (int n = 1; n <= 23; n++) r += v[n] + "|";
         return r;
     }
 

@@ -122,11 +122,13 @@ class CopyTest : public InstallFixture {};
 // The overwrite modes, versions, dates, backups and their numbering are
 // met through the real library by the end-to-end tests; here the variables
 // the copy sets, the record fields that decide whether a file is written at
-// all, the records of a variant file, and read-only targets (not taken for
-// files in use: those are the end-to-end tests' and the 95 family's).
+// all, the records of a variant file, read-only targets (not taken for
+// files in use: those are the end-to-end tests' and the 95 family's) and
+// the unique uninstaller's next free name.
 TEST_F(CopyTest, SecondRunFollowsTheRecordFieldsAndReadOnlyRules) {
+    const std::string unique = "[UNINST]\r\nUnique=1\r\n";
     Prepare({{"plain.txt", "", "old plain", {{5, "0"}}}, {"variant.txt", "", "old variant"}, {"ro.txt", "", "old"},
-             {"ro2.txt", "", "old"}});
+             {"ro2.txt", "", "old"}, {"uninstx.exe", "", "u0"}}, "", unique);
     RunCopy();
     ASSERT_EQ(0, g_setupStatus);
     char stamp[32], variable[64];
@@ -138,6 +140,7 @@ TEST_F(CopyTest, SecondRunFollowsTheRecordFieldsAndReadOnlyRules) {
     EXPECT_EQ(std::vector<std::string>{"A"}, fake::writeRegCalls);
     SetFileAttributesA((app_ + "\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     SetFileAttributesA((app_ + "\\ro2.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteFileBytes(app_ + "\\uninstx1.exe", "u1");
     Prepare({
         {"plain.txt", "", "new plain", {{5, "0"}}},
         {"variant.txt", "", "new variant", {{14, "1"}}},
@@ -145,13 +148,19 @@ TEST_F(CopyTest, SecondRunFollowsTheRecordFieldsAndReadOnlyRules) {
         {"only.txt", "", "never", {{18, "1"}}},      // only if present
         {"optional.txt", "", "never", {{20, "C"}}},  // component not chosen
         {"nt.txt", "", "never", {{15, "1"}}},        // 95 family only
-    });
+        {"uninstx.exe", "", "u2"},
+    }, "", unique + "[VARIABLES]\r\n#=1\r\n1=%UNINSTNAME%\r\n");
     RunCopy();
     ASSERT_EQ(0, g_setupStatus);
     EXPECT_EQ("new plain", Installed("plain.txt"));
     EXPECT_EQ("new variant", Installed("variant.txt"));
     EXPECT_EQ("new", Installed("ro.txt"));
     for (const char *name : {"only.txt", "optional.txt", "nt.txt"}) EXPECT_FALSE(FileExists(app_ + "\\" + name));
+    EXPECT_EQ("u0", Installed("uninstx.exe"));
+    EXPECT_EQ("u1", Installed("uninstx1.exe"));
+    EXPECT_EQ("u2", Installed("uninstx2.exe"));
+    GetPrivateProfileStringA("VARIABLES", "%UNINSTNAME%", "", variable, sizeof variable, g_scriptPath);
+    EXPECT_STREQ("uninstx2.exe", variable);
     std::string b = app_ + "\\_BACKUP_\\";
     EXPECT_EQ("old variant", ReadFileBytes(b + "variant.001"));
     EXPECT_FALSE(FileExists(b + "plain.001"));  // mode 0: no backup
@@ -160,7 +169,7 @@ TEST_F(CopyTest, SecondRunFollowsTheRecordFieldsAndReadOnlyRules) {
         "Replace; " + app_ + "\\variant.txt",  "Backup ; " + b + "variant.001",
         "Replace: " + app_ + "\\ro.txt",       "Backup : " + b + "ro.001",
         "Skipped: " + app_ + "\\only.txt",     "Skipped: " + app_ + "\\optional.txt",
-        "Skipped: " + app_ + "\\nt.txt",
+        "Skipped: " + app_ + "\\nt.txt",       "Copy   : " + app_ + "\\uninstx2.exe",
     };
     EXPECT_EQ(expected, LastRecords());
     // Skipped entries are consumed without being written.
@@ -173,21 +182,6 @@ TEST_F(CopyTest, SecondRunFollowsTheRecordFieldsAndReadOnlyRules) {
     EXPECT_EQ("old", Installed("ro2.txt"));
     EXPECT_TRUE(GetFileAttributesA((app_ + "\\ro2.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(std::vector<std::string>{"Skipped: " + app_ + "\\ro2.txt"}, LastRecords());
-}
-
-TEST_F(CopyTest, UniqueUninstallerGetsTheNextFreeName) {
-    Prepare({{"uninstx.exe", "", "u0"}}, "", "[UNINST]\r\nUnique=1\r\n");
-    RunCopy();
-    WriteFileBytes(app_ + "\\uninstx1.exe", "u1");
-    Prepare({{"uninstx.exe", "", "u2"}}, "", "[UNINST]\r\nUnique=1\r\n[VARIABLES]\r\n#=1\r\n1=%UNINSTNAME%\r\n");
-    RunCopy();
-    EXPECT_EQ("u0", Installed("uninstx.exe"));
-    EXPECT_EQ("u1", Installed("uninstx1.exe"));
-    EXPECT_EQ("u2", Installed("uninstx2.exe"));
-    char value[64];
-    GetPrivateProfileStringA("VARIABLES", "%UNINSTNAME%", "", value, sizeof value, g_scriptPath);
-    EXPECT_STREQ("uninstx2.exe", value);
-    EXPECT_EQ(std::vector<std::string>{"Copy   : " + app_ + "\\uninstx2.exe"}, LastRecords());
 }
 
 TEST_F(CopyTest, TestModeChangesNothing) {
