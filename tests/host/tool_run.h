@@ -2,16 +2,14 @@
 // caught, for the host tests.
 #pragma once
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdlib.h>
 #include <string>
 #include <sys/wait.h>
 
 inline std::string Slurp(const std::string &path) {
     std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 inline void Spit(const std::string &path, const std::string &bytes) {
     std::ofstream f(path, std::ios::binary);
