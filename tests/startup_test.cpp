@@ -18,39 +18,10 @@ namespace {
 
 const char kErrorTail[] = "\n\nPlease contact the vendor of this installation file.";
 
-std::string Engine() { return ProgramFolder() + "\\setupeng.exe"; }
-
-// SZDD form of the bytes with every byte a literal: a flag byte of eight
-// ones before each group of eight. Enough for the LZ functions to expand.
-std::string LiteralSzdd(const std::string &bytes) {
-    std::string out("SZDD\x88\xF0\x27\x33", 8);
-    out += 'A';
-    out += '_';
-    unsigned size = (unsigned)bytes.size();
-    for (int i = 0; i < 4; i++) out += (char)(size >> (8 * i));
-    for (size_t i = 0; i < bytes.size(); i += 8) {
-        out += '\xFF';
-        out += bytes.substr(i, 8);
-    }
-    return out;
-}
-
 std::string Written(const std::string &folder, const std::string &bytes) {
     std::string path = folder + "\\setup.exe";
     EXPECT_TRUE(WriteFileBytes(path, bytes));
     return path;
-}
-
-// A program file: the engine image padded to the library slot, then the
-// library in SZDD form. The payload entries are up to the library.
-std::string ProgramWithLibrary(const std::string &folder, const std::string &library) {
-    std::string image = ReadFileBytes(Engine());
-    EXPECT_LE(image.size(), PAYLOAD_LIBRARY_OFFSET);
-    image.resize(PAYLOAD_LIBRARY_OFFSET, '\0');
-    std::string dll = ReadFileBytes(ProgramFolder() + "\\" + library);
-    EXPECT_FALSE(dll.empty());
-    dll.resize(PAYLOAD_LIBRARY_SIZE, '\0');
-    return Written(folder, image + LiteralSzdd(dll));
 }
 
 DWORD WINAPI ParseOnThread(void *line) {
@@ -134,7 +105,7 @@ TEST(StartupTest, SetupFilesReachTheirTempFilesAndTheLoopStopsAtTheMainScript) {
 TEST(StartupTest, FailedStartUpsReportAndEndQuietly) {
     std::string blank = MakeTempFolder("sw") + "\\a b";
     ASSERT_TRUE(CreateDirectoryA(blank.c_str(), 0));
-    ASSERT_TRUE(CopyFileA(Engine().c_str(), (blank + "\\set up.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((ProgramFolder() + "\\setupeng.exe").c_str(), (blank + "\\set up.exe").c_str(), FALSE));
     std::string good = ReadFileBytes(ProgramFolder() + "\\startup_setup.exe"), damaged = good, flipped = good,
                 climbing = good;
     size_t dlg = good.find("_DLG.SCR\\", PAYLOAD_FIRST_ENTRY), pic = good.find("_PIC0.IMG\\", PAYLOAD_FIRST_ENTRY);
@@ -148,8 +119,8 @@ TEST(StartupTest, FailedStartUpsReportAndEndQuietly) {
         std::vector<std::string> messages;
     } cases[] = {
         {blank + "\\set up.exe", "-" + std::string(1500, 'x') + " -t", {"Test Mode Enabled", error("0002")}},
-        {ProgramWithLibrary(MakeTempFolder("lp"), "standin_support_partial.dll"), "", {error("0003")}},
-        {ProgramWithLibrary(MakeTempFolder("lf"), "standin_support.dll"), "", {error("0008")}},
+        {ProgramFolder() + "\\partial_library_setup.exe", "", {error("0003")}},
+        {ProgramFolder() + "\\stub_library_setup.exe", "", {error("0008")}},
         {Written(MakeTempFolder("fl"), flipped), "", {error("0008")}},
         {ProgramFolder() + "\\broken_plugin_setup.exe", "", {error("0010")}},
         {ProgramFolder() + "\\plugin_without_entry_setup.exe", "-t", {"Test Mode Enabled", error("0011")}},

@@ -1,5 +1,7 @@
-// Windows detection over a table of version data, the initial variables in
-// their order, shell folder values, numbers and disk space.
+// Windows detection over a table of version data, the main script's Windows
+// requirement against it (detected codes, failure bits, messages shown), the
+// initial variables in their order, shell folder values, numbers and disk
+// space, and the restart at the end of a run.
 #include <gtest/gtest.h>
 #include <limits.h>
 #include <shlobj.h>
@@ -10,7 +12,9 @@
 #include "script/settings.h"
 #include "script/system_variables.h"
 #include "script/variables.h"
+#include "startup/checks.h"
 #include "startup/globals.h"
+#include "startup/shutdown.h"
 #include "startup/text.h"
 
 using namespace driver;
@@ -70,17 +74,12 @@ TEST(SystemQueries, NumbersSaturateInsteadOfWrapping) {
 
 // Support library entries as start-up calls them.
 std::vector<std::string> s_regCalls;
-int s_initmakPlatform, s_initmakFamily;
 int SUPPORT_CALL FakeGetReg(int root, const char *key, const char *name, char *result, int) {
     s_regCalls.push_back(std::to_string(root) + ":" + key + ":" + name);
     wsprintfA(result, "reg-%s", name);
     return 1;
 }
-int SUPPORT_CALL FakeInitmak(const char *, int platform, int family, int, int) {
-    s_initmakPlatform = platform;
-    s_initmakFamily = family;
-    return 0;
-}
+int SUPPORT_CALL FakeInitmak(const char *, int, int, int, int) { return 0; }
 
 std::string Value(const std::string &name) {
     char value[256];
@@ -101,16 +100,12 @@ TEST(InitVariablesTest, StartupVariablesInTheirOrder) {
     g_windowsFamily = 32;
     g_registeredOwner[0] = g_registeredOrganisation[0] = 0;
     InitVariables();
+    // The test prefixes have a desktop and a documents folder.
     std::vector<std::string> expected = {
-        "%APPDATA%", "%DESK%", "%KEEP%", "%UNINSTNAME%", "%INSTDIR%", "%ROOTDRV%", "%SOURCEDRV%"};
-    char path[MAX_PATH];
-    bool desktop = GetSpecialFolderPath(path, CSIDL_DESKTOP) != 0;
-    if (desktop) expected.push_back("%DESKTOPDIR%");
-    if (GetSpecialFolderPath(path, CSIDL_PERSONAL)) expected.push_back("%PERSONALDIR%");
-    for (const char *name : {"%USERNAME%", "%USERORG%", "%USERID%", "%PROGRAMFILESDIR%", "%COMMONFILESDIR%",
-                             "%WINDIR%", "%SYSDIR%", "%SYS32DIR%", "%FONTSDIR%", "%INSTDATE%", "%CLARIONIDX%",
-                             "%CLARIONID%", "%BINVAR_1%", "%BINVAR_2%", "%BINVAR_3%"})
-        expected.push_back(name);
+        "%APPDATA%", "%DESK%", "%KEEP%", "%UNINSTNAME%", "%INSTDIR%", "%ROOTDRV%", "%SOURCEDRV%", "%DESKTOPDIR%",
+        "%PERSONALDIR%", "%USERNAME%", "%USERORG%", "%USERID%", "%PROGRAMFILESDIR%", "%COMMONFILESDIR%", "%WINDIR%",
+        "%SYSDIR%", "%SYS32DIR%", "%FONTSDIR%", "%INSTDATE%", "%CLARIONIDX%", "%CLARIONID%", "%BINVAR_1%",
+        "%BINVAR_2%", "%BINVAR_3%"};
     std::vector<std::string> listed;
     for (int i = 1; i <= GetPrivateProfileIntA("VARIABLES", "#", 0, g_scriptPath); i++) {
         char value[64];
@@ -120,22 +115,19 @@ TEST(InitVariablesTest, StartupVariablesInTheirOrder) {
     EXPECT_EQ(listed, expected);
 
     char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    std::string w = windows;
-    ASSERT_TRUE(GetSpecialFolderPath(path, 26));  // "%%n" values become the shell folder's path
-    std::string appData = path, desk = desktop && GetSpecialFolderPath(path, CSIDL_DESKTOP) ? path : "";
+    std::string w(windows, GetWindowsDirectoryA(windows, sizeof windows));
+    char path[MAX_PATH], desk[MAX_PATH];
+    // "%%n" values become the shell folder's path.
+    ASSERT_TRUE(GetSpecialFolderPath(path, 26) && GetSpecialFolderPath(desk, CSIDL_DESKTOP));
     std::pair<const char *, std::string> values[] = {
         {"%UNINSTNAME%", "uninstx.exe"}, {"%INSTDATE%", "00/00/0000 00:00:00"},
         {"%USERNAME%", ""},  {"%USERORG%", ""},  // RUI 0: the registry is not asked
         {"%PROGRAMFILESDIR%", "reg-ProgramFilesDir"}, {"%COMMONFILESDIR%", "reg-CommonFilesDir"},
         {"%WINDIR%", w}, {"%SYSDIR%", w + "\\SYSTEM"}, {"%SYS32DIR%", w + "\\SYSTEM32"},  // NT family under Wine
-        {"%FONTSDIR%", w + "\\FONTS"}, {"%APPDATA%", appData}, {"%DESK%", desk}, {"%KEEP%", "%X%"}};
-    for (const auto &v : values)
-        if (v.first != std::string("%DESK%") || desktop) EXPECT_EQ(Value(v.first), v.second) << v.first;
+        {"%FONTSDIR%", w + "\\FONTS"}, {"%APPDATA%", path}, {"%DESK%", desk}, {"%KEEP%", "%X%"}};
+    for (const auto &v : values) EXPECT_EQ(Value(v.first), v.second) << v.first;
     ASSERT_EQ(s_regCalls.size(), 2u);
     EXPECT_EQ(s_regCalls[0], "3:SOFTWARE\\Microsoft\\Windows\\CurrentVersion:ProgramFilesDir");
-    EXPECT_EQ(s_initmakPlatform, 2);
-    EXPECT_EQ(s_initmakFamily, 32);
 
     ASSERT_TRUE(WriteFileBytes(script, "[DLG]\r\nRUI=1\r\n"));
     s_regCalls.clear();
@@ -170,6 +162,73 @@ TEST(RegistryValues, LongValueStaysInsideTheCallersBuffer) {
     EXPECT_EQ(std::string(buffers.behind, sizeof buffers.behind), std::string(sizeof buffers.behind, 'x'));
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\SetupEngineTest");
     FreeLibrary(library);
+}
+
+const DWORD k95 = VER_PLATFORM_WIN32_WINDOWS, kNT = VER_PLATFORM_WIN32_NT;
+
+// Detected codes (one per platform pair, 0 where none fits), failure bits
+// and the messages shown (bit n-1 for message n). On NT 4 the service pack
+// comes from its text (case ignored, the whole text must match) and the
+// hotfix; any NT other than 5.x counts as NT.
+TEST(VersionRequirementTest, DetectedCodesFailuresAndTheirMessages) {
+    struct Case {
+        int wanted[5];
+        DWORD platform, major, minor;
+        const char *csd;
+        int servicePack, hotfix;
+        int detected[5], bits, shown;  // -1: not looked at
+    } cases[] = {
+        {{0}, kNT, 6, 1, "", 0, 0, {0, 50}, 0, 0},
+        {{0, 56}, kNT, 4, 0, "service pack 5", 0, 0, {0, 57}, 0, 0},
+        {{0, 56}, kNT, 4, 0, "Service Pack 3", 0, 0, {0, 55}, 2, -1},
+        {{0, 56}, kNT, 4, 0, "Service Pack 6", 0, 1, {0, 59}, 0, 0},
+        {{0, 56}, kNT, 4, 0, "Service Pack 6a", 0, 1, {0, 50}, -1, -1},
+        // Windows 2000 minimum on XP: below it, but XP was detected, so
+        // quiet; on NT 5.2 no pair fits, nothing is detected: it shows.
+        {{0, 0, 110}, kNT, 5, 1, "", 0, 0, {0, 0, 0, 0, 310}, 4, 0},
+        {{0, 0, 110}, kNT, 5, 2, "", 0, 0, {0}, 4, 4},
+        {{0, 0, 111}, kNT, 5, 0, "", 0, 0, {0, 0, 110}, 4, 4},  // service pack 1 wanted
+        {{0, 0, 111}, kNT, 5, 0, "", 1, 0, {0, 0, 111}, 0, 0},
+        {{30}, k95, 4, 10, "", 0, 0, {30}, 1, 1},  // Windows 95/98 excluded
+        {{20}, k95, 4, 0, "", 0, 0, {10}, 1, 1},   // exactly Windows 98
+        {{20}, k95, 4, 10, "", 0, 0, {20}, 0, 0},
+        // XP wanted on ME: its own failure shows, ME's code hides nothing else.
+        {{0, 0, 0, 0, 310}, k95, 4, 90, "", 0, 0, {0, 0, 0, 210}, 32, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(&c - cases);
+        VersionRequirement r;
+        for (int i = 0; i < 5; i++) r.wanted[i] = c.wanted[i];
+        OSVERSIONINFOA v = {sizeof v, c.major, c.minor, 0, c.platform};
+        lstrcpynA(v.szCSDVersion, c.csd, sizeof v.szCSDVersion);
+        DetectRequirementCodes(r, v, c.servicePack, c.hotfix);
+        for (int i = 0; i < 5; i++) EXPECT_EQ(r.detected[i], c.detected[i]) << "D" << i + 1;
+        int bits = RequirementFailureBits(r), shown = 0;
+        for (int n = 0; n < 5; n++)
+            if ((bits & (n < 3 ? 1 << n : 1 << (n + 1))) && RequirementMessageShown(r, n)) shown |= 1 << n;
+        if (c.bits >= 0) EXPECT_EQ(bits, c.bits);
+        if (c.shown >= 0) EXPECT_EQ(shown, c.shown);
+    }
+}
+
+std::vector<UINT> s_sessionEnds;
+BOOL WINAPI RecordSessionEnd(UINT flags, DWORD) {
+    s_sessionEnds.push_back(flags);
+    return TRUE;
+}
+
+// The end of a run: only a setup that ended well with a file waiting for the
+// restart asks (the end-to-end tests meet the question and its absence); a
+// silent one with "srb" logs off; the answer OK reboots the Windows 95
+// family and forces the restart on the NT family.
+TEST(RestartTest, DecisionAndTheCallThatEndsTheSession) {
+    EXPECT_EQ(ChooseRestart(0, 1, 1, 1), RESTART_LOG_OFF);
+    EXPECT_EQ(ChooseRestart(9, 1, 1, 1), RESTART_NONE);
+    g_exitWindows = RecordSessionEnd;
+    RestartAfterQuestion(1);
+    RestartAfterQuestion(2);
+    g_exitWindows = ExitWindowsEx;
+    EXPECT_EQ(s_sessionEnds, (std::vector<UINT>{EWX_REBOOT, EWX_REBOOT | EWX_FORCE}));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "driver.h"
+#include <algorithm>
 
 namespace driver {
 
@@ -7,48 +8,33 @@ namespace {
 // one, or 32-bit programs under emulation) SETUP_TEST_TIME_SCALE stretches
 // them.
 DWORD Limit(DWORD ms) {
-    static DWORD scale = 0;
-    if (!scale) {
-        char text[8] = "";
-        GetEnvironmentVariableA("SETUP_TEST_TIME_SCALE", text, sizeof text);
-        scale = text[0] > '0' && text[0] <= '9' ? (DWORD)(text[0] - '0') : 1;
-    }
-    return ms == INFINITE ? ms : ms * scale;
+    char text[8] = "";
+    GetEnvironmentVariableA("SETUP_TEST_TIME_SCALE", text, sizeof text);
+    return ms == INFINITE ? ms : text[0] > '0' && text[0] <= '9' ? ms * (text[0] - '0') : ms;
 }
 }  // namespace
 
 Program::~Program() {
     if (process_) {
-        if (Running()) {
-            TerminateProcess(process_, 99);
-            WaitForSingleObject(process_, 5000);
-        }
+        Wait(0);
         CloseHandle(process_);
     }
 }
 
 bool Program::Start(const std::string &exe, const std::string &args, const std::string &folder) {
-    std::string line = "\"" + exe + "\"";
-    if (!args.empty()) line += " " + args;
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back(0);
+    std::string line = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
     // The environment block: the test's own, with TMP and TEMP replaced.
     std::string environment;
     if (!temp_.empty()) {
         char *block = GetEnvironmentStringsA();
-        for (const char *p = block; *p; p += lstrlenA(p) + 1) {
-            if (!_strnicmp(p, "TMP=", 4) || !_strnicmp(p, "TEMP=", 5)) continue;
-            environment.append(p).push_back(0);
-        }
+        for (const char *p = block; *p; p += lstrlenA(p) + 1)
+            if (_strnicmp(p, "TMP=", 4) && _strnicmp(p, "TEMP=", 5)) environment.append(p).push_back(0);
         FreeEnvironmentStringsA(block);
-        environment.append("TMP=" + temp_).push_back(0);
-        environment.append("TEMP=" + temp_).push_back(0);
-        environment.push_back(0);
+        environment += "TMP=" + temp_ + '\0' + "TEMP=" + temp_ + '\0' + '\0';
     }
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
+    STARTUPINFOA si = {sizeof si};
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(exe.c_str(), buffer.data(), 0, 0, FALSE, 0,
+    if (!CreateProcessA(exe.c_str(), &line[0], 0, 0, FALSE, 0,
                         environment.empty() ? 0 : (void *)environment.data(), folder.empty() ? 0 : folder.c_str(),
                         &si, &pi))
         return false;
@@ -89,24 +75,19 @@ struct Search {
 BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
     Search *search = (Search *)data;
     DWORD pid = 0;
+    char name[64] = "";
     GetWindowThreadProcessId(window, &pid);
-    if (pid != search->pid || !IsWindowVisible(window)) return TRUE;
-    if (search->className) {
-        char name[64] = "";
-        GetClassNameA(window, name, sizeof name);
-        if (lstrcmpiA(name, search->className) != 0) return TRUE;
-    }
-    search->found.push_back(window);
+    GetClassNameA(window, name, sizeof name);
+    if (pid == search->pid && IsWindowVisible(window) && (!search->className || !lstrcmpiA(name, search->className)))
+        search->found.push_back(window);
     return TRUE;
 }
 
 template <typename Predicate> HWND WaitFor(const Program &program, const char *className, DWORD ms, Predicate ok) {
-    DWORD start = GetTickCount();
-    for (;;) {
+    for (DWORD start = GetTickCount();; Sleep(20)) {
         for (HWND w : TopWindows(program.Id(), className))
             if (ok(w)) return w;
         if (!program.Running() || GetTickCount() - start > Limit(ms)) return 0;
-        Sleep(20);
     }
 }
 }  // namespace
@@ -136,8 +117,8 @@ HWND WaitForMessageBox(const Program &program, DWORD ms) {
     });
     // The box's text is set while it initialises; on a loaded machine the
     // window can be seen a moment before that. Give the text time to come.
-    DWORD start = GetTickCount();
-    while (box && MessageBoxText(box).empty() && GetTickCount() - start < Limit(5000)) Sleep(20);
+    for (DWORD start = GetTickCount(); box && MessageBoxText(box).empty() && GetTickCount() - start < Limit(5000);)
+        Sleep(20);
     return box;
 }
 
@@ -168,24 +149,18 @@ std::string WindowText(HWND window) {
     return text;
 }
 
-std::string ItemText(HWND dialog, int itemId) {
-    HWND item = GetDlgItem(dialog, itemId);
-    return item ? WindowText(item) : std::string();
-}
+// A missing item (0) has no text.
+std::string ItemText(HWND dialog, int itemId) { return WindowText(GetDlgItem(dialog, itemId)); }
 
 std::string MessageBoxText(HWND box) { return ItemText(box, 0xFFFF); }
 
 void PressButton(HWND dialog, int buttonId) {
-    HWND button = GetDlgItem(dialog, buttonId);
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), (LPARAM)button);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), (LPARAM)GetDlgItem(dialog, buttonId));
 }
 
 bool WaitGone(HWND window, DWORD ms) {
-    DWORD start = GetTickCount();
-    while (IsWindow(window) && IsWindowVisible(window)) {
+    for (DWORD start = GetTickCount(); IsWindow(window) && IsWindowVisible(window); Sleep(20))
         if (GetTickCount() - start > Limit(ms)) return false;
-        Sleep(20);
-    }
     return true;
 }
 
@@ -202,12 +177,9 @@ std::string ReadFileBytes(const std::string &path) {
 
 std::vector<std::string> Lines(const std::string &text) {
     std::vector<std::string> lines;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find_first_of("\r\n", at);
-        if (end == std::string::npos) end = text.size();
+    for (size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = std::min(text.find_first_of("\r\n", at), text.size());
         if (end > at) lines.push_back(text.substr(at, end - at));
-        at = end + 1;
     }
     return lines;
 }
@@ -235,8 +207,7 @@ std::string MakeTempFolder(const char *prefix) {
 
 std::string ProgramFolder() {
     char path[MAX_PATH];
-    GetModuleFileNameA(0, path, sizeof path);
-    std::string s = path;
+    std::string s(path, GetModuleFileNameA(0, path, sizeof path));
     return s.substr(0, s.find_last_of('\\'));
 }
 
@@ -276,19 +247,16 @@ void RemoveTree(const std::string &path) {
 
 std::string PendingRenames() {
     HKEY key;
-    std::string all;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ, &key))
-        return all;
-    DWORD size = 0, type = 0;
-    if (RegQueryValueExA(key, "PendingFileRenameOperations", 0, &type, 0, &size) == ERROR_SUCCESS && size) {
-        std::string data(size, 0);
-        RegQueryValueExA(key, "PendingFileRenameOperations", 0, &type, (BYTE *)&data[0], &size);
-        for (char &c : data)
-            if (c == 0) c = '|';
-        all = data;
+    std::string data(65536, '\0');
+    DWORD size = 0;
+    if (!RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ, &key)) {
+        size = (DWORD)data.size();
+        if (RegQueryValueExA(key, "PendingFileRenameOperations", 0, 0, (BYTE *)&data[0], &size)) size = 0;
+        RegCloseKey(key);
     }
-    RegCloseKey(key);
-    return all;
+    data.resize(size);
+    std::replace(data.begin(), data.end(), '\0', '|');
+    return data;
 }
 
 }  // namespace driver

@@ -69,12 +69,7 @@ bool SaveScreenshot(const std::string &path) {
     packed.resize(packedSize);
     PutChunk(png, "IDAT", packed);
     PutChunk(png, "IEND", {});
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD put = 0;
-    BOOL ok = WriteFile(file, png.data(), (DWORD)png.size(), &put, 0);
-    CloseHandle(file);
-    return ok && put == png.size();
+    return WriteFileBytes(path, std::string(png.begin(), png.end()));
 }
 
 bool SaveShot(const std::string &name) {

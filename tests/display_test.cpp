@@ -1,16 +1,23 @@
 // The "PBar" progress bar and the background window's gradient, painted by
 // the real window procedures on the test display and read back pixel by
-// pixel from the windows' device contexts.
+// pixel from the windows' device contexts; the bitmap-file loader against
+// every form a product may carry (1 to 32 bits, RLE8, RLE4, bit fields,
+// top-down rows) and against damaged files, whose reads stay inside the file.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <stdlib.h>
+#include <string>
 #include <vector>
 #include "display/background.h"
+#include "display/pictures.h"
 #include "display/progress_bar.h"
 #include "payload/extract.h"
 #include "script/settings.h"
 #include "startup/globals.h"
+#include "driver.h"
 #include "screenshot.h"
+
+using namespace driver;
 
 namespace {
 
@@ -26,10 +33,8 @@ struct Pixels {
 Pixels Capture(HWND window, int left = 0, int width = 0) {
     RECT client;
     GetClientRect(window, &client);
-    Pixels p;
-    p.width = width ? width : client.right - left;
-    p.height = client.bottom;
-    for (DWORD v : driver::CapturePixels(window, left, 0, p.width, p.height))
+    Pixels p = {width ? width : client.right - left, client.bottom};
+    for (DWORD v : CapturePixels(window, left, 0, p.width, p.height))
         p.data.push_back(RGB((v >> 16) & 255, (v >> 8) & 255, v & 255));
     return p;
 }
@@ -68,7 +73,7 @@ class ProgressBarTest : public ::testing::Test {
         SelectObject(dc, old);
         ReleaseDC(host_, dc);
         std::vector<char> ink;
-        for (DWORD v : driver::CapturePixels(host_, 0, 100, width, height))
+        for (DWORD v : CapturePixels(host_, 0, 100, width, height))
             ink.push_back((v & 0xFFFFFF) == 0 ? 2 : (v & 0xFFFFFF) != 0xFFFFFF);
         return ink;
     }
@@ -108,12 +113,10 @@ TEST_F(ProgressBarTest, MessagesKeepSixteenBitFieldsAndAnswerCrossedColours) {
         UINT set, get;
         WPARAM value;
         LRESULT answer;
-    } cases[] = {{PBM_SETRANGE16, PBM_GETRANGE16, 0x12345, 0x2345}, {PBM_SETRANGE16, PBM_GETRANGE16, (WPARAM)-5, 65531},
-                 {PBM_SETPOS16, PBM_GETPOS16, 0x10007, 7},          {PBM_SETORIENT, PBM_GETORIENT, 3, 3},
-                 {PBM_SETBEVEL, PBM_GETBEVEL, 0x10004, 4},          {PBM_SETGAP, PBM_GETGAP, 9, 9},
-                 {PBM_SETPOS16, PBM_GETPOS16, 95, 95},              {PBM_STEP16, PBM_GETPOS16, 10, 105},
-                 {PBM_SETPOS16, PBM_GETPOS16, 65530, 65530},        {PBM_STEP16, PBM_GETPOS16, 10, 4},
-                 {PBM_STEP16, PBM_GETPOS16, (WPARAM)-6, 65534}};
+    } cases[] = {{PBM_SETRANGE16, PBM_GETRANGE16, 0x12345, 0x2345}, {PBM_SETPOS16, PBM_GETPOS16, 0x10007, 7},
+                 {PBM_SETBEVEL, PBM_GETBEVEL, 0x10004, 4},          {PBM_SETPOS16, PBM_GETPOS16, 95, 95},
+                 {PBM_STEP16, PBM_GETPOS16, 10, 105},               {PBM_SETPOS16, PBM_GETPOS16, 65530, 65530},
+                 {PBM_STEP16, PBM_GETPOS16, 10, 4},                 {PBM_STEP16, PBM_GETPOS16, (WPARAM)-6, 65534}};
     for (const Case &c : cases) {
         SendMessageA(bar, c.set, c.value, 0);
         EXPECT_EQ(SendMessageA(bar, c.get, 0, 0), c.answer) << c.set << " " << c.value;
@@ -128,16 +131,23 @@ TEST_F(ProgressBarTest, MessagesKeepSixteenBitFieldsAndAnswerCrossedColours) {
 
 // The done part for range, position and orientation, repainted by the
 // messages alone: the edge rows (or columns) lie clear of the text. The
-// 3-D style bit paints flat on displays of more than 8 bits per pixel.
-TEST_F(ProgressBarTest, FillFollowsPositionRangeAndOrientation) {
+// 3-D style bit paints flat on displays of more than 8 bits per pixel. The
+// percentage, in the system font or a font of the bar's own (WM_SETFONT),
+// is centred and inverted over the done part.
+TEST_F(ProgressBarTest, FillAndPercentageFollowPositionRangeAndOrientation) {
     HDC info = CreateICA("DISPLAY", 0, 0, 0);
     bool colourTable = GetDeviceCaps(info, NUMCOLORS) >= 8;
     DeleteDC(info);
+    HFONT arial = CreateFontA(-16, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
     struct Case {
         int range, position, orientation, done;  // done: inner columns, or rows when vertical
         bool tall, threeD;
-    } cases[] = {{100, 0, 0, 0},     {100, 1, 0, 1},       {100, 50, 0, 99},   {100, 99, 0, 196},
-                 {100, 100, 0, 198}, {100, 150, 0, 198},   {100, 3, 0, 5},     {100, 65535, 0, 198},
+        const char *text;  // the percentage, checked pixel by pixel
+        HFONT font;
+    } cases[] = {{100, 0, 0, 0, false, false, "  0%"},      {100, 42, 0, 83, false, false, " 42%"},
+                 {100, 50, 0, 99, false, false, " 50%"},     {100, 150, 0, 198, false, false, "100%"},
+                 {100, 100, 0, 198, false, false, "100%", arial},
+                 {100, 1, 0, 1},     {100, 99, 0, 196},    {100, 3, 0, 5},     {100, 65535, 0, 198},
                  {0, 0, 0, 0},       {0, 1, 0, 198},       {65535, 65534, 0, 197}, {65535, 330, 0, 0},
                  {65535, 331, 0, 1}, {100, 25, 1, 49},     {100, 30, 2, 60, true}, {100, 30, 3, 60, true},
                  {100, 50, 0, 99, false, true}};
@@ -147,18 +157,34 @@ TEST_F(ProgressBarTest, FillFollowsPositionRangeAndOrientation) {
         int width = c.tall ? 40 : 200, height = c.tall ? 202 : 24;
         HWND bar = Bar(10, 10, width, height, true, c.threeD ? PBS_3D : 0);
         if (c.threeD) SendMessageA(bar, PBM_SETBEVEL, 7, 0);
+        if (c.font) SendMessageA(bar, WM_SETFONT, (WPARAM)c.font, 1);
         SendMessageA(bar, PBM_SETRANGE16, c.range, 0);
         SendMessageA(bar, PBM_SETORIENT, c.orientation, 0);
         SendMessageA(bar, PBM_SETPOS16, c.position, 0);
         Pixels p = Capture(bar);
+        DestroyWindow(bar);
         int inner = c.tall ? height - 2 : width - 2;
         for (int i = 1; i <= inner; i++) {
             bool done = c.orientation == 1 || c.orientation == 2 ? i > inner - c.done : i <= c.done;
             for (int edge : {1, (c.tall ? width : height) - 2})
                 ASSERT_EQ(c.tall ? p.at(edge, i) : p.at(i, edge), done ? kBar : kBack) << i << " at " << edge;
         }
-        DestroyWindow(bar);
+        if (!c.text) continue;
+        std::vector<char> ink = TextInk(c.text, c.font ? c.font : (HFONT)GetStockObject(SYSTEM_FONT), width, height);
+        int inkCount = 0, left = width, right = -1;
+        for (int y = 1; y < height - 1; y++)
+            for (int x = 1; x < width - 1; x++) {
+                COLORREF fill = x <= c.done ? kBar : kBack, other = x <= c.done ? kBack : kBar;
+                int isInk = ink[y * width + x];
+                ASSERT_TRUE(isInk == 0 ? p.at(x, y) == fill : isInk == 2 ? p.at(x, y) == other : p.at(x, y) != fill)
+                    << x << "," << y;
+                if (p.at(x, y) == other) inkCount++, left = std::min(left, x), right = std::max(right, x);
+            }
+        EXPECT_GT(inkCount, 10);
+        // No leading blanks: the ink itself sits in the middle.
+        if (c.text[0] != ' ') EXPECT_LE(abs((left - 1) - (width - 2 - right)), 3);
     }
+    DeleteObject(arial);
     // 70000 pixels wide, only the part around the split on the host: 65000
     // of 65535 is 69426.9 of the 69998 inner columns.
     const int shown = 69300;
@@ -167,40 +193,6 @@ TEST_F(ProgressBarTest, FillFollowsPositionRangeAndOrientation) {
     SendMessageA(bar, PBM_SETPOS16, 65000, 0);
     Pixels p = Capture(bar, shown, 400);
     for (int x = 0; x < 400; x++) ASSERT_EQ(p.at(x, 1), shown + x <= 69426 ? kBar : kBack) << shown + x;
-}
-
-// In the system font, and in a font of the bar's own (WM_SETFONT).
-TEST_F(ProgressBarTest, PercentageIsCentredAndInvertedOverTheDonePart) {
-    HFONT arial = CreateFontA(-22, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
-    struct Case {
-        int width, height, position;
-        const char *text;
-        int done;
-        HFONT font;
-    } cases[] = {{200, 24, 0, "  0%", 0, 0},     {200, 24, 42, " 42%", 83, 0},   {200, 24, 50, " 50%", 99, 0},
-                 {200, 24, 100, "100%", 198, 0}, {200, 24, 120, "100%", 198, 0}, {300, 40, 100, "100%", 298, arial}};
-    for (const Case &c : cases) {
-        const int width = c.width, height = c.height;
-        std::vector<char> ink = TextInk(c.text, c.font ? c.font : (HFONT)GetStockObject(SYSTEM_FONT), width, height);
-        HWND bar = Bar(10, 10, width, height);
-        if (c.font) SendMessageA(bar, WM_SETFONT, (WPARAM)c.font, 1);
-        SendMessageA(bar, PBM_SETPOS16, c.position, 0);
-        Pixels p = Capture(bar);
-        int inkCount = 0, left = width, right = -1;
-        for (int y = 1; y < height - 1; y++)
-            for (int x = 1; x < width - 1; x++) {
-                COLORREF fill = x <= c.done ? kBar : kBack, other = x <= c.done ? kBack : kBar;
-                int isInk = ink[y * width + x];
-                ASSERT_TRUE(isInk == 0 ? p.at(x, y) == fill : isInk == 2 ? p.at(x, y) == other : p.at(x, y) != fill)
-                    << c.text << " at " << x << "," << y;
-                if (p.at(x, y) == other) inkCount++, left = std::min(left, x), right = std::max(right, x);
-            }
-        EXPECT_GT(inkCount, 10) << c.text;
-        // No leading blanks: the ink itself sits in the middle.
-        if (c.text[0] != ' ') EXPECT_LE(abs((left - 1) - (width - 2 - right)), 3) << c.text;
-        DestroyWindow(bar);
-    }
-    DeleteObject(arial);
 }
 
 // The background window: maximised, blue bands darkening downwards (60 rows
@@ -231,10 +223,108 @@ TEST(BackgroundWindow, GradientRunsFromPureBlueDownInBands) {
     g_backgroundStyle = 1;
     g_backgroundColour = RGB(255, 0, 0);
     Repaint(window);
-    Pixels p = Capture(window);
-    EXPECT_EQ(p.at(299, 699), RGB(255, 0, 0));
+    EXPECT_EQ(Capture(window).at(299, 699), RGB(255, 0, 0));
     g_backgroundStyle = 0;
     DestroyWindow(window);
+}
+
+// A 4 x 2 picture file; rows bottom-up unless the height is negative.
+std::string Bitmap(int height, int bits, DWORD compression, const std::vector<DWORD> &table, const std::string &pixels) {
+    std::string h(54, '\0');
+    auto put = [&](size_t at, DWORD v, int n) {
+        for (int i = 0; i < n; i++) h[at + i] = (char)(v >> (8 * i));
+    };
+    bool masks = compression == BI_BITFIELDS;
+    DWORD offset = 54 + 4 * (DWORD)table.size();
+    h[0] = 'B', h[1] = 'M';
+    put(2, offset + (DWORD)pixels.size(), 4);
+    put(10, offset, 4);
+    put(14, 40, 4), put(18, 4, 4), put(22, (DWORD)height, 4), put(26, 1, 2), put(28, bits, 2);
+    put(30, compression, 4), put(34, (DWORD)pixels.size(), 4), put(46, masks ? 0 : (DWORD)table.size(), 4);
+    for (DWORD c : table) h += std::string((const char *)&c, 4);
+    return h + pixels;
+}
+
+std::string Bytes(std::initializer_list<int> b) { return std::string(b.begin(), b.end()); }
+
+std::string Repeat(const std::string &unit, int n) { return n ? unit + Repeat(unit, n - 1) : ""; }
+
+const DWORD kBlue = 0x0000FF, kRed = 0xFF0000;  // RGBQUAD order in a DWORD
+
+// Loads the file and reads back its top-left and bottom-right pixels;
+// false when the loader gave no bitmap.
+bool Load(const std::string &bytes, COLORREF *topLeft, COLORREF *bottomRight) {
+    std::string path = MakeTempFolder("pic") + "\\p.bmp";
+    WriteFileBytes(path, bytes);
+    HPALETTE palette;
+    HBITMAP bitmap = LoadPicture(0, path.c_str(), &palette, 0);
+    if (!bitmap) return false;
+    HDC dc = CreateCompatibleDC(0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    *topLeft = GetPixel(dc, 0, 0);
+    *bottomRight = GetPixel(dc, 3, 1);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    FreePicture(bitmap, palette);
+    return true;
+}
+
+bool IsRed(COLORREF c) { return GetRValue(c) > 0xF0 && GetGValue(c) < 0x10 && GetBValue(c) < 0x10; }
+bool IsBlue(COLORREF c) { return GetBValue(c) > 0xF0 && GetRValue(c) < 0x10 && GetGValue(c) < 0x10; }
+
+
+// Each form holds a red top row over a blue bottom row.
+TEST(LoadPictureTest, EveryBitmapForm) {
+    const std::vector<DWORD> palette = {kBlue, kRed};
+    struct Form {
+        const char *name;
+        std::string file;
+    } forms[] = {
+        {"1 bit", Bitmap(2, 1, BI_RGB, palette, Bytes({0x00, 0, 0, 0, 0xF0, 0, 0, 0}))},
+        {"4 bits", Bitmap(2, 4, BI_RGB, palette, Bytes({0x00, 0x00, 0, 0, 0x11, 0x11, 0, 0}))},
+        {"8 bits", Bitmap(2, 8, BI_RGB, palette, Bytes({0, 0, 0, 0, 1, 1, 1, 1}))},
+        {"16 bits", Bitmap(2, 16, BI_RGB, {}, Repeat(Bytes({0x1F, 0x00}), 4) + Repeat(Bytes({0x00, 0x7C}), 4))},
+        {"24 bits", Bitmap(2, 24, BI_RGB, {}, Repeat(Bytes({0xFF, 0, 0}), 4) + Repeat(Bytes({0, 0, 0xFF}), 4))},
+        {"24 bits top-down", Bitmap(-2, 24, BI_RGB, {}, Repeat(Bytes({0, 0, 0xFF}), 4) + Repeat(Bytes({0xFF, 0, 0}), 4))},
+        {"32 bits", Bitmap(2, 32, BI_RGB, {}, Repeat(Bytes({0xFF, 0, 0, 0}), 4) + Repeat(Bytes({0, 0, 0xFF, 0}), 4))},
+        {"16 bits 5-6-5", Bitmap(2, 16, BI_BITFIELDS, {0xF800, 0x07E0, 0x001F},
+                                 Repeat(Bytes({0x1F, 0x00}), 4) + Repeat(Bytes({0x00, 0xF8}), 4))},
+        {"32 bit fields", Bitmap(2, 32, BI_BITFIELDS, {0xFF0000, 0xFF00, 0xFF},
+                                 Repeat(Bytes({0xFF, 0, 0, 0}), 4) + Repeat(Bytes({0, 0, 0xFF, 0}), 4))},
+        {"RLE8 runs", Bitmap(2, 8, BI_RLE8, palette, Bytes({4, 0, 0, 0, 4, 1, 0, 1}))},
+        {"RLE8 literal", Bitmap(2, 8, BI_RLE8, palette, Bytes({0, 4, 0, 0, 0, 0, 0, 0, 0, 4, 1, 1, 1, 1, 0, 1}))},
+        {"RLE4 runs", Bitmap(2, 4, BI_RLE4, palette, Bytes({4, 0x00, 0, 0, 4, 0x11, 0, 1}))},
+        {"RLE4 literal", Bitmap(2, 4, BI_RLE4, palette, Bytes({4, 0x00, 0, 0, 0, 4, 0x11, 0x11, 0, 1}))},
+    };
+    for (const Form &f : forms) {
+        SCOPED_TRACE(f.name);
+        COLORREF top = 0, bottom = 0;
+        ASSERT_TRUE(Load(f.file, &top, &bottom));
+        EXPECT_TRUE(IsRed(top)) << std::hex << top;
+        EXPECT_TRUE(IsBlue(bottom)) << std::hex << bottom;
+    }
+}
+
+// Damaged files: what is missing stays colour 0, runs and jumps that point
+// past the picture or the file are cut, headers that lie give no bitmap.
+TEST(LoadPictureTest, DamagedFilesStayInsideTheirBytes) {
+    const std::vector<DWORD> palette = {kBlue, kRed};
+    COLORREF top = 0, bottom = 0;
+    ASSERT_TRUE(Load(Bitmap(2, 8, BI_RLE8, palette, Bytes({4, 0, 0, 0})), &top, &bottom));
+    EXPECT_TRUE(IsBlue(top));
+    ASSERT_TRUE(Load(Bitmap(2, 8, BI_RLE8, palette, Bytes({0, 2, 200, 200, 255, 1, 0, 200, 1})), &top, &bottom));
+    ASSERT_TRUE(Load(Bitmap(2, 4, BI_RLE4, palette, Bytes({255, 0x11, 0, 0, 0, 255, 0x11})), &top, &bottom));
+    ASSERT_TRUE(Load(Bitmap(2, 24, BI_RGB, {}, Repeat(Bytes({0xFF, 0, 0}), 4)), &top, &bottom));
+    EXPECT_TRUE(IsBlue(bottom));
+
+    std::string huge = Bitmap(2, 24, BI_RGB, {}, "");
+    huge[18] = 0, huge[19] = 0, huge[20] = 1;  // 65536 wide
+    std::string cut = Bitmap(2, 8, BI_RGB, palette, "").substr(0, 40);
+    std::string rleTopDown = Bitmap(-2, 8, BI_RLE8, palette, Bytes({4, 0, 0, 1}));
+    std::string wrongDepth = Bitmap(2, 24, BI_RLE8, {}, Bytes({4, 0, 0, 1}));
+    std::string shortTable = Bitmap(2, 8, BI_RGB, palette, "").substr(0, 58);
+    for (const std::string &bad : {huge, cut, rleTopDown, wrongDepth, shortTable, std::string("not a picture at all")})
+        EXPECT_FALSE(Load(bad, &top, &bottom));
 }
 
 }  // namespace
