@@ -33,6 +33,7 @@ class Wizard {
         if (frame_) WaitForPage(0);
     }
     HWND frame() const { return frame_; }
+    int shown() const { return shown_; }
     Program &program() { return program_; }
 
     // The page dialog on screen; 0 while two exist (during a switch) or none.
@@ -61,14 +62,16 @@ class Wizard {
     // has taken the switch that made it to its end (the buttons' states and
     // texts come after the page): a message sent to the frame is answered
     // only once the command that runs the switch has returned. The page, or
-    // 0 after the time limit.
+    // 0 after the time limit; its template in shown_, read while it was on
+    // screen (the copy page may be gone by the time the caller asks).
     HWND WaitForPage(HWND old, DWORD ms = 15000) {
+        shown_ = 0;
         for (DWORD start = GetTickCount(); GetTickCount() - start < ms && program_.Running(); Sleep(20)) {
             HWND page = Page();
             if (page && page != old && Settled()) {
                 Sleep(150);  // let the page finish its painting
                 // A page on its way out has lost its items: ask again after.
-                if (TemplateOf(page) > 0 && Page() == page) return page;
+                if ((shown_ = TemplateOf(page)) > 0 && Page() == page) return page;
             }
         }
         return 0;
@@ -85,14 +88,14 @@ class Wizard {
         DWORD start = GetTickCount();
         int page = 0;
         while ((page == 0 || page == 13000) && GetTickCount() - start < ms && program_.Running())
-            page = TemplateOf(WaitForPage(0, 300));
+            page = WaitForPage(0, 300) ? shown_ : 0;
         return page == 13000 ? 0 : page;
     }
     // The page after the press, past the copy page.
     int Press(int button) {
         HWND old = Page();
         PressButton(frame_, button);
-        int page = TemplateOf(WaitForPage(old));
+        int page = WaitForPage(old) ? shown_ : 0;
         return page == 13000 ? WaitPastCopy() : page;
     }
     int Next() { return Press(kNext); }
@@ -113,6 +116,7 @@ class Wizard {
     std::string temp_ = MakeTempFolder("wz");
     Program program_;
     HWND frame_ = 0;
+    int shown_ = 0;
 };
 
 std::vector<std::string> ListBoxLines(HWND list) {
@@ -283,7 +287,7 @@ TEST(WizardBadInputTest, DamagedPicturesAndTextsStillShowEveryPage) {
             AnswerMessageBox(wizard.program(), IDOK, 1);
         }
         if (!wizard.program().Running()) break;
-        int page = Wizard::TemplateOf(shown);
+        int page = shown ? wizard.shown() : 0;
         ASSERT_GT(page, 0) << "no page after step " << step << " from page " << seen.back();
         seen.push_back(page);
         old = shown;
