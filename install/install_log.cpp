@@ -1,5 +1,6 @@
 #include "install/install_log.h"
 #include "install/install_state.h"
+#include "install/log_vouch.h"
 #include "payload/binding.h"
 #include "payload/paths.h"
 #include "script/settings.h"
@@ -172,6 +173,7 @@ int OpenInstallLog() {
         g_support.KWP_CREATEPATH(folder);
         createdFolder = 1;
     }
+    VouchForLog(g_installLogPath, 1);
     g_installLog = OpenOrCreate(g_installLogPath);
     if (!InstallLogOpen()) return createdFolder;
     if (BannerMayBeWritten(g_installLog)) LogRecord(LOG_BANNER, "");

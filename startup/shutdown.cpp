@@ -4,6 +4,8 @@
 #include "script/settings.h"
 #include "script/text_blocks.h"
 #include "display/billboard.h"
+#include "install/install_state.h"
+#include "install/log_vouch.h"
 #include "startup/globals.h"
 
 void ReportInstallerError(const char *code) {
@@ -88,7 +90,10 @@ void FinishRun() {
     int logOffFlag = ReadDlgInt("srb", 0) != 0;
     FreeStartupBuffers();
     DeleteTempFiles();
-    if (g_installLog && g_installLog != HFILE_ERROR) _lclose(g_installLog);
+    if (g_installLog && g_installLog != HFILE_ERROR) {
+        _lclose(g_installLog);
+        VouchForLog(g_installLogPath, 0);
+    }
     if (g_richEdit) FreeLibrary(g_richEdit);
     switch (ChooseRestart(g_setupStatus, g_restartNeeded, logOffFlag, g_silentMode)) {
     case RESTART_LOG_OFF:
