@@ -1,5 +1,6 @@
 #include "uninstaller/reversal.h"
 #include "startup/text.h"
+#include "payload/entry_names.h"
 #include "payload/registry_roots.h"
 
 // Record tags the setup writes: seven characters and the ":" (or ";" for
@@ -199,19 +200,6 @@ static int SamePath(const char *a, const char *b) {
     return n == TextLength(b) && SameText(a, b, n);
 }
 
-// Names Windows opens as devices in any folder: "C:\Product\con.txt" is the
-// console.
-static int DeviceName(const char *name, int n) {
-    static const char *const devices[] = {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"};
-    int base = 0;
-    while (base < n && name[base] != '.') base++;
-    for (unsigned d = 0; d < sizeof devices / sizeof devices[0]; d++)
-        if (TextLength(devices[d]) == base && SameText(name, devices[d], base)) return 1;
-    if (base == 4 && (SameText(name, "COM", 3) || SameText(name, "LPT", 3)) && name[3] >= '1' && name[3] <= '9')
-        return 1;
-    return 0;
-}
-
 int PlainPath(const char *path) {
     int n = TextLength(path);
     if (n < 4 || n >= MAX_PATH) return 0;
@@ -231,7 +219,11 @@ int PlainPath(const char *path) {
         if (len == 0 || len > 255) return 0;
         // "..", "." and names Windows trims ("a." is "a").
         if (path[i - 1] == '.' || path[i - 1] == ' ') return 0;
-        if (DeviceName(path + start, len)) return 0;
+        // Names Windows opens as devices in any folder, in every spelling
+        // the payload's entry names are refused in ("con .txt" too).
+        char part[256];
+        CopyText(part, path + start, len + 1);
+        if (IsDeviceName(part)) return 0;
         start = i + 1;
     }
     return 1;
@@ -255,8 +247,10 @@ static int NoLinksBelow(const char *path, const char *folder) {
 int PathAllowed(UndoRun *run, const char *path, int also) {
     if (!PlainPath(path)) return 0;
     for (int i = 0; i < run->rootCount; i++)
-        if (run->roots[i][0] && (PathBelow(path, run->roots[i]) || SamePath(path, run->roots[i])))
+        if (run->roots[i][0] && (PathBelow(path, run->roots[i]) || SamePath(path, run->roots[i])) &&
+            (i < run->productRoots || ((also & ALLOW_SHELL) && run->vouched)))
             return SamePath(path, run->roots[i]) || NoLinksBelow(path, run->roots[i]);
+    if (!run->vouched) return 0;
     if (also & ALLOW_SHARED) {
         // The system folder, and on the NT family the 16-bit one too.
         char system16[UNDO_PATH + 8];
@@ -388,7 +382,7 @@ static void RestoreFile(UndoRun *run, const char *backup, const char *target, in
 static const char kSharedKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
 
 // Lowers the file's shared count; at 0 the value goes. Returns the count
-// left (0 when there was none).
+// it found (0 when there was none).
 static DWORD LowerSharedCount(UndoRun *run, const char *path) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
@@ -398,11 +392,10 @@ static DWORD LowerSharedCount(UndoRun *run, const char *path) {
         size != sizeof count)
         count = 0;
     if (count > 1) {
-        count--;
-        RegSetValueExA(key, path, 0, REG_DWORD, (const BYTE *)&count, sizeof count);
-    } else {
-        if (RegDeleteValueA(key, path) == ERROR_SUCCESS) run->changes++;
-        count = 0;
+        DWORD left = count - 1;
+        RegSetValueExA(key, path, 0, REG_DWORD, (const BYTE *)&left, sizeof left);
+    } else if (RegDeleteValueA(key, path) == ERROR_SUCCESS) {
+        run->changes++;
     }
     RegCloseKey(key);
     return count;
@@ -443,13 +436,21 @@ static void UndoFile(UndoRun *run, int i, int start, int end) {
     // Files in the system and fonts folders only when the log counts them
     // as shared or registers them as fonts.
     int also = (shared >= 0 ? ALLOW_SHARED : 0) | (FindRecord(run, REC_REGVAL, start, end, path) >= 0 ? ALLOW_FONT : 0);
-    if (!PathAllowed(run, path, also)) {
-        Note(run, NOTE_REFUSED, r->line, path);
+    int inProduct = PathAllowed(run, path, 0);
+    if (!inProduct && !PathAllowed(run, path, also)) {
+        Note(run, run->vouched || !PlainPath(path) ? NOTE_REFUSED : NOTE_NOT_VOUCHED, r->line, path);
         return;
     }
-    if (shared >= 0 && LowerSharedCount(run, path) > 0) {
-        Note(run, NOTE_STILL_SHARED, r->line, path);
-        return;
+    if (shared >= 0) {
+        // The count is the registry's: a log the setup does not vouch for
+        // leaves it, and the file with it. Outside the product's folders a
+        // file goes only when this run takes its count from 1 to 0.
+        DWORD count = run->vouched ? LowerSharedCount(run, path) : 0;
+        if (!run->vouched || count > 1 || (!count && !inProduct)) {
+            Note(run, !run->vouched ? NOTE_NOT_VOUCHED : count > 1 ? NOTE_STILL_SHARED : NOTE_NOT_COUNTED, r->line,
+                 path);
+            return;
+        }
     }
     // A file that was held open: its undoing follows the setup's rename.
     int later = FindRecord(run, REC_LOCKED, start, end, path) >= 0 && ReplacementPending(path);
@@ -621,6 +622,8 @@ static void UndoRecordAt(UndoRun *run, int i, int start, int end) {
         // goes down, the file stays.
         if (!RecordText(r, path, sizeof path) || !PlainPath(path))
             Note(run, NOTE_DAMAGED, r->line, "");
+        else if (!run->vouched)
+            Note(run, NOTE_NOT_VOUCHED, r->line, path);
         else
             LowerSharedCount(run, path);
         return;
@@ -638,10 +641,14 @@ static void UndoRecordAt(UndoRun *run, int i, int start, int end) {
         return;
     }
     case REC_REGROOT:
-        if (!GroupWhole(run, i, end))
+        if (!GroupWhole(run, i, end)) {
             Note(run, NOTE_DAMAGED, r->line, "");
-        else
+        } else if (!run->vouched) {
+            RecordText(r + 1, path, sizeof path);
+            Note(run, NOTE_NOT_VOUCHED, r->line, path);
+        } else {
             UndoRegistryValue(run, i);
+        }
         return;
     case REC_INIFILE:
         if (!GroupWhole(run, i, end)) {
@@ -698,6 +705,7 @@ int UndoBlocks(UndoRun *run) {
             if (r[i].kind != REC_INFO && r[i].kind != REC_CREATE && r[i].kind != REC_LOCKED &&
                 r[i].kind != REC_UNDONE)
                 pending++;
+            run->vouched = r[i].line >= run->trustFromLine;
             UndoRecordAt(run, i, start, end);
             if (run->step && !run->step(run, r[i].line)) {
                 run->stopped = 1;
@@ -742,6 +750,23 @@ static int HoldsOnlyLeaving(const char *folder) {
 
 #endif
 
+// A program group the setup made in a shell folder: a folder below one (not
+// one of them itself) that holds a shortcut of the same block.
+static int ProgramGroup(UndoRun *run, int i, const char *path) {
+#ifdef UNDO_WHOLE_LOGS
+    if (!PathAllowed(run, path, ALLOW_SHELL)) return 0;
+    for (int k = 0; k < run->rootCount; k++)
+        if (SamePath(path, run->roots[k])) return 0;
+    char link[MAX_PATH];
+    for (int k = BlockStart(run, i), end = BlockEnd(run, i); k < end; k++)
+        if (run->records[k].kind == REC_SLINK && RecordText(run->records + k, link, sizeof link) &&
+            PathBelow(link, path))
+            return 1;
+#endif
+    (void)run, (void)i, (void)path;
+    return 0;
+}
+
 void RemoveCreatedFolders(UndoRun *run) {
     UndoRecord *r = run->records;
     int first = run->onlyLastBlock ? BlockStart(run, run->count) : 0;
@@ -774,7 +799,8 @@ void RemoveCreatedFolders(UndoRun *run) {
             RecordText(&r[i], path, sizeof path);
             int n = TextLength(path);
             if (n > 3 && path[n - 1] == '\\') path[n - 1] = 0;
-            if (!PathAllowed(run, path, 0)) {
+            run->vouched = r[i].line >= run->trustFromLine;
+            if (!PathAllowed(run, path, 0) && !ProgramGroup(run, i, path)) {
                 Note(run, NOTE_REFUSED, r[i].line, path);
                 continue;
             }

@@ -68,13 +68,16 @@ static int Unregister(const char *path, int typeLibrary) {
     return ok;
 }
 
+// Libraries are loaded only for records the setup vouches for: a log
+// changed behind its back could name any library its writer put in place.
 static void UndoSelfRegistration(UndoRun *run, int i) {
     char path[MAX_PATH];
-    int own = OwnFile(run, i, path);
+    int own = run->vouched ? OwnFile(run, i, path) : 0;
     int line = run->records[i].line;
     if (own < 0) return;  // still counted: stays registered
     if (own == 0) {
-        Note(run, NOTE_REFUSED, line, path);
+        RecordText(run->records + i, path, sizeof path);
+        Note(run, run->vouched ? NOTE_REFUSED : NOTE_NOT_VOUCHED, line, path);
     } else if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
         if (Unregister(path, run->records[i].kind == REC_SELFTLB))
             run->changes++;
@@ -83,37 +86,39 @@ static void UndoSelfRegistration(UndoRun *run, int i) {
     }
 }
 
-static int ShellRoot(const char *path) {
-    for (int i = 0; i < g_shellFolderCount; i++)
-        if (PathBelow(path, g_shellFolders[i])) return i;
-    return -1;
+
+// A shell link: its header's size and class come first.
+static int ShortcutFile(const char *path) {
+    static const unsigned char kHeader[20] = {0x4C, 0, 0, 0, 0x01, 0x14, 0x02, 0, 0, 0,
+                                              0,    0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    unsigned char head[20];
+    DWORD got = 0;
+    HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    if (f == INVALID_HANDLE_VALUE) return 1;  // gone already
+    ReadFile(f, head, sizeof head, &got, 0);
+    CloseHandle(f);
+    for (DWORD k = 0; k < sizeof head; k++)
+        if (got != sizeof head || head[k] != kHeader[k]) return 0;
+    return 1;
 }
 
+// In a shell folder only a shortcut file goes; its program group goes with
+// the group's own "Create :" record, when the shortcuts were all it held.
 static void UndoShortcut(UndoRun *run, int i) {
     char path[MAX_PATH];
     int line = run->records[i].line;
-    if (!RecordText(run->records + i, path, sizeof path) || !PathAllowed(run, path, 0)) {
-        Note(run, NOTE_REFUSED, line, path);
+    if (!RecordText(run->records + i, path, sizeof path) ||
+        (!PathAllowed(run, path, 0) && (!PathAllowed(run, path, ALLOW_SHELL) || !ShortcutFile(path)))) {
+        Note(run, run->vouched ? NOTE_REFUSED : NOTE_NOT_VOUCHED, line, path);
         return;
     }
     RemoveFile(run, path, line);
-    // The program group goes when the shortcuts were all it held.
-    int root = ShellRoot(path);
-    if (root < 0) return;
-    for (;;) {
-        int n = TextLength(path);
-        while (n > 0 && path[n - 1] != '\\') n--;
-        if (n == 0) return;
-        path[n - 1] = 0;
-        if (!PathBelow(path, g_shellFolders[root]) || !RemoveDirectoryA(path)) return;
-        run->changes++;
-    }
 }
 
 // An INI file in an allowed place, or directly in the Windows folder.
 static int IniAllowed(UndoRun *run, const char *file) {
     if (PathAllowed(run, file, 0)) return 1;
-    if (!PlainPath(file) || !PathBelow(file, run->windowsFolder)) return 0;
+    if (!run->vouched || !PlainPath(file) || !PathBelow(file, run->windowsFolder)) return 0;
     for (const char *p = file + TextLength(run->windowsFolder) + 1; *p; p++)
         if (*p == '\\') return 0;
     return 1;
@@ -132,7 +137,7 @@ static void UndoIniChange(UndoRun *run, int i) {
         return;
     }
     if (!IniAllowed(run, file)) {
-        Note(run, NOTE_REFUSED, r->line, file);
+        Note(run, run->vouched ? NOTE_REFUSED : NOTE_NOT_VOUCHED, r->line, file);
         return;
     }
     if (GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES) return;
@@ -165,8 +170,9 @@ static void UndoIniChange(UndoRun *run, int i) {
 }
 
 // The ODBC setup library the setup used, as the product installed it: the
-// newest "odbcdll.dll" the log records as written, in the product's places
-// (or the system folder when counted as shared), while it is there. The
+// newest "odbcdll.dll" the log records as written, in a record the setup
+// vouches for, in the product's places (or the system folder when counted
+// as shared), while it is there. The
 // records of a block come before its files are removed, so the library is
 // still in place for them.
 static HMODULE LoadOdbcLibrary(UndoRun *run) {
@@ -175,7 +181,8 @@ static HMODULE LoadOdbcLibrary(UndoRun *run) {
     for (int i = run->count - 1; i >= 0; i--) {
         UndoRecord *r = run->records + i;
         char path[MAX_PATH];
-        if ((r->kind != REC_COPY && r->kind != REC_REPLACE) || r->length <= n || !RecordText(r, path, sizeof path) ||
+        if ((r->kind != REC_COPY && r->kind != REC_REPLACE) || r->line < run->trustFromLine || r->length <= n ||
+            !RecordText(r, path, sizeof path) ||
             lstrcmpiA(path + r->length - n, kName) != 0 || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
             continue;
         int shared = FindRecord(run, REC_CSHARED, 0, run->count, path) >= 0;
@@ -193,13 +200,13 @@ static void UndoOdbc(UndoRun *run, int i) {
         Note(run, NOTE_DAMAGED, r->line, "");
         return;
     }
-    HMODULE odbc = LoadOdbcLibrary(run);
+    HMODULE odbc = run->vouched ? LoadOdbcLibrary(run) : 0;
     typedef int(WINAPI * Remove)(const char *);
     Remove remove = odbc ? (Remove)GetProcAddress(odbc, r->kind == REC_ODBC ? "REMOVEODBC" : "REMOVEDSN") : 0;
     if (remove && remove(text) == 0)
         run->changes++;
     else
-        Note(run, NOTE_NOT_UNDONE, r->line, text);
+        Note(run, run->vouched ? NOTE_NOT_UNDONE : NOTE_NOT_VOUCHED, r->line, text);
     if (odbc) FreeLibrary(odbc);
 }
 
