@@ -38,6 +38,13 @@ DWORD SharedCount(const std::string &path) {
     return count;
 }
 
+std::string RegText(HKEY root, const std::string &key, const char *name) {
+    char value[512] = "";
+    DWORD size = sizeof value;
+    RegGetValueA(root, key.c_str(), name, RRF_RT_REG_SZ, 0, value, &size);
+    return value;
+}
+
 void SetSharedCount(const std::string &path, DWORD count) {
     if (count)
         RegSetKeyValueA(HKEY_LOCAL_MACHINE, kShared, path.c_str(), REG_DWORD, &count, sizeof count);
@@ -278,6 +285,49 @@ TEST_F(EditedLogTest, EditedLogsChangeNothingOutsideTheProduct) {
         EXPECT_EQ(VouchFor(log_), "");
         TearDown();
     }
+}
+
+// A log edited between two runs of the setup: the second run vouches for
+// its own records only. Its registry value goes; the first run's records
+// and the edit act in the product's folder only.
+TEST(EditedBetweenRunsTest, LaterRunVouchesForItsOwnRecordsOnly) {
+    const std::string folder = "C:\\E2E Uninstall", log = folder + "\\install.log";
+    const char settings[] = "Software\\E2E Uninstall\\Settings";
+    char system[MAX_PATH], fonts[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    SHGetSpecialFolderPathA(0, fonts, CSIDL_FONTS, FALSE);
+    const std::string shared = std::string(system) + "\\e2eshared.dll", ownDll = std::string(system) + "\\e2eown.dll";
+    auto clean = [&] {
+        RemoveTree(folder);
+        for (const std::string &file : {ownDll, shared, std::string(fonts) + "\\e2efont.fon"}) {
+            DeleteFileA(file.c_str());
+            SetSharedCount(file, 0);
+        }
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, settings);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\E2E Uninstall");
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\E2E Uninstall");
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\E2E Finish");
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\E2E Victim");
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
+                           "E2E Uninstall Font");
+    };
+    clean();
+    std::string temp = MakeTempFolder("between");
+    ASSERT_EQ(Start(ProgramFolder() + "\\uninstall_first_setup.exe", "-s", temp), 0);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, "Software\\E2E Victim", "Keep", REG_SZ, "mine", 5);
+    WriteFileBytes(log, ReadFileBytes(log) + "RegRoot: 3\r\nRegKey : Software\\E2E Victim\r\nRegName: Keep\r\nRegVal : mine\r\n");
+    ASSERT_EQ(Start(ProgramFolder() + "\\uninstall_second_setup.exe", "-s", temp), 0);
+    ASSERT_EQ(RegText(HKEY_LOCAL_MACHINE, settings, "Second"), "yes");
+
+    EXPECT_EQ(Start(ProgramFolder() + "\\uninstx.exe", "-s \"" + log + "\"", temp), 0);
+    std::string own = ReadFileBytes(temp + "\\uninstx.log");
+    EXPECT_NE(own.find("not as the setup left it"), std::string::npos) << own;
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, "Software\\E2E Victim", "Keep"), "mine") << own;
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, settings, "Path"), folder) << own;
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, settings, "Second"), "") << own;
+    EXPECT_FALSE(FileExists(folder + "\\a.txt")) << own;
+    EXPECT_FALSE(FileExists(folder + "\\new.txt")) << own;
+    clean();
 }
 
 // A removal stopped part way (killed inside the first product's server
