@@ -1,8 +1,8 @@
 #include "fake_library.h"
 #include "payload/binding.h"
 #include "payload/extract.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 namespace fake {
 
