@@ -2,6 +2,7 @@
 #include "payload/binding.h"
 #include "payload/extract.h"
 #include "base/settings.h"
+#include "wizard/choices.h"
 #include "base/text.h"
 
 namespace fake {
