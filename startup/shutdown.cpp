@@ -3,10 +3,10 @@
 #include "payload/extract.h"
 #include "script/settings.h"
 #include "script/text_blocks.h"
-#include "display/billboard.h"
+#include "install/billboards.h"
 #include "install/install_state.h"
 #include "install/log_vouch.h"
-#include "startup/globals.h"
+#include "base/settings.h"
 
 void ReportInstallerError(const char *code) {
     char text[160];
