@@ -5,13 +5,12 @@ char *ReadWholeFile(const char *path, DWORD *size) {
     HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
     if (f == INVALID_HANDLE_VALUE) return 0;
     DWORD n = GetFileSize(f, 0), got = 0;
-    char *data = n < (64u << 20) ? (char *)HeapAlloc(GetProcessHeap(), 0, n + 1) : 0;
+    char *data = (char *)HeapAlloc(GetProcessHeap(), 0, n + 1);
     if (data && (!ReadFile(f, data, n, &got, 0) || got != n)) {
         HeapFree(GetProcessHeap(), 0, data);
         data = 0;
     }
     CloseHandle(f);
-    if (data) data[n] = 0;
     *size = n;
     return data;
 }
@@ -19,12 +18,13 @@ char *ReadWholeFile(const char *path, DWORD *size) {
 // Through the system's cryptography functions, looked up: the first
 // Windows 95 lacks them.
 int LogDigest(const char *data, DWORD size, BYTE *digest) {
-    static const char *const kNames[] = {"CryptAcquireContextA", "CryptCreateHash",  "CryptHashData",
-                                         "CryptGetHashParam",    "CryptDestroyHash", "CryptReleaseContext"};
+    static const char kNames[] = "CryptAcquireContextA\0CryptCreateHash\0CryptHashData\0CryptGetHashParam\0"
+                                 "CryptDestroyHash\0CryptReleaseContext";
     FARPROC f[6];
-    HMODULE advapi = GetModuleHandleA("advapi32.dll");
-    for (int i = 0; i < 6; i++)
-        if (!(f[i] = GetProcAddress(advapi, kNames[i]))) return 0;
+    HMODULE advapi = GetModuleHandleA("advapi32");
+    const char *name = kNames;
+    for (int i = 0; i < 6; i++, name += lstrlenA(name) + 1)
+        if (!(f[i] = GetProcAddress(advapi, name))) return 0;
     HCRYPTPROV provider;
     HCRYPTHASH hash;
     DWORD n = 20;

@@ -18,8 +18,8 @@ struct LogWord {
     BYTE digest[20];  // SHA-1 of the log's bytes
 };
 
-// The file's bytes (HeapAlloc, one byte more for a NUL; HeapFree them);
-// 0 when it cannot be read whole.
+// The file's bytes (HeapAlloc; HeapFree them); 0 when it cannot be read
+// whole.
 char *ReadWholeFile(const char *path, DWORD *size);
 // SHA-1 of the bytes; 0 when the system cannot make one (the first
 // Windows 95 has no cryptography functions).

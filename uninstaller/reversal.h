@@ -65,7 +65,7 @@ struct UndoRun {
     // was changed behind its back): they change nothing outside the
     // product's own folders (0: all are vouched for).
     int trustFromLine;
-    // Whether the record being undone is vouched for.
+    // Whether the record being undone is vouched for (RECORD_VOUCHED).
     int vouched;
     // Callbacks; each may be 0.
     void (*note)(UndoRun *run, int note, int line, const char *subject);
@@ -86,6 +86,12 @@ struct UndoRun {
     int ownPathSet;
     char ownPath[UNDO_PATH];    // the running uninstaller: goes at the next start
 };
+
+#ifdef UNDO_WHOLE_LOGS
+#define RECORD_VOUCHED(run) ((run)->vouched)
+#else
+#define RECORD_VOUCHED(run) 1  // the setup's own run
+#endif
 
 // Splits the log text into records (the text must outlive the run).
 // Returns 0 when memory runs out.

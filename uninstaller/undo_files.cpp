@@ -210,16 +210,16 @@ void UndoFile(UndoRun *run, int i, int start, int end) {
     int also = (shared >= 0 ? ALLOW_SHARED : 0) | (FindRecord(run, REC_REGVAL, start, end, path) >= 0 ? ALLOW_FONT : 0);
     int inProduct = PathAllowed(run, path, 0);
     if (!inProduct && !PathAllowed(run, path, also)) {
-        Note(run, run->vouched || !PlainPath(path) ? NOTE_REFUSED : NOTE_NOT_VOUCHED, r->line, path);
+        Note(run, RECORD_VOUCHED(run) || !PlainPath(path) ? NOTE_REFUSED : NOTE_NOT_VOUCHED, r->line, path);
         return;
     }
     if (shared >= 0) {
         // The count is the registry's: a log the setup does not vouch for
         // leaves it, and the file with it. Outside the product's folders a
         // file goes only when this run takes its count from 1 to 0.
-        DWORD count = run->vouched ? LowerSharedCount(run, path) : 0;
-        if (!run->vouched || count > 1 || (!count && !inProduct)) {
-            Note(run, !run->vouched ? NOTE_NOT_VOUCHED : count > 1 ? NOTE_STILL_SHARED : NOTE_NOT_COUNTED, r->line,
+        DWORD count = RECORD_VOUCHED(run) ? LowerSharedCount(run, path) : 0;
+        if (!RECORD_VOUCHED(run) || count > 1 || (!count && !inProduct)) {
+            Note(run, !RECORD_VOUCHED(run) ? NOTE_NOT_VOUCHED : count > 1 ? NOTE_STILL_SHARED : NOTE_NOT_COUNTED, r->line,
                  path);
             return;
         }

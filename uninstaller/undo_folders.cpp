@@ -51,7 +51,11 @@ void RemoveCreatedFolders(UndoRun *run) {
             RecordText(&r[i], path, sizeof path);
             int n = TextLength(path);
             if (n > 3 && path[n - 1] == '\\') path[n - 1] = 0;
+#ifdef UNDO_WHOLE_LOGS
+#ifdef UNDO_WHOLE_LOGS
             run->vouched = r[i].line >= run->trustFromLine;
+#endif
+#endif
             if (!PathAllowed(run, path, 0) && !ProgramGroup(run, i, path)) {
                 Note(run, NOTE_REFUSED, r[i].line, path);
                 continue;

@@ -72,9 +72,9 @@ int PathAllowed(UndoRun *run, const char *path, int also) {
     if (!PlainPath(path)) return 0;
     for (int i = 0; i < run->rootCount; i++)
         if (run->roots[i][0] && (PathBelow(path, run->roots[i]) || SamePath(path, run->roots[i])) &&
-            (i < run->productRoots || ((also & ALLOW_SHELL) && run->vouched)))
+            (i < run->productRoots || ((also & ALLOW_SHELL) && RECORD_VOUCHED(run))))
             return SamePath(path, run->roots[i]) || NoLinksBelow(path, run->roots[i]);
-    if (!run->vouched) return 0;
+    if (!RECORD_VOUCHED(run)) return 0;
     if (also & ALLOW_SHARED) {
         // The system folder, and on the NT family the 16-bit one too.
         char system16[UNDO_PATH + 8];
