@@ -4,8 +4,8 @@
 #include "payload/paths.h"
 #include "script/settings.h"
 #include "script/system_variables.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 struct QueuedFile {
     int kind;

@@ -9,8 +9,8 @@
 #include "payload/binding.h"
 #include "script/settings.h"
 #include "script/system_variables.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 // A record's text ends where its line of 256 bytes ends: tag, blank, CR LF.
 #define RECORD_TEXT 244

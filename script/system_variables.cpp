@@ -4,8 +4,8 @@
 #include "payload/binding.h"
 #include "script/settings.h"
 #include "script/variables.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 const char g_windowsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 const char g_windowsNtKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";

@@ -14,7 +14,7 @@
 #include "payload_edit.h"
 #include "payload/payload_layout.h"
 #include "startup/command_line.h"
-#include "startup/globals.h"
+#include "base/settings.h"
 
 using namespace driver;
 
