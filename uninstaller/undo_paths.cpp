@@ -71,8 +71,11 @@ static int NoLinksBelow(const char *path, const char *folder) {
 int PathAllowed(UndoRun *run, const char *path, int also) {
     if (!PlainPath(path)) return 0;
     for (int i = 0; i < run->rootCount; i++)
-        if (run->roots[i][0] && (PathBelow(path, run->roots[i]) || SamePath(path, run->roots[i])) &&
-            (i < run->productRoots || ((also & ALLOW_SHELL) && RECORD_VOUCHED(run))))
+        if (run->roots[i][0] && (PathBelow(path, run->roots[i]) || SamePath(path, run->roots[i]))
+#ifdef UNDO_WHOLE_LOGS
+            && (i < run->productRoots || ((also & ALLOW_SHELL) && run->vouched))
+#endif
+        )
             return SamePath(path, run->roots[i]) || NoLinksBelow(path, run->roots[i]);
     if (!RECORD_VOUCHED(run)) return 0;
     if (also & ALLOW_SHARED) {

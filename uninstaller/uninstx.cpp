@@ -17,7 +17,7 @@
 #include "base/text.h"
 #include "uninstaller/reversal.h"
 #include "uninstaller/undo_later.h"
-#include "install/log_vouch.h"
+#include "supportlib/log_vouch.h"
 
 #define LOG_LIMIT (8 * 1024 * 1024)
 #define SUMMARY_SIZE 2048

@@ -1,4 +1,4 @@
-#include "install/log_vouch.h"
+#include "supportlib/log_vouch.h"
 #include <wincrypt.h>
 
 char *ReadWholeFile(const char *path, DWORD *size) {
@@ -68,6 +68,8 @@ int VouchedFrom(const char *logPath, const BYTE *digest) {
 }
 
 #ifndef UNDO_WHOLE_LOGS
+#include "supportlib/library.h"
+
 // Installations of the log the setup did not see written: 0 for a new log,
 // the stored count when the log is as the setup left it, else all found.
 static int s_unvouched;
@@ -93,6 +95,13 @@ void VouchForLog(const char *logPath, int starting) {
             RegCloseKey(key);
             return;
         }
+}
+
+// The setup asks for its word by name: starting (1) and once the log is
+// closed (0).
+LIBRARY_ENTRY SEALLOG(const char *logPath, int starting) {
+    VouchForLog(logPath, starting);
+    return 0;
 }
 #else
 // Deletes the key when it holds nothing; on the Windows 95 family

@@ -6,7 +6,8 @@
 // HKEY_CURRENT_USER), with the number of the log's installations it does
 // not vouch for: those in front of the run when the log had been changed
 // since the setup last wrote it. The uninstaller acts outside the product's
-// folder only on records the word covers. Shared by both programs.
+// folder only on records the word covers. The support library keeps the
+// word for the setup (its entry "SEALLOG"); the uninstaller reads it.
 #pragma once
 #include <windows.h>
 
@@ -31,9 +32,9 @@ int LogBlocks(const char *data, DWORD size);
 // when none does. The path is the log's full path.
 int VouchedFrom(const char *logPath, const BYTE *digest);
 
-// The setup: starting, before the run changes the log (notes whether the
-// log is as the setup left it), and once the log is closed (stores the
-// word).
+// The library for the setup: starting, before the run changes the log
+// (notes whether the log is as the setup left it), and once the log is
+// closed (stores the word).
 void VouchForLog(const char *logPath, int starting);
 // The uninstaller, once the log is gone.
 void ForgetLogVouch(const char *logPath);
