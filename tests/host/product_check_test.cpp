@@ -189,4 +189,69 @@ TEST_F(ProductCheckTest, GuideKeyTablesMatchTheChecker) {
     EXPECT_EQ(guide.substr(at + marker.size()), Tool("keys", dir).out);
 }
 
+// The keys the engine and the support library read, found in their sources
+// (the reading calls with a written section and key, and the texts a key
+// is made from), against the checker's catalogue: each read key is known
+// to the checker, and each key the checker knows is read.
+TEST_F(ProductCheckTest, CatalogueIsTheKeysTheEngineReads) {
+    std::map<std::string, std::string> sources;  // file: text
+    for (const char *folder : {"base", "startup", "payload", "script", "wizard", "install", "actions", "display",
+                               "supportlib"}) {
+        DIR *d = opendir((std::string(SOURCE_DIR) + "/" + folder).c_str());
+        while (dirent *e = d ? readdir(d) : 0) {
+            std::string n = e->d_name;
+            if (n.size() > 4 && n.compare(n.size() - 4, 4, ".cpp") == 0)
+                sources[std::string(folder) + "/" + n] = Slurp(std::string(SOURCE_DIR) + "/" + folder + "/" + n);
+        }
+        if (d) closedir(d);
+    }
+    ASSERT_GT(sources.size(), 30u);
+    struct Form {
+        std::regex call;
+        const char *section;  // null: the first group names it
+        const char *prefix;   // before the key group ("+1" for a list field)
+    } forms[] = {
+        {std::regex(R"re(ReadDlg(?:Text|Int)\(\s*"([^"]+)")re"), "DLG", ""},
+        {std::regex(R"re((?:ReadSetting(?:Int)?|GetPrivateProfile(?:String|Int)A)\(\s*"([A-Z]+)",\s*"([^"]+)")re"), 0, ""},
+        {std::regex(R"re(ReadListField(?:Int)?\(\s*"([A-Z]+)",[^,]+,\s*"([^"]+)")re"), 0, "+1"},
+    };
+    std::set<const ScriptKey *> read;
+    for (const auto &source : sources) {
+        for (const Form &f : forms) {
+            for (std::sregex_iterator m(source.second.begin(), source.second.end(), f.call), end; m != end; ++m) {
+                std::string section = f.section ? f.section : (*m)[1].str();
+                std::string key = f.prefix + (*m)[f.section ? 1 : 2].str();
+                const ScriptKey *known = FindScriptKey(section, key);
+                EXPECT_TRUE(known) << source.first << " reads [" << section << "] \"" << key
+                                   << "\", which the checker does not know";
+                if (known) read.insert(known);
+            }
+        }
+    }
+    // Keys made from a format, named in a table or built letter by letter;
+    // a list field's letters in a source that names its section; the
+    // variables' values, read by their names.
+    std::string all;
+    for (const auto &source : sources) all += source.second;
+    for (const ScriptKey *k = kScriptKeys; k->section; k++) {
+        if (read.count(k) || !strcmp(k->key, "%NAME%")) continue;
+        std::string key = k->key;
+        if (key.compare(0, 3, "+%i") == 0 && key.find('%', 3) == std::string::npos) {
+            bool named = false;
+            for (const auto &source : sources)
+                named = named || (source.second.find("\"" + key.substr(3) + "\"") != std::string::npos &&
+                                  source.second.find(std::string("\"") + k->section + "\"") != std::string::npos);
+            if (named) continue;
+        }
+        std::string example = key;
+        size_t at = example.find("%i");
+        if (at != std::string::npos) example.replace(at, 2, "1");
+        std::string letters;
+        for (char c : key.substr(0, key.find('%'))) letters += std::string(letters.empty() ? "'" : ", '") + c + "'";
+        bool found = all.find("\"" + key + "\"") != std::string::npos || all.find("\"" + example + "\"") != std::string::npos ||
+                     (key.find("%i") != std::string::npos && key[0] != '+' && all.find(letters) != std::string::npos);
+        EXPECT_TRUE(found) << "the checker knows [" << k->section << "] \"" << k->key << "\", which nothing reads";
+    }
+}
+
 }  // namespace
