@@ -47,7 +47,9 @@ check 'grep -qx "Help=C:\\\\Guide Product\\\\help\\\\guide.txt" <<<"$ini"' "guid
 for link in "Guide Product.lnk" "Guide Help.lnk"; do
   check '[ -n "$(find "$prefix/drive_c" -path "*/Guide Product/$link" -print -quit)" ]' "shortcut $link"
 done
-reg=$("${runner[@]}" reg query 'HKCU\Software\Guide Product' 2>/dev/null | tr -d '\r')
+# Wine's own reg.exe of the session's prefix (the current user's keys are
+# the same for 32-bit and 64-bit programs).
+reg=$(WINEDEBUG=-all wine reg query 'HKCU\Software\Guide Product' 2>/dev/null | tr -d '\r')
 check 'grep -q "Folder *REG_SZ *C:\\\\Guide Product$" <<<"$reg"' "registry: Folder (text)"
 check 'grep -q "Runs *REG_DWORD *0x3$" <<<"$reg"' "registry: Runs (number)"
 [ $bad = 0 ] || { echo "$reg"; tr -d '\r' < "$target/install.log"; }
