@@ -265,6 +265,12 @@ const ScriptKey kScriptKeys[] = {
     {"BIL", "+%iTB", 'i', 0, "0", "billboards", "1: tiled", 0, "1"},
     {"BIL", "+%iTC", 'i', 0, "0", "billboards", "transparent colour, decimal COLORREF", 0, "65280"},
     {"UNINST", "Unique", 'i', 0, "0", "copy page", "non-zero: a numbered uninstaller name when one is there", 0, "1"},
+    {"UNINST", "Register", 'i', 0, "0", "copy page",
+     "non-zero: the product is listed in Add/Remove Programs; its uninstaller (uninstx.exe) removes the entry", 0, "1"},
+    {"UNINST", "Name", 's', 64, "[DLG] TI", "copy page", "name in Add/Remove Programs and of its registry key (no \"\\\")",
+     'n', "Sample Product"},
+    {"UNINST", "Publisher", 's', 64, "", "copy page", "publisher shown in Add/Remove Programs", 'n', "Sample Company"},
+    {"UNINST", "Version", 's', 64, "", "copy page", "version shown in Add/Remove Programs", 'n', "1.0"},
     {0, 0, 0, 0, 0, 0, 0, 0, 0},
 };
 
