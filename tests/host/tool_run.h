@@ -29,8 +29,9 @@ struct ToolRun {
     int status;
     std::string out, err;
 };
-inline ToolRun Tool(const std::string &args, const std::string &dir) {
-    std::string cmd = std::string(MKSETUP_PATH) + " " + args + " >" + dir + "/out.txt 2>" + dir + "/err.txt";
+// limits: shell commands run first (ulimit).
+inline ToolRun Tool(const std::string &args, const std::string &dir, const std::string &limits = "") {
+    std::string cmd = limits + std::string(MKSETUP_PATH) + " " + args + " >" + dir + "/out.txt 2>" + dir + "/err.txt";
     int s = system(cmd.c_str());
     return ToolRun{WIFEXITED(s) ? WEXITSTATUS(s) : -1, Slurp(dir + "/out.txt"), Slurp(dir + "/err.txt")};
 }
