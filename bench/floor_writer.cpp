@@ -6,6 +6,8 @@
 //   floor_writer BLOB FOLDER
 #include <windows.h>
 
+#define FOLDER_SLOTS 65536
+
 static unsigned Get(const unsigned char *p, int n) {
     unsigned v = 0;
     for (int i = n - 1; i >= 0; i--) v = v << 8 | p[i];
@@ -20,7 +22,8 @@ int main(int argc, char **argv) {
     HANDLE map = CreateFileMappingA(blob, 0, PAGE_READONLY, 0, 0, 0);
     const unsigned char *p = map ? (const unsigned char *)MapViewOfFile(map, FILE_MAP_READ, 0, 0, 0) : 0;
     if (!p) return 1;
-    char path[MAX_PATH * 2], folder[MAX_PATH * 2] = "";
+    char path[MAX_PATH * 2];
+    static unsigned long long made[FOLDER_SLOTS];
     int base = lstrlenA(argv[2]);
     lstrcpyA(path, argv[2]);
     CreateDirectoryA(path, 0);
@@ -31,17 +34,24 @@ int main(int argc, char **argv) {
         path[base + length] = 0;
         DWORD bytes = Get(p + at + 2 + length, 4);
         at += 6 + length;
-        // Folders below the target, each once a run of files in it.
+        // Each folder below the target made once (known by a hash of its
+        // path), however the files of the folders are interleaved.
         int slash = base + (int)length;
         while (slash > base && path[slash] != '\\') slash--;
-        if (slash > base && (CompareStringA(0, 0, path, slash, folder, lstrlenA(folder)) != CSTR_EQUAL)) {
-            for (int i = base; i <= slash; i++)
-                if (path[i] == '\\') {
-                    path[i] = 0;
-                    CreateDirectoryA(path, 0);
-                    path[i] = '\\';
-                }
-            lstrcpynA(folder, path, slash + 1);
+        if (slash > base) {
+            unsigned long long hash = 14695981039346656037ull;
+            for (int i = 0; i < slash; i++) hash = (hash ^ (unsigned char)path[i]) * 1099511628211ull;
+            unsigned slot = (unsigned)hash & (FOLDER_SLOTS - 1);
+            while (made[slot] && made[slot] != hash) slot = (slot + 1) & (FOLDER_SLOTS - 1);
+            if (!made[slot]) {
+                made[slot] = hash;
+                for (int i = base; i <= slash; i++)
+                    if (path[i] == '\\') {
+                        path[i] = 0;
+                        CreateDirectoryA(path, 0);
+                        path[i] = '\\';
+                    }
+            }
         }
         HANDLE out = CreateFileA(path, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
         DWORD written = 0;
