@@ -16,8 +16,11 @@
 # warm; each install PEER_BENCH_RUNS times (3 by default), the methods in
 # turn and in the other order every second run; times are medians; every
 # file installed is compared byte for byte with its source. The build tool
-# against makensis: time and peak memory (median and largest of the same
-# runs). The machine's other work makes single times noisy: medians only.
+# against makensis: time, processor time (user and system, which the
+# machine's other work disturbs less) and peak memory, medians and the
+# largest of PEER_BENCH_BUILD_RUNS (3; the many set once: makensis takes
+# about 10 ms of processor time a file). The machine's other work makes
+# single times noisy: medians only.
 # Usage: bench/peer_bench.sh [build-folder]; PEER_BENCH_SETS picks the sets
 # ("real small many large" by default). The build folder holds
 # host/buildtool/mksetup and win-i686/bin, win-x86_64/bin with setupeng.exe
@@ -129,24 +132,27 @@ for kind in sets:
     open(os.path.join(work, kind + ".count"), "w").write(str(len(files)))
 EOF
 
-# Time and peak memory of a command: "seconds kilobytes".
-measure() { /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>&1; cat "$work/time"; }
+# Time, processor time and peak memory of a command: "seconds seconds kilobytes".
+measure() { /usr/bin/time -f "%e %U %S %M" -o "$work/time" "$@" >/dev/null 2>&1; awk '{print $1, $2 + $3, $4}' "$work/time"; }
 median() { python3 -c "import sys; a=sorted(float(x) for x in sys.argv[1:]); print(a[len(a) // 2])" "$@"; }
 largest() { python3 -c "import sys; print(max(int(x) for x in sys.argv[1:]))" "$@"; }
-echo "build (native): medians of $runs_each runs, the two in turn; peak memory the largest"
-printf '%-6s %10s %10s %7s %12s %12s %7s\n' set mksetup makensis ratio "mksetup KiB" "makensis KiB" ratio
+echo "build (native): medians, the two in turn; peak memory the largest"
+printf '%-6s %9s %9s %6s %9s %9s %6s %12s %12s %6s\n' set mksetup makensis ratio "cpu ours" "cpu nsis" ratio \
+  "mksetup KiB" "makensis KiB" ratio
 for kind in $sets; do
   cp "$src"/sample/_PIC0.IMG "$src"/sample/_PIC1.IMG "$src"/sample/_PIC2.IMG "$src"/sample/_DLG.SCR "$work/$kind/"
-  ours_t=() ours_m=() nsis_t=() nsis_m=()
-  for run in $(seq "$runs_each"); do
+  ours_t=() ours_c=() ours_m=() nsis_t=() nsis_c=() nsis_m=()
+  build_runs=${PEER_BENCH_BUILD_RUNS:-3}
+  [ $kind != many ] || build_runs=1
+  for run in $(seq "$build_runs"); do
     for who in $( ((run % 2)) && echo "ours nsis" || echo "nsis ours"); do
       if [ $who = ours ]; then
-        read -r t m < <(measure "$out/host/buildtool/mksetup" build "$out/win-i686/bin/setupeng.exe" \
+        read -r t c m < <(measure "$out/host/buildtool/mksetup" build "$out/win-i686/bin/setupeng.exe" \
           "$out/win-i686/bin/supportlib.dll" "$work/$kind" "$work/$kind-ours32.exe")
-        ours_t+=("$t") ours_m+=("$m")
+        ours_t+=("$t") ours_c+=("$c") ours_m+=("$m")
       else
-        read -r t m < <(cd "$work" && measure makensis -V1 "$kind.nsi")
-        nsis_t+=("$t") nsis_m+=("$m")
+        read -r t c m < <(cd "$work" && measure makensis -V1 "$kind.nsi")
+        nsis_t+=("$t") nsis_c+=("$c") nsis_m+=("$m")
       fi
     done
   done
@@ -155,8 +161,9 @@ for kind in $sets; do
   [ -f "$work/$kind-ours32.exe" ] && [ -f "$work/$kind-ours64.exe" ] && [ -f "$work/$kind-nsis.exe" ] ||
     { echo "peer_bench: $kind did not build" >&2; exit 1; }
   a=$(median "${ours_t[@]}") b=$(median "${nsis_t[@]}") c=$(largest "${ours_m[@]}") d=$(largest "${nsis_m[@]}")
-  printf '%-6s %9.2fs %9.2fs %7.2f %12d %12d %7.2f\n' $kind "$a" "$b" "$(python3 -c "print($a / $b)")" "$c" "$d" \
-    "$(python3 -c "print($c / $d)")"
+  e=$(median "${ours_c[@]}") f=$(median "${nsis_c[@]}")
+  printf '%-6s %8.2fs %8.2fs %6.2f %8.2fs %8.2fs %6.2f %12d %12d %6.2f\n' $kind "$a" "$b" "$(python3 -c "print($a / $b)")" \
+    "$e" "$f" "$(python3 -c "print($e / max($f, 0.01))")" "$c" "$d" "$(python3 -c "print($c / $d)")"
 done
 
 source "$src/scripts/wine-session.sh"
