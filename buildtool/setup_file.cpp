@@ -1,7 +1,9 @@
 #include "buildtool/setup_file.h"
 #include "buildtool/memory_streams.h"
 #include "buildtool/product_check.h"
+#include "buildtool/product_rules.h"
 #include "buildtool/record_field.h"
+#include "buildtool/script_text.h"
 #include "buildtool/szdd.h"
 #include "payload/payload_layout.h"
 #include "supportlib/entry_data.h"
@@ -17,7 +19,10 @@
 
 namespace {
 
+// Regular files only: a pipe would hold the read for ever.
 bool ReadFile(const std::string &path, std::string *out) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     FILE *f = fopen(path.c_str(), "rb");
     if (!f) return false;
     out->clear();
@@ -380,35 +385,48 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
     auto add = [&](const std::string &name, const std::string &folder, const std::string &path, unsigned flags,
                    FILE *to) {
         if (!FitsEntryTexts(name, folder, errors)) return;
-        Source source = {fopen(path.c_str(), "rb"), 0, 0};
-        if (!source.file) {
+        // Regular files only: a pipe would hold the read for ever. A file
+        // too large for an entry is refused from its size alone, before
+        // gigabytes are read and packed for nothing.
+        struct stat st;
+        Source source = {0, 0, 0};
+        if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !(source.file = fopen(path.c_str(), "rb"))) {
             errors->push_back(path + ": missing");
             return;
         }
-        // A file too large for an entry is refused from its size alone,
-        // before gigabytes are read and packed for nothing.
-        struct stat st;
-        bool known = fstat(fileno(source.file), &st) == 0;
-        if ((!known || FitsEntrySizes(name, (uint64_t)st.st_size, errors)) && errors->empty() && written)
-            written = writer.Write(to, name, folder, &source, flags, known ? st.st_mtime : now, &crc, errors) ||
-                      !errors->empty();
-        fclose(source.file);
+        // The setup's text scripts go in with CR LF line ends, the profile
+        // functions' and the copy page's; they are small.
+        std::string text;
+        if (flags == ENTRY_FLAGS_SETUP && IsTextScript(name)) {
+            fclose(source.file);
+            source.file = 0;
+            if (!ReadFile(path, &text)) {
+                errors->push_back(path + ": missing");
+                return;
+            }
+            text = WithCrLf(text);
+            source.bytes = &text;
+        }
+        if (FitsEntrySizes(name, (uint64_t)st.st_size, errors) && errors->empty() && written)
+            written = writer.Write(to, name, folder, &source, flags, st.st_mtime, &crc, errors) || !errors->empty();
+        if (source.file) fclose(source.file);
     };
-    for (const char *name : required) add(name, "\\", in.product + "/" + name, ENTRY_FLAGS_SETUP, out);
+    for (const char *name : required) add(name, "\\", SetupFilePath(in.product, name), ENTRY_FLAGS_SETUP, out);
     for (const char *name : optional) {
         struct stat st;
-        if (stat((in.product + "/" + name).c_str(), &st) == 0)
-            add(name, "\\", in.product + "/" + name, ENTRY_FLAGS_SETUP, out);
+        if (stat(SetupFilePath(in.product, name).c_str(), &st) == 0)
+            add(name, "\\", SetupFilePath(in.product, name), ENTRY_FLAGS_SETUP, out);
     }
-    if (!ReadFile(in.product + "/" + SETUP_FILE_MAIN_SCRIPT, &script))
+    if (!ReadFile(SetupFilePath(in.product, SETUP_FILE_MAIN_SCRIPT), &script))
         errors->push_back(in.product + "/" + SETUP_FILE_MAIN_SCRIPT + ": missing");
+    script = WithCrLf(script);
     if (errors->empty()) WarnOfMissingTexts(in.product + "/" + SETUP_FILE_MAIN_SCRIPT, script);
     uint64_t covered = written ? (uint64_t)ftello(out) : 0;
 
     // Files to install, in the file script's order: field 22 the entry name
     // (found below files/ or in the product folder), field 23 the destination
     // folder text.
-    ReadFile(in.product + "/" + SETUP_FILE_FILE_SCRIPT, &fileScript);
+    ReadFile(SetupFilePath(in.product, SETUP_FILE_FILE_SCRIPT), &fileScript);
     size_t at = 0;
     int line = 0;
     while (at < fileScript.size()) {
@@ -432,8 +450,11 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
                               " leads out of its folder (\"..\", drive, root or share)");
             continue;
         }
-        add(name, folder, RecordSourcePath(in.product, RecordFieldText(record, 20), folder, name), ENTRY_FLAGS_INSTALL,
-            behind);
+        std::string source = RecordSourcePath(in.product, RecordFieldText(record, 20), folder, name);
+        struct stat st;
+        if (stat(source.c_str(), &st) != 0 && !in.uninstaller.empty() && !strcasecmp(name.c_str(), "uninstx.exe"))
+            source = in.uninstaller;
+        add(name, folder, source, ENTRY_FLAGS_INSTALL, behind);
     }
     if (errors->empty() && written) {
         uint64_t filesSize = (uint64_t)ftello(behind);
