@@ -289,7 +289,7 @@ TEST(EndToEndTest, SilentRunOverDamagedEntriesOrScriptsEndsWithAFailure) {
                  {"good", "Damaged entry header: ", good},
                  {"good", "Damaged entry header: ", good},
                  {"good", "Damaged entry header: ", good.substr(0, DataAt(good, f2) + 2)},
-                 {"short", "\r\nAborted file record does not match f", ReadFileBytes(ProgramFolder() + "\\e2e_bad_short_setup.exe")},
+                 {"short", "\r\nAborted no file record for f1.txt", ReadFileBytes(ProgramFolder() + "\\e2e_bad_short_setup.exe")},
                  {"shifted", "\r\nAborted file record does not match f", ReadFileBytes(ProgramFolder() + "\\e2e_bad_shifted_setup.exe")}};
     cases[0].bytes[DataAt(good, f1) + 3] ^= 0x20;
     Put32(cases[1].bytes, f1 + ENTRY_OFF_EXPANDED, Get32(good, f1 + ENTRY_OFF_EXPANDED) + 1);
