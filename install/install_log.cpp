@@ -1,4 +1,5 @@
 #include "install/install_log.h"
+#include "install/file_checks.h"
 #include "install/install_state.h"
 #include "payload/binding.h"
 #include "payload/paths.h"
@@ -21,6 +22,11 @@ void LogFileRecord(const char *tag, int variant, const char *text) {
     LogRecord(variantTag, text);
 }
 
+void LogCopied(const char *path, int existed) {
+    LogRecord("Copy   :", path);
+    if (existed) LogRecord("Existed:", path);
+}
+
 // Expands a text in place in a buffer of the size CONVERTMACRO works in.
 static void Expand(char *text, int size, int mode) {
     char buffer[256];
@@ -35,10 +41,12 @@ static int FolderExists(const char *path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// A log that is there but cannot be opened (read-only, held) is never
+// created anew: that would empty it.
 static HFILE OpenOrCreate(const char *path) {
-    HFILE log = _lopen(path, OF_READWRITE);
-    if (log == HFILE_ERROR) log = _lcreat(path, 0);
-    return log;
+    DWORD a = GetFileAttributesA(path);
+    if (a == INVALID_FILE_ATTRIBUTES) return _lcreat(path, 0);
+    return a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY) ? HFILE_ERROR : _lopen(path, OF_READWRITE);
 }
 
 #define BANNER_LINE LOG_BANNER " \r\n"
@@ -55,6 +63,19 @@ static int BannerMayBeWritten(HFILE log) {
     for (UINT i = 0; i < got; i++)
         if (head[i] != BANNER_LINE[i]) return 0;
     return 1;
+}
+
+// A log that does not begin with the banner (binary, cut at its head) is
+// not one the uninstaller finds or reads whole.
+static int LogDamaged(HFILE log) {
+    char head[sizeof LOG_BANNER];
+    UINT got = _lread(log, head, sizeof LOG_BANNER - 1);
+    _llseek(log, 0, 0);
+    if (got == 0) return 0;
+    if (got != sizeof LOG_BANNER - 1) return 1;
+    for (UINT i = 0; i < got; i++)
+        if (head[i] != LOG_BANNER[i]) return 1;
+    return 0;
 }
 
 static const char *const s_logKeys[6][2] = {{"C59", "L1"}, {"C60", "L2"}, {"C61", "C61"},
@@ -173,7 +194,19 @@ int OpenInstallLog() {
         createdFolder = 1;
     }
     g_installLog = OpenOrCreate(g_installLogPath);
-    if (!InstallLogOpen()) return createdFolder;
+    if (InstallLogOpen() && LogDamaged(g_installLog)) {
+        // Records appended to a log the uninstaller cannot read would be
+        // lost with it: the damaged log is kept beside a fresh one.
+        _lclose(g_installLog);
+        g_installLog = HFILE_ERROR;
+        char aside[sizeof g_installLogPath];
+        if (NumberedBackupName(g_installLogPath, aside, sizeof aside) && MoveFileA(g_installLogPath, aside))
+            g_installLog = OpenOrCreate(g_installLogPath);
+    }
+    if (!InstallLogOpen()) {
+        if (createdFolder) RemoveDirectoryA(g_installFolder);
+        return LOG_UNUSABLE;
+    }
     if (BannerMayBeWritten(g_installLog)) LogRecord(LOG_BANNER, "");
     _lclose(g_installLog);
     WriteLogSection(g_installLogPath);
