@@ -51,31 +51,20 @@ static HFILE OpenOrCreate(const char *path) {
 
 #define BANNER_LINE LOG_BANNER " \r\n"
 
-// The banner of an earlier installation is rewritten only where it stands
-// whole at the top; a log that begins otherwise (the banner's blank cut
-// off by a profile writer, or another text) is not written over.
-static int BannerMayBeWritten(HFILE log) {
+// How a log begins: LOG_FRESH empty or with the banner line whole (it is
+// rewritten in place), LOG_KEPT with the banner but not its line end as
+// this program writes it (a profile writer cut its blank: left as it is),
+// LOG_DAMAGED otherwise (binary, cut at its head): the uninstaller would
+// neither find nor read it.
+enum { LOG_FRESH, LOG_KEPT, LOG_DAMAGED };
+static int LogHead(HFILE log) {
     char head[sizeof BANNER_LINE];
     UINT got = _lread(log, head, sizeof BANNER_LINE - 1);
     _llseek(log, 0, 0);
-    if (got == 0) return 1;
-    if (got != sizeof BANNER_LINE - 1) return 0;
-    for (UINT i = 0; i < got; i++)
-        if (head[i] != BANNER_LINE[i]) return 0;
-    return 1;
-}
-
-// A log that does not begin with the banner (binary, cut at its head) is
-// not one the uninstaller finds or reads whole.
-static int LogDamaged(HFILE log) {
-    char head[sizeof LOG_BANNER];
-    UINT got = _lread(log, head, sizeof LOG_BANNER - 1);
-    _llseek(log, 0, 0);
-    if (got == 0) return 0;
-    if (got != sizeof LOG_BANNER - 1) return 1;
-    for (UINT i = 0; i < got; i++)
-        if (head[i] != LOG_BANNER[i]) return 1;
-    return 0;
+    if (got == 0) return LOG_FRESH;
+    for (UINT i = 0; i < sizeof BANNER_LINE - 1; i++)
+        if (i >= got || head[i] != BANNER_LINE[i]) return i < sizeof LOG_BANNER - 1 ? LOG_DAMAGED : LOG_KEPT;
+    return LOG_FRESH;
 }
 
 static const char *const s_logKeys[6][2] = {{"C59", "L1"}, {"C60", "L2"}, {"C61", "C61"},
@@ -194,7 +183,7 @@ int OpenInstallLog() {
         createdFolder = 1;
     }
     g_installLog = OpenOrCreate(g_installLogPath);
-    if (InstallLogOpen() && LogDamaged(g_installLog)) {
+    if (InstallLogOpen() && LogHead(g_installLog) == LOG_DAMAGED) {
         // Records appended to a log the uninstaller cannot read would be
         // lost with it: the damaged log is kept beside a fresh one.
         _lclose(g_installLog);
@@ -207,7 +196,7 @@ int OpenInstallLog() {
         if (createdFolder) RemoveDirectoryA(g_installFolder);
         return LOG_UNUSABLE;
     }
-    if (BannerMayBeWritten(g_installLog)) LogRecord(LOG_BANNER, "");
+    if (LogHead(g_installLog) == LOG_FRESH) LogRecord(LOG_BANNER, "");
     _lclose(g_installLog);
     WriteLogSection(g_installLogPath);
     g_installLog = _lopen(g_installLogPath, OF_WRITE);

@@ -8,14 +8,12 @@
 static HANDLE s_journal;  // 0: not opened yet
 static char s_journalPath[MAX_PATH];
 static char s_lastFolder[MAX_PATH];
-static char *s_removed;
+static char s_removed[REMOVED_SIZE];
 static int s_removedUsed;
 
 static void Removed(const char *path) {
-    if (!DeleteFileA(path)) return;
-    if (!s_removed) s_removed = (char *)GlobalAlloc(GPTR, REMOVED_SIZE);
     int n = TextLength(path) + 1;
-    if (!s_removed || s_removedUsed + n + 1 > REMOVED_SIZE) return;
+    if (!DeleteFileA(path) || s_removedUsed + n + 1 > REMOVED_SIZE) return;
     CopyText(s_removed + s_removedUsed, path, n);
     s_removedUsed += n;
 }
@@ -49,7 +47,7 @@ static void CleanUpJournal(const char *path) {
     CloseHandle(f);
     for (DWORD at = 0; text && at < got;) {
         DWORD end = at;
-        while (end < got && text[end] != '\r' && text[end] != '\n') end++;
+        while (end < got && text[end] != '\n') end++;
         text[end] = 0;
         if (end - at > 3 && end - at < MAX_PATH) {
             // The library's work files in a folder the run wrote into.
@@ -64,7 +62,8 @@ static void CleanUpJournal(const char *path) {
     DeleteFileA(path);
 }
 
-static void Write(const char *line) {
+// One line: text, then end ("\n"; "\\\n" after a folder).
+static void Write(const char *text, const char *end) {
     if (!s_journal) {
         char folder[MAX_PATH];
         GetTempPathA(MAX_PATH, folder);
@@ -73,21 +72,17 @@ static void Write(const char *line) {
         if (GetTempFileNameA(folder, "VTJ", 0, s_journalPath))
             s_journal = CreateFileA(s_journalPath, GENERIC_WRITE, FILE_SHARE_READ, 0, CREATE_ALWAYS, 0, 0);
     }
-    if (s_journal == INVALID_HANDLE_VALUE) return;
     DWORD put;
-    WriteFile(s_journal, line, (DWORD)TextLength(line), &put, 0);
-    WriteFile(s_journal, "\r\n", 2, &put, 0);
+    WriteFile(s_journal, text, (DWORD)TextLength(text), &put, 0);
+    WriteFile(s_journal, end, (DWORD)TextLength(end), &put, 0);
 }
 
-void NoteLeftover(const char *path) { Write(path); }
+void NoteLeftover(const char *path) { Write(path, "\n"); }
 
 void NoteWorkFolder(const char *folder) {
-    char line[MAX_PATH + 2];
-    CopyText(line, folder, MAX_PATH);
-    AppendText(line, "\\", sizeof line);
-    if (lstrcmpiA(line, s_lastFolder) == 0) return;
-    CopyText(s_lastFolder, line, sizeof s_lastFolder);
-    Write(line);
+    if (lstrcmpiA(folder, s_lastFolder) == 0) return;
+    CopyText(s_lastFolder, folder, sizeof s_lastFolder);
+    Write(folder, "\\\n");
 }
 
 const char *RemovedLeftovers() { return s_removed; }
