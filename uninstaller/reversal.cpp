@@ -19,7 +19,7 @@ static const struct {
     {"Skipped", REC_INFO, 0},    {"Source ", REC_INFO, 0},
     {"PrevLev", REC_INFO, 0},    {"CompInf", REC_INFO, 0},    {"Clarion", REC_INFO, 0},
     {"CTplReg", REC_INFO, 0},    {"CID    ", REC_INFO, 0},    {"RunWait", REC_INFO, 0},
-    {"Error  ", REC_INFO, 0},
+    {"Error  ", REC_INFO, 0},    {"Cleanup", REC_INFO, 0},    {"Existed", REC_EXISTED, 0},
     // Opens the header of every installation. Profile writes to the log's
     // [DLG] section may drop the one-blank line in front of it, so it
     // starts a block too.
@@ -71,7 +71,7 @@ static PathIndex s_index;
 
 static int Indexed(int kind) {
     return kind == REC_COPY || kind == REC_REPLACE || kind == REC_CSHARED || kind == REC_SELFREG ||
-           kind == REC_SELFTLB || kind == REC_REGVAL || kind == REC_LOCKED;
+           kind == REC_SELFTLB || kind == REC_REGVAL || kind == REC_LOCKED || kind == REC_EXISTED;
 }
 
 static unsigned HashPath(const char *text, int length) {
@@ -408,22 +408,14 @@ static DWORD LowerSharedCount(UndoRun *run, const char *path) {
     return count;
 }
 
-// The library creates the folders of a file without a record: they go
-// with the file when it leaves them empty, up to the product's folder.
-static void RemoveEmptyParents(UndoRun *run, const char *path) {
-    for (int i = 0; i < run->productRoots; i++) {
-        if (!PathBelow(path, run->roots[i])) continue;
-        char folder[MAX_PATH];
-        CopyText(folder, path, sizeof folder);
-        for (;;) {
-            int n = TextLength(folder);
-            while (n > 0 && folder[n - 1] != '\\') n--;
-            if (n == 0) return;
-            folder[n - 1] = 0;
-            if (!PathBelow(folder, run->roots[i]) || !RemoveDirectoryA(folder)) return;
-            run->changes++;
-        }
-    }
+// A replaced file that stays (still shared, marked to stay): nothing will
+// restore its backup, which goes.
+static void DropBackup(UndoRun *run, int i, int end) {
+    char backup[MAX_PATH];
+    UndoRecord *b = &run->records[i + 1];
+    if (run->records[i].kind == REC_REPLACE && i + 1 < end && b->kind == REC_BACKUP &&
+        RecordText(b, backup, sizeof backup) && PathAllowed(run, backup, 0))
+        RemoveFile(run, backup, b->line);
 }
 
 // A file record ("Copy   :" or "Replace:" with its "Backup :").
@@ -438,17 +430,27 @@ static void UndoFile(UndoRun *run, int i, int start, int end) {
     if (shared >= 0) run->done[shared] = 1;
     if (r->mark) {
         Note(run, NOTE_LEFT_IN_PLACE, r->line, path);
+        DropBackup(run, i, end);
         return;
     }
     // Files in the system and fonts folders only when the log counts them
     // as shared or registers them as fonts.
     int also = (shared >= 0 ? ALLOW_SHARED : 0) | (FindRecord(run, REC_REGVAL, start, end, path) >= 0 ? ALLOW_FONT : 0);
     if (!PathAllowed(run, path, also)) {
-        Note(run, NOTE_REFUSED, r->line, path);
+        Note(run, shared < 0 && PathBelow(path, run->systemFolder) ? NOTE_UNCOUNTED : NOTE_REFUSED, r->line, path);
         return;
     }
-    if (shared >= 0 && LowerSharedCount(run, path) > 0) {
+    // A shared file other products still count stays; the setup's own
+    // rollback puts back the version they had.
+    if (shared >= 0 && LowerSharedCount(run, path) > 0 && !(run->onlyLastBlock && r->kind == REC_REPLACE)) {
         Note(run, NOTE_STILL_SHARED, r->line, path);
+        DropBackup(run, i, end);
+        return;
+    }
+    // "Existed:" right after it: the setup wrote over a file that was
+    // there before, without a backup.
+    if (r->kind == REC_COPY && FindRecord(run, REC_EXISTED, i + 1, i + 2, path) >= 0) {
+        Note(run, NOTE_WRITTEN_OVER, r->line, path);
         return;
     }
     // A file that was held open: its undoing follows the setup's rename.
@@ -475,10 +477,11 @@ static void UndoFile(UndoRun *run, int i, int start, int end) {
         if (run->onlyLastBlock) Note(run, NOTE_NO_BACKUP, r->line, path);
         return;
     }
+    // Its folders go only where a "Create :" record names them.
     if (later)
         AtRestart(run, path, 0, r->line);
-    else if (RemoveFile(run, path, r->line) && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
-        RemoveEmptyParents(run, path);
+    else
+        RemoveFile(run, path, r->line);
 }
 
 // ---- Registry ----
@@ -616,6 +619,10 @@ static void UndoRecordAt(UndoRun *run, int i, int start, int end) {
         if (i == start || run->records[i - 1].kind != REC_REPLACE || run->records[i - 1].mark != r->mark)
             Note(run, NOTE_DAMAGED, r->line, "");
         return;
+    case REC_EXISTED:
+        if (!RecordText(r, path, sizeof path) || FindRecord(run, REC_COPY, i - 1, i, path) < 0)
+            Note(run, NOTE_DAMAGED, r->line, "");
+        return;
     case REC_CSHARED:
         // A shared file the setup kept (its version was newer): the count
         // goes down, the file stays.
@@ -696,7 +703,7 @@ int UndoBlocks(UndoRun *run) {
             }
 #endif
             if (r[i].kind != REC_INFO && r[i].kind != REC_CREATE && r[i].kind != REC_LOCKED &&
-                r[i].kind != REC_UNDONE)
+                r[i].kind != REC_UNDONE && r[i].kind != REC_EXISTED)
                 pending++;
             UndoRecordAt(run, i, start, end);
             if (run->step && !run->step(run, r[i].line)) {

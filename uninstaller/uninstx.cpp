@@ -57,6 +57,8 @@ static const char *const kNoteTexts[] = {
     "replaced file kept: no backup to restore",
     "removed at the next Windows start",
     "not undone",
+    "written over without a backup",
+    "in a system folder without a shared count",
 };
 
 static void OnNote(UndoRun *, int note, int line, const char *subject) {
@@ -85,9 +87,11 @@ static void Pump() {
 }
 
 static int s_steps;
-static int OnStep(UndoRun *, int line) {
-    char text[16];
-    wsprintfA(text, "%i", line);
+static int OnStep(UndoRun *run, int line) {
+    // Records are the log's lines, one each: what was undone, by path.
+    char text[16 + UNDO_PATH];
+    wsprintfA(text, "%i ", line);
+    RecordText(&run->records[line - 1], text + TextLength(text), UNDO_PATH);
     WriteOwn("Done   :", text);
     s_steps++;
     if (s_bar && s_total) {
@@ -382,7 +386,9 @@ static int Uninstall() {
         Say("The removal was stopped. Run the uninstaller again to finish it.", MB_ICONINFORMATION);
         code = 1;
     } else {
-        // The log goes before the folders, which it would keep.
+        // The log goes before the folders, which it would keep; made
+        // read-only or not.
+        SetFileAttributesA(s_logPath, FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(s_logPath);
         RemoveCreatedFolders(&run);
         if (pending == 0 && run.changes == 0 && run.notes == 0 && !run.resumeLine) {
