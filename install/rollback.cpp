@@ -1,8 +1,8 @@
 #include "install/rollback.h"
 #include "install/install_log.h"
 #include "install/install_state.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "uninstaller/reversal.h"
 
 static UndoRun s_run;

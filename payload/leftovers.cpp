@@ -1,5 +1,5 @@
 #include "payload/leftovers.h"
-#include "startup/text.h"
+#include "base/text.h"
 #include <windows.h>
 
 #define JOURNAL_READ_MAX (1 << 20)

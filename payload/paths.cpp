@@ -1,7 +1,7 @@
 #include "payload/paths.h"
 #include "payload/leftovers.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 void AddBackslash(char *path, int size) {
     int n = TextLength(path);

@@ -4,8 +4,8 @@
 #include "payload/leftovers.h"
 #include "script/settings.h"
 #include "script/text_blocks.h"
-#include "display/billboard.h"
-#include "startup/globals.h"
+#include "install/billboards.h"
+#include "base/settings.h"
 
 void ReportInstallerError(const char *code) {
     char text[160];

@@ -6,8 +6,8 @@
 #include "payload/paths.h"
 #include "script/settings.h"
 #include "script/text_blocks.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 HFONT CreateHeadingFont(HWND dialog, int item, int height, int width, int weight) {
     HFONT font = CreateFontA(height, width, 0, 0, weight, 0, 0, 0, 0, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
