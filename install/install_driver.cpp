@@ -11,7 +11,6 @@
 #include "install/walk_display.h"
 #include "payload/binding.h"
 #include "payload/extract.h"
-#include "payload/leftovers.h"
 #include "payload/paths.h"
 #include "script/settings.h"
 #include "script/variables.h"
@@ -191,7 +190,6 @@ void StartCopy(HWND page) {
         return;
     }
     WriteLogHeader();
-    for (const char *p = RemovedLeftovers(); p && *p; p += TextLength(p) + 1) LogRecord("Cleanup:", p);
     char drive[3];
     CopyText(drive, g_ownPath, sizeof drive);
     WriteSetting("VARIABLES", "%SOURCEDRV%", drive);

@@ -2,17 +2,14 @@
 // folders the library writes its work files into. The run lists them in a
 // journal in the temp folder ("VTJ*.tmp") that it holds open until it ends
 // and then deletes; a journal that nobody holds is a killed run's, and the
-// next run removes what it lists.
+// support library of the next run removes what it lists once that run's
+// log is open (INITMAK).
 #pragma once
 
-// Adds a temp file of this run to the journal (opened, after the journals
-// of killed runs are cleaned up, on the first call).
+// Adds a temp file of this run to the journal (opened on the first call).
 void NoteLeftover(const char *path);
 // Adds a folder the library writes work files ("VTU*.tmp") into; a folder
 // noted last is not noted again.
 void NoteWorkFolder(const char *folder);
-// The files removed for killed runs, each followed by a NUL, the list by
-// another; 0 when there were none.
-const char *RemovedLeftovers();
 // At the end of the run: the journal is closed and deleted.
 void EndLeftovers();

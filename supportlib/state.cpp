@@ -89,6 +89,9 @@ LIBRARY_ENTRY INITMAK(const char *scriptPath, int platform, int family, int clar
     if (scriptPath) CopyBounded(g_scriptPath, scriptPath, sizeof g_scriptPath);
     g_platformCode = platform;
     g_logHandle = logHandle;
+    // The copy starts with its log open: the right time to take away what
+    // killed runs left, and to say so in it.
+    if (logHandle && logHandle != HFILE_ERROR) RemoveKilledRunsLeftovers(logHandle);
     return 0;
 }
 
