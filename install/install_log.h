@@ -14,6 +14,8 @@ void LogFileRecord(const char *tag, int variant, const char *text);
 // there before (written over without a backup: the uninstaller keeps it).
 void LogCopied(const char *path, int existed);
 int InstallLogOpen();
+// The four records of a registry value under HKEY_LOCAL_MACHINE.
+void LogRegistryValue(const char *key, const char *name, const char *value);
 
 // Copy-page start: works out the log path from [DLG] "LO", creates its
 // folder and the installation folder (unless in test mode), opens or
