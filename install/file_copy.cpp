@@ -9,7 +9,6 @@
 #include "payload/binding.h"
 #include "payload/entry_names.h"
 #include "payload/extract.h"
-#include "payload/leftovers.h"
 #include "payload/paths.h"
 #include "script/settings.h"
 #include "script/variables.h"
@@ -251,7 +250,7 @@ static int ProtectOldFile(FileState *s, const char *name) {
     }
     // The read-only rule cleared the old file's attribute: the backup keeps
     // the attributes the file had, which a restore then gives back.
-    if (g_backupsOn && s->backup[0]) SetFileAttributesA(s->backup, s->attributes);
+    SetFileAttributesA(s->backup, s->attributes);
     s->replaced = 1;
     if (s->locked) {
         char folder[TARGET_SIZE];
@@ -375,7 +374,6 @@ int InstallCurrentEntry(HWND page) {
         char dir[TARGET_SIZE];
         DirectoryOfPath(s.target, dir, sizeof dir);
         CreateLoggedFolder(dir);
-        NoteWorkFolder(dir);
     }
     int result = Unpack(page, &s, name, folder);
     if (result != 0) {

@@ -51,9 +51,7 @@ static int FolderExists(const char *path) {
 // A log that is there but cannot be opened (read-only, held) is never
 // created anew: that would empty it.
 static HFILE OpenOrCreate(const char *path) {
-    DWORD a = GetFileAttributesA(path);
-    if (a == INVALID_FILE_ATTRIBUTES) return _lcreat(path, 0);
-    return a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY) ? HFILE_ERROR : _lopen(path, OF_READWRITE);
+    return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES ? _lcreat(path, 0) : _lopen(path, OF_READWRITE);
 }
 
 #define BANNER_LINE LOG_BANNER " \r\n"
@@ -66,12 +64,11 @@ static HFILE OpenOrCreate(const char *path) {
 enum { LOG_FRESH, LOG_KEPT, LOG_DAMAGED };
 static int LogHead(HFILE log) {
     char head[sizeof BANNER_LINE];
-    UINT got = _lread(log, head, sizeof BANNER_LINE - 1);
+    UINT got = _lread(log, head, sizeof BANNER_LINE - 1), i = 0;
     _llseek(log, 0, 0);
-    if (got == 0) return LOG_FRESH;
-    for (UINT i = 0; i < sizeof BANNER_LINE - 1; i++)
-        if (i >= got || head[i] != BANNER_LINE[i]) return i < sizeof LOG_BANNER - 1 ? LOG_DAMAGED : LOG_KEPT;
-    return LOG_FRESH;
+    while (i < got && i < sizeof BANNER_LINE - 1 && head[i] == BANNER_LINE[i]) i++;
+    if (got == 0 || i == sizeof BANNER_LINE - 1) return LOG_FRESH;
+    return i < sizeof LOG_BANNER - 1 ? LOG_DAMAGED : LOG_KEPT;
 }
 
 static const char *const s_logKeys[6][2] = {{"C59", "L1"}, {"C60", "L2"}, {"C61", "C61"},
@@ -199,10 +196,7 @@ int OpenInstallLog() {
         if (NumberedBackupName(g_installLogPath, aside, sizeof aside) && MoveFileA(g_installLogPath, aside))
             g_installLog = OpenOrCreate(g_installLogPath);
     }
-    if (!InstallLogOpen()) {
-        if (createdFolder) RemoveDirectoryA(g_installFolder);
-        return LOG_UNUSABLE;
-    }
+    if (!InstallLogOpen()) return LOG_UNUSABLE;
     if (LogHead(g_installLog) == LOG_FRESH) LogRecord(LOG_BANNER, "");
     _lclose(g_installLog);
     WriteLogSection(g_installLogPath);

@@ -53,6 +53,31 @@ static void CleanUpJournal(const char *path) {
     DeleteFileA(path);
 }
 
+// The library's own journal: the folders it writes work files into.
+static HANDLE s_journal;
+static char s_journalPath[MAX_PATH], s_lastFolder[MAX_PATH];
+
+void NoteWorkFolder(const char *folder) {
+    if (lstrcmpiA(folder, s_lastFolder) == 0) return;
+    CopyBounded(s_lastFolder, folder, sizeof s_lastFolder);
+    if (!s_journal) {
+        char temp[MAX_PATH];
+        s_journal = INVALID_HANDLE_VALUE;
+        if (GetTempPathA(MAX_PATH, temp) && GetTempFileNameA(temp, "VTJ", 0, s_journalPath))
+            s_journal = CreateFileA(s_journalPath, GENERIC_WRITE, FILE_SHARE_READ, 0, CREATE_ALWAYS, 0, 0);
+    }
+    char line[MAX_PATH + 2];
+    wsprintfA(line, "%s\\\n", s_lastFolder);
+    DWORD put;
+    WriteFile(s_journal, line, (DWORD)lstrlenA(line), &put, 0);
+}
+
+void EndWorkJournal() {
+    if (!s_journal || s_journal == INVALID_HANDLE_VALUE) return;
+    CloseHandle(s_journal);
+    DeleteFileA(s_journalPath);
+}
+
 void RemoveKilledRunsLeftovers(int logHandle) {
     char folder[MAX_PATH];
     s_log = logHandle;

@@ -123,6 +123,9 @@ LIBRARY_ENTRY KWP_CREATEPATH(const char *path) {
 
 LIBRARY_ENTRY CREATEFOLDER(const char *path) { return path && CreateDirectoryA(path, 0) ? 1 : 0; }
 
-// The library's entry point: there is no C run-time to start, and nothing
-// to do when a process or thread attaches or detaches.
-extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+// The library's entry point: there is no C run-time to start; when the
+// setup unloads it at its end, the journal of its work folders goes.
+extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_DETACH) EndWorkJournal();
+    return TRUE;
+}

@@ -313,6 +313,7 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
     // complete, checked file takes the target's name. A run killed half way
     // leaves a work file, never a half file under the real name.
     char temp[MAX_PATH + 16];
+    NoteWorkFolder(folder);
     HANDLE out = CreateWorkFile(folder, temp);
     if (out == INVALID_HANDLE_VALUE) {
         ReportProblem("Error", "Output write failure: ", target);

@@ -174,6 +174,7 @@ DWORD LowerSharedCount(UndoRun *run, const char *path) {
     return count;
 }
 
+#ifdef UNDO_WHOLE_LOGS
 // A replaced file that stays (still shared, marked to stay): nothing will
 // restore its backup, which goes.
 static void DropBackup(UndoRun *run, int i, int end) {
@@ -183,6 +184,14 @@ static void DropBackup(UndoRun *run, int i, int end) {
         RecordText(b, backup, sizeof backup) && PathAllowed(run, backup, 0))
         RemoveFile(run, backup, b->line);
 }
+// A file in the system folder that the log does not count as shared.
+#define UNCOUNTED(shared, path) (shared < 0 && PathBelow(path, run->systemFolder))
+#else
+// The setup's rollback restores a shared file and leaves a marked one; it
+// names every file it may not touch alike.
+#define DropBackup(run, i, end)
+#define UNCOUNTED(shared, path) 0
+#endif
 
 // A file record ("Copy   :" or "Replace:" with its "Backup :").
 void UndoFile(UndoRun *run, int i, int start, int end) {
@@ -203,7 +212,7 @@ void UndoFile(UndoRun *run, int i, int start, int end) {
     // as shared or registers them as fonts.
     int also = (shared >= 0 ? ALLOW_SHARED : 0) | (FindRecord(run, REC_REGVAL, start, end, path) >= 0 ? ALLOW_FONT : 0);
     if (!PathAllowed(run, path, also)) {
-        Note(run, shared < 0 && PathBelow(path, run->systemFolder) ? NOTE_UNCOUNTED : NOTE_REFUSED, r->line, path);
+        Note(run, UNCOUNTED(shared, path) ? NOTE_UNCOUNTED : NOTE_REFUSED, r->line, path);
         return;
     }
     // A shared file other products still count stays; the setup's own
