@@ -1,7 +1,9 @@
 #include "buildtool/setup_file.h"
 #include "buildtool/memory_streams.h"
 #include "buildtool/product_check.h"
+#include "buildtool/product_rules.h"
 #include "buildtool/record_field.h"
+#include "buildtool/script_text.h"
 #include "buildtool/szdd.h"
 #include "payload/payload_layout.h"
 #include "supportlib/crc32.h"
@@ -18,7 +20,10 @@
 
 namespace {
 
+// Regular files only: a pipe would hold the read for ever.
 bool ReadFile(const std::string &path, std::string *out) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     FILE *f = fopen(path.c_str(), "rb");
     if (!f) return false;
     out->clear();
@@ -306,26 +311,28 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
             errors->push_back(source + ": missing");
             return false;
         }
+        if (flags == ENTRY_FLAGS_SETUP && IsTextScript(name)) data = WithCrLf(data);
         time_t stamp = known ? st.st_mtime : now;
         if (!MakeEntry(name, folder, data, flags, stamp, &entry, errors)) return false;
         *to += entry;
         return true;
     };
-    for (const char *name : required) add(name, "\\", in.product + "/" + name, ENTRY_FLAGS_SETUP, &before);
+    for (const char *name : required) add(name, "\\", SetupFilePath(in.product, name), ENTRY_FLAGS_SETUP, &before);
     for (const char *name : optional) {
         struct stat st;
-        if (stat((in.product + "/" + name).c_str(), &st) == 0)
-            add(name, "\\", in.product + "/" + name, ENTRY_FLAGS_SETUP, &before);
+        if (stat(SetupFilePath(in.product, name).c_str(), &st) == 0)
+            add(name, "\\", SetupFilePath(in.product, name), ENTRY_FLAGS_SETUP, &before);
     }
-    if (!ReadFile(in.product + "/" + SETUP_FILE_MAIN_SCRIPT, &script))
+    if (!ReadFile(SetupFilePath(in.product, SETUP_FILE_MAIN_SCRIPT), &script))
         errors->push_back(in.product + "/" + SETUP_FILE_MAIN_SCRIPT + ": missing");
+    script = WithCrLf(script);
     if (!errors->empty()) return 1;
     WarnOfMissingTexts(in.product + "/" + SETUP_FILE_MAIN_SCRIPT, script);
 
     // Files to install, in the file script's order: field 22 the entry name
     // (found below files/ or in the product folder), field 23 the destination
     // folder text.
-    ReadFile(in.product + "/" + SETUP_FILE_FILE_SCRIPT, &fileScript);
+    ReadFile(SetupFilePath(in.product, SETUP_FILE_FILE_SCRIPT), &fileScript);
     size_t at = 0;
     int line = 0;
     while (at < fileScript.size()) {
@@ -349,8 +356,11 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
                               " leads out of its folder (\"..\", drive, root or share)");
             continue;
         }
-        add(name, folder, RecordSourcePath(in.product, RecordFieldText(record, 20), folder, name), ENTRY_FLAGS_INSTALL,
-            &after);
+        std::string source = RecordSourcePath(in.product, RecordFieldText(record, 20), folder, name);
+        struct stat st;
+        if (stat(source.c_str(), &st) != 0 && !in.uninstaller.empty() && !strcasecmp(name.c_str(), "uninstx.exe"))
+            source = in.uninstaller;
+        add(name, folder, source, ENTRY_FLAGS_INSTALL, &after);
     }
     if (!errors->empty()) return 1;
 
