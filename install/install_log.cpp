@@ -51,7 +51,9 @@ static int FolderExists(const char *path) {
 // A log that is there but cannot be opened (read-only, held) is never
 // created anew: that would empty it.
 static HFILE OpenOrCreate(const char *path) {
-    return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES ? _lcreat(path, 0) : _lopen(path, OF_READWRITE);
+    DWORD a = GetFileAttributesA(path);
+    if (a == INVALID_FILE_ATTRIBUTES) return _lcreat(path, 0);
+    return a & FILE_ATTRIBUTE_READONLY ? HFILE_ERROR : _lopen(path, OF_READWRITE);
 }
 
 #define BANNER_LINE LOG_BANNER " \r\n"
