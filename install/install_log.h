@@ -14,6 +14,11 @@ void LogFileRecord(const char *tag, int variant, const char *text);
 // there before (written over without a backup: the uninstaller keeps it).
 void LogCopied(const char *path, int existed);
 int InstallLogOpen();
+// The support library's word for the log (a digest under HKLM, or HKCU,
+// that the uninstaller checks before it acts outside the product's
+// folder): before the run changes the log (starting) and once it is
+// closed. A library without the entry gives none.
+void SealInstallLog(int starting);
 // The four records of a registry value under HKEY_LOCAL_MACHINE.
 void LogRegistryValue(const char *key, const char *name, const char *value);
 

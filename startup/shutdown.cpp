@@ -5,6 +5,7 @@
 #include "script/settings.h"
 #include "script/text_blocks.h"
 #include "install/billboards.h"
+#include "install/install_log.h"
 #include "base/settings.h"
 
 void ReportInstallerError(const char *code) {
@@ -83,6 +84,11 @@ void RestartAfterQuestion(int platform) {
 }
 
 void FinishRun() {
+    // The log closes first: the support library keeps the word for it.
+    if (g_installLog && g_installLog != HFILE_ERROR) {
+        _lclose(g_installLog);
+        SealInstallLog(0);
+    }
     UnloadLibraries();
     char question[255];
     ReadDlgText("C25", question, sizeof question);
@@ -90,7 +96,6 @@ void FinishRun() {
     int logOffFlag = ReadDlgInt("srb", 0) != 0;
     FreeStartupBuffers();
     DeleteTempFiles();
-    if (g_installLog && g_installLog != HFILE_ERROR) _lclose(g_installLog);
     if (g_richEdit) FreeLibrary(g_richEdit);
     switch (ChooseRestart(g_setupStatus, g_restartNeeded, logOffFlag, g_silentMode)) {
     case RESTART_LOG_OFF:

@@ -154,7 +154,7 @@ static void RestoreFile(UndoRun *run, const char *backup, const char *target, in
 static const char kSharedKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
 
 // Lowers the file's shared count; at 0 the value goes. Returns the count
-// left (0 when there was none).
+// it found (0 when there was none).
 DWORD LowerSharedCount(UndoRun *run, const char *path) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
@@ -164,11 +164,10 @@ DWORD LowerSharedCount(UndoRun *run, const char *path) {
         size != sizeof count)
         count = 0;
     if (count > 1) {
-        count--;
-        RegSetValueExA(key, path, 0, REG_DWORD, (const BYTE *)&count, sizeof count);
-    } else {
-        if (RegDeleteValueA(key, path) == ERROR_SUCCESS) run->changes++;
-        count = 0;
+        DWORD left = count - 1;
+        RegSetValueExA(key, path, 0, REG_DWORD, (const BYTE *)&left, sizeof left);
+    } else if (RegDeleteValueA(key, path) == ERROR_SUCCESS) {
+        run->changes++;
     }
     RegCloseKey(key);
     return count;
@@ -184,13 +183,9 @@ static void DropBackup(UndoRun *run, int i, int end) {
         RecordText(b, backup, sizeof backup) && PathAllowed(run, backup, 0))
         RemoveFile(run, backup, b->line);
 }
-// A file in the system folder that the log does not count as shared.
-#define UNCOUNTED(shared, path) (shared < 0 && PathBelow(path, run->systemFolder))
 #else
-// The setup's rollback restores a shared file and leaves a marked one; it
-// names every file it may not touch alike.
+// The setup's rollback restores a shared file and leaves a marked one.
 #define DropBackup(run, i, end)
-#define UNCOUNTED(shared, path) 0
 #endif
 
 // A file record ("Copy   :" or "Replace:" with its "Backup :").
@@ -211,16 +206,26 @@ void UndoFile(UndoRun *run, int i, int start, int end) {
     // Files in the system and fonts folders only when the log counts them
     // as shared or registers them as fonts.
     int also = (shared >= 0 ? ALLOW_SHARED : 0) | (FindRecord(run, REC_REGVAL, start, end, path) >= 0 ? ALLOW_FONT : 0);
-    if (!PathAllowed(run, path, also)) {
-        Note(run, UNCOUNTED(shared, path) ? NOTE_UNCOUNTED : NOTE_REFUSED, r->line, path);
+    int inProduct = PathAllowed(run, path, 0);
+    if (!inProduct && !PathAllowed(run, path, also)) {
+        Note(run, RECORD_VOUCHED(run) || !PlainPath(path) ? NOTE_REFUSED : NOTE_NOT_VOUCHED, r->line, path);
         return;
     }
-    // A shared file other products still count stays; the setup's own
-    // rollback puts back the version they had.
-    if (shared >= 0 && LowerSharedCount(run, path) > 0 && !(run->onlyLastBlock && r->kind == REC_REPLACE)) {
-        Note(run, NOTE_STILL_SHARED, r->line, path);
-        DropBackup(run, i, end);
-        return;
+    if (shared >= 0) {
+        // The count is the registry's: a log the setup does not vouch for
+        // leaves it, and the file with it. Outside the product's folders a
+        // file goes only when this run takes its count from 1 to 0. A file
+        // other products still count stays, and its backup, which nothing
+        // will restore, goes; the setup's own rollback puts back the
+        // version they had.
+        DWORD count = RECORD_VOUCHED(run) ? LowerSharedCount(run, path) : 0;
+        if ((!RECORD_VOUCHED(run) || count > 1 || (!count && !inProduct)) &&
+            !(count > 1 && run->onlyLastBlock && r->kind == REC_REPLACE)) {
+            Note(run, !RECORD_VOUCHED(run) ? NOTE_NOT_VOUCHED : count > 1 ? NOTE_STILL_SHARED : NOTE_NOT_COUNTED, r->line,
+                 path);
+            if (count > 1) DropBackup(run, i, end);
+            return;
+        }
     }
     // "Existed:" right after it: the setup wrote over a file that was
     // there before, without a backup.
