@@ -194,7 +194,6 @@ int OpenInstallLog() {
         g_support.KWP_CREATEPATH(folder);
         createdFolder = 1;
     }
-    SealInstallLog(1);
     g_installLog = OpenOrCreate(g_installLogPath);
     if (InstallLogOpen() && LogHead(g_installLog) == LOG_DAMAGED) {
         // Records appended to a log the uninstaller cannot read would be
@@ -206,6 +205,9 @@ int OpenInstallLog() {
             g_installLog = OpenOrCreate(g_installLogPath);
     }
     if (!InstallLogOpen()) return LOG_UNUSABLE;
+    // Vouched for as it stands before this run writes: a damaged log moved
+    // aside has nothing in it to vouch for.
+    SealInstallLog(1);
     if (LogHead(g_installLog) == LOG_FRESH) LogRecord(LOG_BANNER, "");
     _lclose(g_installLog);
     WriteLogSection(g_installLogPath);
