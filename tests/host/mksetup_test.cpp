@@ -93,6 +93,21 @@ TEST_F(MksetupTest, BuildsListsAndVerifies) {
     EXPECT_EQ(v.status, 0) << v.err;
 }
 
+// A product of 1 GiB under an address-space limit of 256 MiB: the build
+// reads, packs and writes one entry at a time, and the program verifies
+// (every byte decoded against its CRC-32, the checksum over the file).
+TEST_F(MksetupTest, LargeProductBuildsInBoundedMemory) {
+    ASSERT_EQ(truncate((product + "/tool.exe").c_str(), 1LL << 30), 0);
+    const std::string limit = "ulimit -v 262144; ";
+    ToolRun b = Tool("build " + dir + "/engine.exe " + dir + "/lib.dll " + product + " " + dir + "/setup.exe", dir,
+                     limit);
+    ASSERT_EQ(b.status, 0) << b.err;
+    ToolRun l = Tool("list " + dir + "/setup.exe", dir, limit);
+    EXPECT_NE(l.out.find(std::to_string(1u << 30) + " "), std::string::npos) << l.out;
+    ToolRun v = Tool("verify " + dir + "/setup.exe", dir, limit);
+    EXPECT_EQ(v.status, 0) << v.err;
+}
+
 // Damaged data, engine image, entry header or stored size, a program cut
 // short, an entry name that climbs out of its folder, no main script, an
 // entry without its file-script record.
