@@ -197,6 +197,29 @@ static void CreateCurrentPage(HWND frame) {
     SetWindowPos(s_pageWindow, 0, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
+// A field the user types in: an edit that is not read-only.
+static int IsTypingField(HWND control) {
+    return control && (SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) &&
+           !(GetWindowLongPtrA(control, GWL_STYLE) & ES_READONLY);
+}
+
+// The keyboard focus after a page change: a field the page focused, else
+// its first field to type in, else Next, so that Enter goes on; Cancel
+// while Next is off (the detection and copy pages). A disabled button that
+// kept the focus would leave the keyboard nowhere.
+static void PlaceFocus() {
+    HWND focus = GetFocus();
+    if (IsChild(s_pageWindow, focus) && IsTypingField(focus)) return;
+    HWND first = GetNextDlgTabItem(s_pageWindow, 0, FALSE);
+    if (IsTypingField(first)) {
+        SetFocus(first);
+        SendMessageA(first, EM_SETSEL, 0, -1);
+        return;
+    }
+    HWND next = FrameButton(IDC_NEXT);
+    SendMessageA(s_frame, WM_NEXTDLGCTL, (WPARAM)(IsWindowEnabled(next) ? next : FrameButton(IDCANCEL)), TRUE);
+}
+
 static void EnterPage(int index) {
     if (!EnterCheck(index)) s_pages[index].enabled = 0;
 }
@@ -244,13 +267,18 @@ static void GoNext(HWND frame) {
 
     if (s_current != 0) EnableFrameButton(IDC_BACK, TRUE);
     if (s_first == -1) s_first = s_current;
-    if (s_current == s_at.finish || s_current == s_first || s_copyFinished) EnableFrameButton(IDC_BACK, FALSE);
-    if (s_current == s_at.destination || s_current == s_at.ready) SetFocus(FrameButton(IDC_NEXT));
+    // The detection and copy pages walk until they press Next themselves:
+    // going back from them would leave the walk half done.
+    if (s_current == s_at.finish || s_current == s_first || s_copyFinished || s_current == s_at.detection ||
+        s_current == s_at.copy)
+        EnableFrameButton(IDC_BACK, FALSE);
+    if (!alone) PlaceFocus();
 }
 
 static void GoBack(HWND frame) {
     int previous = s_current;
-    if (previous <= s_first || s_copyFinished) return;  // Back is disabled there
+    // Back is disabled there; its access key and a posted press still come.
+    if (previous <= s_first || s_copyFinished || !IsWindowEnabled(FrameButton(IDC_BACK))) return;
     RunHook(HOOK_BEFORE_LEAVE, s_pageWindow, previous);
     int index = previous - 1;
     while (index > s_first && !s_pages[index].enabled) index--;
@@ -264,11 +292,8 @@ static void GoBack(HWND frame) {
     CreateCurrentPage(frame);
     RunHook(HOOK_AFTER_BACK, s_pageWindow, index);
     if (old) DestroyWindow(old);
-    if (index == 0 || index == s_first) {
-        EnableFrameButton(IDC_BACK, FALSE);
-        SetFocus(FrameButton(IDC_NEXT));
-    }
-    if (index == s_at.destination) SetFocus(FrameButton(IDC_NEXT));
+    if (index == 0 || index == s_first) EnableFrameButton(IDC_BACK, FALSE);
+    PlaceFocus();
 }
 
 static void AskCancel(HWND frame) {
