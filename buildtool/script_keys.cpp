@@ -118,6 +118,8 @@ const ScriptKey kScriptKeys[] = {
     {"DLG", "A1", 'i', 0, "0", "folder browser", "1: the folder list is kept disabled"},
     {"DLG", "A2", 'i', 0, "0", "destination page", "1: no Browse button"},
     {"DLG", "C64", 's', 255, "", "destination page", "message when the disk has too little space (KB and drive)"},
+    {"DLG", "C87", 's', 255, "", "destination page", "message when the chosen folder is too long (its limit, 126)"},
+    {"DLG", "C88", 's', 255, "", "destination page", "message when the chosen folder is no whole path Windows accepts (the folder)"},
     {"DLG", "C12", 's', 255, "", "destination page", "heading"},
     {"DLG", "C66", 's', 255, "", "destination page", "subheading"},
     {"DLG", "C13", 's', 255, "", "destination page", "caption of the folder group box"},

@@ -9,6 +9,7 @@
 #include "startup/text.h"
 #include <commdlg.h>
 #include "wizard/choices.h"
+#include "wizard/folder_name.h"
 #include "wizard/page.h"
 #include "wizard/page_framework.h"
 
@@ -114,6 +115,11 @@ static void ComputeDefaultFolder() {
 #define IDC_BROWSE_FOLDERS 1121
 #define IDC_BROWSE_DRIVES 1137
 static int s_browseAppend;  // [DIR] "APPEND"
+// The folder as the user chose it, which may be longer than the engine's
+// folder: such a folder is refused whole on Next, never cut.
+static char s_chosenFolder[MAX_PATH + 2];
+
+static int ChosenFolderFits() { return TextLength(s_chosenFolder) < (int)sizeof g_installFolder; }
 
 static UINT_PTR CALLBACK BrowseHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -149,10 +155,9 @@ static UINT_PTR CALLBACK BrowseHook(HWND dialog, UINT message, WPARAM wParam, LP
     }
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
-            // A path longer than the folder is cut at its buffer.
-            char path[256];
-            GetDlgItemTextA(dialog, IDC_BROWSE_PATH, path, sizeof path);
-            CopyText(g_installFolder, path, sizeof g_installFolder);
+            GetDlgItemTextA(dialog, IDC_BROWSE_PATH, s_chosenFolder, sizeof s_chosenFolder);
+            RemoveTrailingBackslash(s_chosenFolder);
+            if (ChosenFolderFits()) CopyText(g_installFolder, s_chosenFolder, sizeof g_installFolder);
         }
         return FALSE;
     }
@@ -181,19 +186,16 @@ static int BrowseForFolder(HWND page) {
     s_browseAppend = ReadSettingInt("DIR", "APPEND", 0);
     if (!GetSaveFileNameA(&dialog)) return 0;
     UpdateWindow(page);
-    int length = TextLength(g_installFolder);
-    if (length > 3 && g_installFolder[length - 1] == '\\') g_installFolder[length - 1] = 0;
     SplitInstallFolder();
-    SetDlgItemTextA(page, IDC_FOLDER_LABEL, g_installFolder);
-    ShowPathInLabel(page, IDC_FOLDER_LABEL, g_installFolder);
+    SetDlgItemTextA(page, IDC_FOLDER_LABEL, s_chosenFolder);
+    if (ChosenFolderFits()) ShowPathInLabel(page, IDC_FOLDER_LABEL, g_installFolder);
     return 1;
 }
 
-// 1 when the script's format takes at most a number and then a text, the
-// two arguments the space message gives it: any other conversion would read
-// what was not passed.
-static int FitsNumberAndText(const char *format) {
-    int taken = 0;
+// 1 when the script's format takes no more than the arguments a message
+// gives it, in their order ("u" a number, "s" a text): any other conversion
+// would read what was not passed.
+static int FormatTakes(const char *format, const char *kinds) {
     for (const char *c = format; *c; c++) {
         if (*c != '%') continue;
         if (*++c == '%') continue;
@@ -201,23 +203,51 @@ static int FitsNumberAndText(const char *format) {
         while (*c == '-' || *c == '#' || *c == '0' || *c == ' ' || *c == '+' || (*c >= '0' && *c <= '9')) c++;
         if (*c == 'l' || *c == 'h') c++;
         int number = *c == 'u' || *c == 'd' || *c == 'i' || *c == 'x' || *c == 'X';
-        if (taken == 0 ? !number : taken == 1 ? *c != 's' : 1) return 0;
-        taken++;
+        if (!*kinds || (*kinds == 'u' ? !number : *c != 's')) return 0;
+        kinds++;
     }
+    return 1;
+}
+
+// A message of the destination page from [DLG] key (the fallback when the
+// script has none) with one argument; the page stays.
+static int RefuseFolder(HWND page, const char *key, const char *fallback, const char *kinds, INT_PTR argument) {
+    char format[256], message[1025];
+    ReadDlgText(key, format, sizeof format);
+    if (!format[0]) CopyText(format, fallback, sizeof format);
+    if (FormatTakes(format, kinds)) wsprintfA(message, format, argument);
+    else CopyText(message, format, sizeof message);
+    MessageBoxA(page, message, g_messageTitle, MB_OK | MB_ICONEXCLAMATION);
+    return 0;
+}
+
+// The folder the user chose, checked once on Next: one the engine cannot
+// hold or Windows cannot create keeps the page.
+static int CheckChosenFolder(HWND page) {
+    if (!ChosenFolderFits())
+        return RefuseFolder(page, "C87", "A folder can have at most %u characters.", "u",
+                            (INT_PTR)(sizeof g_installFolder - 1));
+    if (!IsUsableFolder(g_installFolder))
+        return RefuseFolder(page, "C88", "%s is not a whole folder path Windows accepts.", "s",
+                            (INT_PTR)g_installFolder);
     return 1;
 }
 
 // Too little space on the folder's drive: the "C64" message with the KB
 // missing and the drive, and the page stays. Exactly enough passes.
+// The figure is the one the ready page shows: the space text of the setup
+// type or of the components page, else the base space.
 static int CheckFreeSpace(HWND page) {
-    unsigned needed = g_requiredSpace ? g_requiredSpace : (unsigned)g_diskRequired;
+    unsigned needed = 0;
+    for (const char *c = g_spaceText; *c >= '0' && *c <= '9'; c++) needed = needed * 10 + (unsigned)(*c - '0');
+    if (!g_spaceText[0]) needed = (unsigned)g_diskRequired;
     unsigned free = (unsigned)GetFreeDiskSpaceKB(g_installFolder);
     g_freeSpaceKB = (int)free;
     if (free >= needed) return 1;
     char format[256], message[1025];
     char drive[3] = {g_installFolder[0], g_installFolder[0] ? g_installFolder[1] : (char)0, 0};
     ReadDlgText("C64", format, sizeof format);
-    if (FitsNumberAndText(format)) wsprintfA(message, format, needed - free, drive);
+    if (FormatTakes(format, "us")) wsprintfA(message, format, needed - free, drive);
     else CopyText(message, format, sizeof message);
     MessageBoxA(page, message, g_messageTitle, MB_OK);
     return 0;
@@ -250,6 +280,7 @@ static INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wPar
         // Computed on the first showing; later showings keep the choice.
         if (!g_defaultFolderComputed) ComputeDefaultFolder();
         else SplitInstallFolder();
+        CopyText(s_chosenFolder, g_installFolder, sizeof s_chosenFolder);
         SetDlgItemTextA(page, IDC_FOLDER_LABEL, g_installFolder);
         GetCurrentDirectoryA(sizeof s_savedDirectory, s_savedDirectory);
         return TRUE;
@@ -262,7 +293,7 @@ static INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wPar
 
 static int DestinationHooks(int hook, HWND page, int index) {
     switch (hook) {
-    case HOOK_LEAVE_CHECK: return CheckFreeSpace(page);
+    case HOOK_LEAVE_CHECK: return CheckChosenFolder(page) && CheckFreeSpace(page);
     case HOOK_SKIP_DEFAULT:
         if (!g_defaultFolderComputed) ComputeDefaultFolder();
         break;
