@@ -5,6 +5,7 @@
 #include "script/text_blocks.h"
 #include "display/billboard.h"
 #include "startup/globals.h"
+#include "wizard/wizard.h"
 
 void ReportInstallerError(const char *code) {
     char text[160];
@@ -90,7 +91,9 @@ void FinishRun() {
     DeleteTempFiles();
     if (g_installLog && g_installLog != HFILE_ERROR) _lclose(g_installLog);
     if (g_richEdit) FreeLibrary(g_richEdit);
-    switch (ChooseRestart(g_setupStatus, g_restartNeeded, logOffFlag, g_silentMode)) {
+    // A run that installed nothing (cancelled before the copy ended) has
+    // nothing to finish at a restart.
+    switch (ChooseRestart(g_setupStatus, g_restartNeeded && WizardCopyFinished(), logOffFlag, g_silentMode)) {
     case RESTART_LOG_OFF:
         EndSession(EWX_LOGOFF, (DWORD)-1);
         break;
