@@ -155,8 +155,7 @@ static void HandBack(HWND page) {
 
 static void SetTitleLooks(HWND page, const char *titleKey, int titleMode, const char *subtitleKey) {
     if (!page) return;
-    s_titleFont = CreateFontA(13, 0, 0, 0, 600, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Verdana");
-    SendDlgItemMessageA(page, IDC_PAGE_TITLE, WM_SETFONT, (WPARAM)s_titleFont, 0);
+    s_titleFont = CreateHeadingFont(page, IDC_PAGE_TITLE, 13, 0, 600);
     ShowDlgText(page, IDC_PAGE_TITLE, titleKey, titleMode);
     ShowDlgText(page, IDC_PAGE_SUBTITLE, subtitleKey, 2);
 }
