@@ -383,7 +383,7 @@ TEST_F(ChosenProduct, PluginRefusalKeepsTheUserPage) {
 // The sample with its wizard on: a type that leaves the parts open, the
 // examples ticked for the help files, the folder browser opened and left,
 // the program folder page; program and examples installed, no help. Its
-// screenshots are the README's.
+// screenshots are the README's (scripts/readme-pictures.sh).
 TEST(WizardSample, CustomPartsFolderAndGroup) {
     RemoveTree("C:\\Sample Suite");
     Wizard wizard("sample_wizard_setup.exe");
@@ -410,10 +410,12 @@ TEST(WizardSample, CustomPartsFolderAndGroup) {
     PressButton(browser, IDCANCEL);
     ASSERT_TRUE(WaitGone(browser, 10000));
     EXPECT_EQ(wizard.Item(101), "C:\\Sample Suite");
+    wizard.Shot("53-sample-destination");
     ASSERT_EQ(wizard.Next(), 11000);
     EXPECT_EQ(wizard.Item(593), "Sample Suite");
     wizard.Shot("54-sample-program-folder");
     ASSERT_EQ(wizard.Next(), 12000);
+    wizard.Shot("55-sample-ready");
     InstallFromReady(wizard);
     EXPECT_TRUE(FileExists("C:\\Sample Suite\\program.txt"));
     EXPECT_TRUE(FileExists("C:\\Sample Suite\\examples\\examples.txt"));

@@ -95,7 +95,24 @@ int Wizard::Finish() {
     return program_.Wait(15000);
 }
 
-void Wizard::Shot(const char *name) { EXPECT_TRUE(SaveShot(name)) << name; }
+void Wizard::Shot(const char *name) {
+    // What a test changed by messages is on the screen only once the
+    // program has painted it and its window surface has reached the
+    // display: paint now, then wait until the screen stays the same.
+    RedrawWindow(frame_, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    std::vector<DWORD> before;
+    WaitUntil(
+        [&] {
+            Sleep(100);
+            std::vector<DWORD> now = CapturePixels(0, 0, 0, width, height);
+            bool same = now == before;
+            before.swap(now);
+            return same;
+        },
+        3000);
+    EXPECT_TRUE(SaveShot(name)) << name;
+}
 
 void TypeKey(WORD key, WORD modifier) {
     INPUT inputs[4] = {};
