@@ -10,8 +10,9 @@
 #include "script/settings.h"
 #include "script/system_variables.h"
 #include "script/variables.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "wizard/choices.h"
+#include "base/text.h"
 #include "wizard/page_framework.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "install/install_state.h"
 #include "payload/binding.h"
 #include "payload/paths.h"
-#include "startup/text.h"
+#include "base/text.h"
 
 HWND g_actionStatus;
 

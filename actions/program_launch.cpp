@@ -2,8 +2,9 @@
 #include "install/install_log.h"
 #include "payload/binding.h"
 #include "script/settings.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "wizard/choices.h"
+#include "base/text.h"
 #include <mmsystem.h>
 
 #define COMMAND_TEXT 512

@@ -6,7 +6,7 @@
 #include "actions/text_edit.h"
 #include "install/file_checks.h"
 #include "payload/paths.h"
-#include "startup/text.h"
+#include "base/text.h"
 #include <windows.h>
 
 namespace {

@@ -20,14 +20,14 @@ endfunction()
 
 # The shipped program file and support library link no C run-time: their own
 # entry points (WinMainCRTStartup in startup/winmain.cpp, DllMainCRTStartup in
-# supportlib/state.cpp), the memory routines of startup/runtime.cpp, libgcc
+# supportlib/state.cpp), the memory routines of base/runtime.cpp, libgcc
 # for what the compiler calls by itself (64-bit division, stack probes) and
 # the system DLLs the target names. A static object with a destructor then
 # fails to link (no atexit); one with a constructor is caught by
 # check_image.cmake.
 function(setup_no_runtime target)
   setup_lean(${target})
-  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/startup/runtime.cpp)
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/base/runtime.cpp)
   target_compile_options(${target} PRIVATE -fno-threadsafe-statics -fno-stack-protector)
   if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     # Windows keeps the 32-bit stack at 4-byte alignment and nothing here

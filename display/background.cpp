@@ -4,8 +4,7 @@
 #include "display/pictures.h"
 #include "payload/extract.h"
 #include "script/settings.h"
-#include "startup/globals.h"
-#include "wizard/wizard.h"
+#include "base/settings.h"
 
 void GradientBands(int height, int *bandHeight, int *bands, int *step) {
     int b = height / 180 > 1 ? height / 180 : 1;
@@ -91,6 +90,10 @@ static void PaintSlot(HDC dc, int slot, const PAINTSTRUCT &paint) {
     else DrawPicture(dc, p.x, p.y, &p, &paint, 0);
 }
 
+// The wizard frame's procedure, run when the start-up sends CMD_RUN_WIZARD.
+static DLGPROC s_wizard;
+static const char *s_wizardTemplate;
+
 static LRESULT CALLBACK BackgroundWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND:
@@ -108,7 +111,7 @@ static LRESULT CALLBACK BackgroundWndProc(HWND window, UINT message, WPARAM wPar
         return 0;
     }
     case WM_COMMAND:
-        DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_FRAME), window, WizardDialogProc, 0);
+        if (s_wizard) DialogBoxParamA(g_instance, s_wizardTemplate, window, s_wizard, 0);
         PostQuitMessage(0);
         return 0;
     case WM_DESTROY:
@@ -130,7 +133,9 @@ void DropBillboard() {
     InvalidateRgn(g_ownerWindow, 0, TRUE);
 }
 
-HWND CreateBackgroundWindow(HINSTANCE instance, int firstInstance) {
+HWND CreateBackgroundWindow(HINSTANCE instance, int firstInstance, const char *frame, DLGPROC wizard) {
+    s_wizardTemplate = frame;
+    s_wizard = wizard;
     if (firstInstance) {
         WNDCLASSA wc = {};
         wc.style = CS_HREDRAW | CS_VREDRAW;

@@ -3,8 +3,9 @@
 #define BACKGROUND_CLASS "KVX32"
 #define CMD_RUN_WIZARD 101
 // Registers "KVX32" (first instance only) and creates the maximised
-// background window; returns it.
-HWND CreateBackgroundWindow(HINSTANCE instance, int firstInstance);
+// background window; returns it. CMD_RUN_WIZARD runs the wizard frame, the
+// dialog template and procedure given (none: the command does nothing).
+HWND CreateBackgroundWindow(HINSTANCE instance, int firstInstance, const char *frame, DLGPROC wizard);
 // When the copy page is left: the billboard goes, and the background
 // picture too unless it is kept; the window repaints.
 void DropBillboard();

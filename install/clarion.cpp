@@ -13,8 +13,8 @@
 #include "install/later_steps.h"
 #include "payload/binding.h"
 #include "script/settings.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 #define COMMAND_SIZE 300
 #define START_WAIT_MS 6000

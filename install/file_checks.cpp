@@ -1,6 +1,6 @@
 #include "install/file_checks.h"
 #include "payload/paths.h"
-#include "startup/text.h"
+#include "base/text.h"
 
 int ReadFileVersionText(const char *path, char *buffer, int size) {
     if (size > 0) buffer[0] = 0;

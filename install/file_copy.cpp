@@ -11,8 +11,8 @@
 #include "payload/paths.h"
 #include "script/settings.h"
 #include "script/variables.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 #define TARGET_SIZE 255
 #define NEW_NAME_PATH_SIZE 512

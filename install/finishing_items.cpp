@@ -5,8 +5,8 @@
 #include "payload/binding.h"
 #include "payload/paths.h"
 #include "script/settings.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 int ItemLetterSelected(const char *section, int item) {
     char letter[2];

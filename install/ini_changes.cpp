@@ -4,8 +4,8 @@
 #include "install/later_steps.h"
 #include "payload/binding.h"
 #include "script/settings.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 // A field expanded with mode 3, cut to size.
 static void ReadExpanded(int item, const char *field, char *result, int size) {

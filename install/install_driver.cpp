@@ -14,8 +14,8 @@
 #include "payload/paths.h"
 #include "script/settings.h"
 #include "script/variables.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "wizard/page_framework.h"
 
 #ifdef SETUP_WALK_FIGURES

@@ -3,8 +3,8 @@
 #include "payload/binding.h"
 #include "payload/paths.h"
 #include "script/settings.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 int InstallLogOpen() { return g_installLog && g_installLog != HFILE_ERROR; }
 

@@ -1,5 +1,5 @@
 #include "install/install_state.h"
-#include "startup/globals.h"
+#include "base/settings.h"
 
 DWORD g_progressCounter;
 DWORD g_overallPercent;

@@ -6,8 +6,8 @@
 #include "payload/binding.h"
 #include "payload/payload_layout.h"
 #include "script/settings.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 enum { ODBC_INSTALL_DRIVER = 0, ODBC_ADD_SOURCE = 1, ODBC_ADD_SOURCE_OWNED = 2, ODBC_DRIVER_ARGUMENT = 3 };
 

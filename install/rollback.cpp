@@ -2,8 +2,8 @@
 #include "install/install_log.h"
 #include "install/install_state.h"
 #include "payload/extract.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "uninstaller/reversal.h"
 
 static UndoRun s_run;

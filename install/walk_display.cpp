@@ -1,6 +1,6 @@
 #include "install/walk_display.h"
 #include "install/file_copy.h"
-#include "startup/text.h"
+#include "base/text.h"
 
 #define PBAR_SETPOS 1026
 

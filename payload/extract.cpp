@@ -1,8 +1,8 @@
 #include "payload/extract.h"
 #include "payload/binding.h"
 #include "payload/paths.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include <lzexpand.h>
 
 char g_supportLibraryPath[127];

@@ -1,6 +1,6 @@
 #include "payload/paths.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 void AddBackslash(char *path, int size) {
     int n = TextLength(path);

@@ -2,7 +2,7 @@
 #include "payload/binding.h"
 #include "payload/paths.h"
 #include "script/variables.h"
-#include "startup/text.h"
+#include "base/text.h"
 
 char g_scriptPath[127];
 

@@ -4,8 +4,8 @@
 #include "payload/binding.h"
 #include "script/settings.h"
 #include "script/variables.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 char g_registeredOwner[80];
 char g_registeredOrganisation[80];

@@ -1,7 +1,7 @@
 #include "script/text_blocks.h"
 #include "payload/binding.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 HFILE g_blockOutputFile;
 

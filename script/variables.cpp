@@ -1,7 +1,8 @@
 #include "script/variables.h"
 #include "script/settings.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "wizard/choices.h"
+#include "base/text.h"
 
 static const char kSection[] = "VARIABLES";
 

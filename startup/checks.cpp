@@ -1,7 +1,7 @@
 #include "startup/checks.h"
 #include "payload/binding.h"
 #include "script/settings.h"
-#include "startup/globals.h"
+#include "base/settings.h"
 #include "startup/shutdown.h"
 
 static const int kExclusion[5] = {30, 90, 190, 290, 390};

@@ -1,5 +1,5 @@
 #include "startup/command_line.h"
-#include "startup/globals.h"
+#include "base/settings.h"
 
 static int IsBlank(char c) { return c == '\n' || c == '\r' || c == '\t' || c == ' '; }
 

@@ -3,8 +3,8 @@
 #include "payload/extract.h"
 #include "script/settings.h"
 #include "script/text_blocks.h"
-#include "display/billboard.h"
-#include "startup/globals.h"
+#include "install/billboards.h"
+#include "base/settings.h"
 #include "wizard/wizard.h"
 
 void ReportInstallerError(const char *code) {

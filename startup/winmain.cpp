@@ -8,9 +8,9 @@
 #include "script/text_blocks.h"
 #include "startup/checks.h"
 #include "startup/command_line.h"
-#include "startup/globals.h"
+#include "base/settings.h"
 #include "startup/shutdown.h"
-#include "startup/text.h"
+#include "base/text.h"
 #include "wizard/wizard.h"
 
 // Exit code of a run that ended before the wizard: an error, a failed
@@ -73,7 +73,7 @@ static void CreateOwnerWindow(HINSTANCE instance, HINSTANCE previous) {
     if (g_hiddenMode)
         g_ownerWindow = GetDesktopWindow();
     else
-        g_ownerWindow = CreateBackgroundWindow(instance, previous == 0);
+        g_ownerWindow = CreateBackgroundWindow(instance, previous == 0, MAKEINTRESOURCEA(IDD_FRAME), WizardDialogProc);
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {

@@ -31,8 +31,6 @@ void ReportProblem(const char *caption, const char *text, const char *subject);
 // Asks a yes/no question with the caption "Unpack"; without a progress
 // window (start-up, silent setups) the answer is no without asking.
 bool AskYesNo(const char *text);
-// Closes the program file the entry walk keeps open.
-void CloseProgram();
 // Creates every missing folder of path; true when it exists afterwards.
 bool CreateFolders(const char *path);
 extern "C" int SUPPORT_CALL CONVERTMACRO(char *buffer, int mode);

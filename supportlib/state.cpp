@@ -74,13 +74,6 @@ bool CreateFolders(const char *path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-LIBRARY_ENTRY UDF1(int firstEntryOffset, int arg) {
-    g_entryPosition = (DWORD)firstEntryOffset;
-    g_entryPending = 0;
-    CloseProgram();
-    return 0;
-}
-
 LIBRARY_ENTRY KWP_UINIT_MP(HWND progressWindow) {
     g_progressWindow = progressWindow;
     g_progressMessage = RegisterWindowMessageA("CKWP1");

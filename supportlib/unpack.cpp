@@ -46,10 +46,19 @@ static struct {
     DWORD blockStart, blockLength;
 } g_program;
 
-void CloseProgram() {
+static void CloseProgram() {
     if (g_program.file) CloseHandle(g_program.file);
     g_program.file = 0;
     g_program.blockLength = 0;
+}
+
+// Starts the entry walk at the first entry; the program file is opened
+// again on the next read.
+LIBRARY_ENTRY UDF1(int firstEntryOffset, int arg) {
+    g_entryPosition = (DWORD)firstEntryOffset;
+    g_entryPending = 0;
+    CloseProgram();
+    return 0;
 }
 
 static bool SamePath(const char *a, const char *b) {

@@ -13,7 +13,7 @@
 #include "display/progress_bar.h"
 #include "payload/extract.h"
 #include "script/settings.h"
-#include "startup/globals.h"
+#include "base/settings.h"
 #include "driver.h"
 #include "screenshot.h"
 
@@ -202,7 +202,7 @@ TEST(BackgroundWindow, GradientRunsFromPureBlueDownInBands) {
     lstrcpyA(g_scriptPath, "C:\\no such folder\\_SFX.DLG");  // every setting takes its default
     g_picturePath[1][0] = 0;
     g_backgroundStyle = 0;
-    HWND window = CreateBackgroundWindow(GetModuleHandleA(0), 1);
+    HWND window = CreateBackgroundWindow(GetModuleHandleA(0), 1, 0, 0);
     ASSERT_TRUE(window);
     RECT client;
     GetClientRect(window, &client);

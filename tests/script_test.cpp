@@ -11,8 +11,9 @@
 #include "script/settings.h"
 #include "script/text_blocks.h"
 #include "script/variables.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "wizard/choices.h"
+#include "base/text.h"
 #include "wizard/page_framework.h"
 
 using namespace driver;

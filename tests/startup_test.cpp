@@ -10,7 +10,7 @@
 #include "driver.h"
 #include "payload/payload_layout.h"
 #include "startup/command_line.h"
-#include "startup/globals.h"
+#include "base/settings.h"
 
 using namespace driver;
 

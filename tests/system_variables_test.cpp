@@ -13,9 +13,9 @@
 #include "script/system_variables.h"
 #include "script/variables.h"
 #include "startup/checks.h"
-#include "startup/globals.h"
+#include "base/settings.h"
 #include "startup/shutdown.h"
-#include "startup/text.h"
+#include "base/text.h"
 
 using namespace driver;
 

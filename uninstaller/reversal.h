@@ -90,7 +90,33 @@ int UndoBlocks(UndoRun *run);
 void RemoveCreatedFolders(UndoRun *run);
 void FreeUndoRun(UndoRun *run);
 
-// Helpers the uninstaller's later handlers share.
+// A record's done mark for records an earlier "Undone :" mark of their
+// block says were undone when they were written.
+#define DONE_BEFORE_MARK 2
+
+// The record families (undo_files.cpp, undo_registry.cpp), which the walk
+// hands their records to.
+// A file record ("Copy   :" or "Replace:" with its "Backup :") of the
+// block [start, end).
+void UndoFile(UndoRun *run, int i, int start, int end);
+// Lowers the file's shared count; at 0 the value goes. Returns the count
+// left (0 when there was none).
+DWORD LowerSharedCount(UndoRun *run, const char *path);
+// "RegRoot:" ... "RegVal :" starting at record i.
+void UndoRegistryValue(UndoRun *run, int i);
+#ifdef UNDO_WHOLE_LOGS
+// Files and folders this run removes at the next Windows start.
+void LeaveAtRestart(const char *path);
+// 1 when everything the folder holds goes at the next start.
+int HoldsOnlyLeaving(const char *folder);
+#endif
+
+// Helpers the record families share.
+void *UndoAllocate(int bytes);
+void UndoRelease(void *p);
+// Texts compared without case: n characters, and whole paths.
+int SameText(const char *a, const char *b, int n);
+int SamePath(const char *a, const char *b);
 // The record's text as a terminated path; 0 when it does not fit.
 int RecordText(const UndoRecord *r, char *buffer, int size);
 // 1 when the path may be changed: a full local path inside an allowed place

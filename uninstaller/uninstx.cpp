@@ -14,7 +14,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
-#include "startup/text.h"
+#include "base/text.h"
 #include "uninstaller/reversal.h"
 #include "uninstaller/undo_later.h"
 

@@ -10,7 +10,8 @@
 #include "install/install_driver.h"
 #include "payload/binding.h"
 #include "script/settings.h"
-#include "startup/globals.h"
+#include "base/settings.h"
+#include "wizard/choices.h"
 #include "wizard/page.h"
 #include "wizard/page_framework.h"
 

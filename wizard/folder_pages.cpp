@@ -3,10 +3,10 @@
 #include "payload/binding.h"
 #include "script/settings.h"
 #include "script/variables.h"
-#include "startup/globals.h"
+#include "base/settings.h"
 #include "script/system_variables.h"
 #include "script/text_blocks.h"
-#include "startup/text.h"
+#include "base/text.h"
 #include <commdlg.h>
 #include "wizard/choices.h"
 #include "wizard/folder_name.h"

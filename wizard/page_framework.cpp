@@ -6,8 +6,8 @@
 #include "payload/paths.h"
 #include "script/settings.h"
 #include "script/text_blocks.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 // The height is for small fonts (96 dots an inch); with larger system fonts
 // the heading grows with the text below it.

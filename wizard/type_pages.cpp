@@ -2,8 +2,8 @@
 // and description, and the space the chosen components need.
 #include "script/settings.h"
 #include "script/text_blocks.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "wizard/choices.h"
 #include "wizard/page.h"
 #include "wizard/page_framework.h"

@@ -1,8 +1,9 @@
 #include "fake_library.h"
 #include "payload/binding.h"
 #include "payload/extract.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "wizard/choices.h"
+#include "base/text.h"
 
 namespace fake {
 

@@ -11,8 +11,8 @@
 #include "payload/binding.h"
 #include "payload/extract.h"
 #include "script/settings.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include <map>
 #include <sstream>
 

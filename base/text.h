@@ -4,7 +4,7 @@
 // The program file and the support library link no C run-time: use these,
 // the Win32 text functions (lstrlenA, lstrcmpiA, wsprintfA, CharUpperA) and
 // HeapAlloc/LocalAlloc. Of the C library only memcpy, memmove, memset,
-// memcmp, memchr and strlen exist (startup/runtime.cpp, for the copies the
+// memcmp, memchr and strlen exist (base/runtime.cpp, for the copies the
 // compiler makes by itself); no new/delete, no static objects with
 // constructors or destructors.
 #pragma once

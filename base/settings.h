@@ -1,8 +1,7 @@
-// Process-wide state of the start-up sequence. Texts are fixed-size ANSI
+// Process-wide settings and state that many units read: set during start-up
 // buffers; the sizes count the terminating NUL.
 #pragma once
 #include <windows.h>
-#include "wizard/choices.h"
 
 #define PATH_TEXT 127
 #define LONG_TEXT 255

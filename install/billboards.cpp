@@ -1,12 +1,12 @@
-#include "display/billboard.h"
+#include "install/billboards.h"
 #include "display/pictures.h"
 #include "install/later_steps.h"
 #include "payload/binding.h"
 #include "payload/extract.h"
 #include "payload/paths.h"
 #include "script/settings.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 char g_billboardPath[256];
 static int s_billboards;

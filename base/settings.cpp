@@ -1,4 +1,4 @@
-#include "startup/globals.h"
+#include "base/settings.h"
 
 HINSTANCE g_instance;
 char g_ownPath[LONG_TEXT];
