@@ -209,48 +209,35 @@ static int FormatTakes(const char *format, const char *kinds) {
     return 1;
 }
 
-// A message of the destination page from [DLG] key (the fallback when the
-// script has none) with one argument; the page stays.
-static int RefuseFolder(HWND page, const char *key, const char *fallback, const char *kinds, INT_PTR argument) {
+// A message of the destination page from [DLG] key with its arguments;
+// the page stays. A script without the key shows the folder the user chose.
+static int RefuseFolder(HWND page, const char *key, const char *kinds, INT_PTR first, INT_PTR second) {
     char format[256], message[1025];
     ReadDlgText(key, format, sizeof format);
-    if (!format[0]) CopyText(format, fallback, sizeof format);
-    if (FormatTakes(format, kinds)) wsprintfA(message, format, argument);
+    if (!format[0]) CopyText(message, s_chosenFolder, sizeof message);
+    else if (FormatTakes(format, kinds)) wsprintfA(message, format, first, second);
     else CopyText(message, format, sizeof message);
-    MessageBoxA(page, message, g_messageTitle, MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(page, message, g_messageTitle, MB_OK);
     return 0;
 }
 
 // The folder the user chose, checked once on Next: one the engine cannot
-// hold or Windows cannot create keeps the page.
-static int CheckChosenFolder(HWND page) {
-    if (!ChosenFolderFits())
-        return RefuseFolder(page, "C87", "A folder can have at most %u characters.", "u",
-                            (INT_PTR)(sizeof g_installFolder - 1));
-    if (!IsUsableFolder(g_installFolder))
-        return RefuseFolder(page, "C88", "%s is not a whole folder path Windows accepts.", "s",
-                            (INT_PTR)g_installFolder);
-    return 1;
-}
-
-// Too little space on the folder's drive: the "C64" message with the KB
-// missing and the drive, and the page stays. Exactly enough passes.
-// The figure is the one the ready page shows: the space text of the setup
+// hold ("C87" with the limit) or Windows cannot create ("C88" with the
+// folder) keeps the page; so does too little space on its drive ("C64"
+// with the KB missing and the drive; exactly enough passes). The space
+// needed is the figure the ready page shows: the space text of the setup
 // type or of the components page, else the base space.
-static int CheckFreeSpace(HWND page) {
+static int CheckChosenFolder(HWND page) {
+    if (!ChosenFolderFits()) return RefuseFolder(page, "C87", "u", sizeof g_installFolder - 1, 0);
+    if (!IsUsableFolder(g_installFolder)) return RefuseFolder(page, "C88", "s", (INT_PTR)g_installFolder, 0);
     unsigned needed = 0;
     for (const char *c = g_spaceText; *c >= '0' && *c <= '9'; c++) needed = needed * 10 + (unsigned)(*c - '0');
     if (!g_spaceText[0]) needed = (unsigned)g_diskRequired;
     unsigned free = (unsigned)GetFreeDiskSpaceKB(g_installFolder);
     g_freeSpaceKB = (int)free;
     if (free >= needed) return 1;
-    char format[256], message[1025];
     char drive[3] = {g_installFolder[0], g_installFolder[0] ? g_installFolder[1] : (char)0, 0};
-    ReadDlgText("C64", format, sizeof format);
-    if (FormatTakes(format, "us")) wsprintfA(message, format, needed - free, drive);
-    else CopyText(message, format, sizeof message);
-    MessageBoxA(page, message, g_messageTitle, MB_OK);
-    return 0;
+    return RefuseFolder(page, "C64", "us", needed - free, (INT_PTR)drive);
 }
 
 static char s_savedDirectory[MAX_PATH];
@@ -293,7 +280,7 @@ static INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wPar
 
 static int DestinationHooks(int hook, HWND page, int index) {
     switch (hook) {
-    case HOOK_LEAVE_CHECK: return CheckChosenFolder(page) && CheckFreeSpace(page);
+    case HOOK_LEAVE_CHECK: return CheckChosenFolder(page);
     case HOOK_SKIP_DEFAULT:
         if (!g_defaultFolderComputed) ComputeDefaultFolder();
         break;

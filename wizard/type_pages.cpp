@@ -127,8 +127,7 @@ static LRESULT CALLBACK ComponentListProc(HWND list, UINT message, WPARAM wParam
         int n = (int)SendMessageA(list, LB_GETCURSEL, 0, 0) + 2;
         if (wParam != VK_SPACE || n < 2 || n > ComponentCount()) break;
         HWND box = s_componentBoxes[n];
-        SendMessageA(box, BM_SETCHECK, SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED,
-                     0);
+        SendMessageA(box, BM_SETCHECK, !SendMessageA(box, BM_GETCHECK, 0, 0), 0);
         CountComponents(GetParent(list));
         return 0;
     }
