@@ -440,6 +440,7 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings) {
         cx.Add(files, 0, true, "missing: every product needs its file script (it may be empty)");
     } else {
         std::set<std::string> targets;
+        bool uninstaller = false;
         for (size_t i = 0; i < records.lines.size(); i++) {
             const std::string &r = records.lines[i];
             int line = (int)i + 1;
@@ -487,6 +488,7 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings) {
                 cx.Add(files, line, true, "overwrite mode " + std::to_string(mode) + " compares versions; field 6 is empty");
             std::string letter = RecordFieldText(r, 20), name = RecordFieldText(r, 22), where = RecordFieldText(r, 23);
             checkLetter(files, line, letter, "field 20");
+            uninstaller |= !strcasecmp(name.c_str(), "uninstx.exe");
             std::string problem = NameProblem(name);
             if (problem == "non-ascii")
                 cx.Add(files, line, false, "file name \"" + name + "\" is not plain ASCII; the engine writes names"
@@ -513,7 +515,15 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings) {
             if (strcasecmp(where.c_str(), "%BILLBOARD%\\") && !targets.insert(Upper(where + name)).second)
                 cx.Add(files, line, false, "\"" + where + name + "\" is installed twice; the second copy replaces the first");
         }
+        // The entry in Add/Remove Programs runs the uninstaller with the log.
+        const IniKey *listed = FindIniKey(keys, "UNINST", "Register");
+        if (listed && Number(listed->value) && !uninstaller)
+            cx.Add(main, listed->line, true, "[UNINST] \"Register\" lists the product in Add/Remove Programs, "
+                                             "but the file script installs no uninstx.exe to remove it");
     }
+    const IniKey *listName = FindIniKey(keys, "UNINST", "Name");
+    if (listName && listName->value.find('\\') != std::string::npos)
+        cx.Add(main, listName->line, true, "[UNINST] \"Name\" names a registry key, which holds no \"\\\"");
     for (const char *picture : {"_PIC0.IMG", "_PIC1.IMG", "_PIC2.IMG"}) {
         std::string path = folder + "/" + picture;
         if (!Exists(path)) cx.Add(picture, 0, true, "missing: the pages and the background need their picture");

@@ -264,6 +264,11 @@ const ScriptKey kScriptKeys[] = {
     {"BIL", "+%iTB", 'i', 0, "0", "billboards", "1: tiled"},
     {"BIL", "+%iTC", 'i', 0, "0", "billboards", "transparent colour, decimal COLORREF"},
     {"UNINST", "Unique", 'i', 0, "0", "copy page", "non-zero: a numbered uninstaller name when one is there"},
+    {"UNINST", "Register", 'i', 0, "0", "copy page",
+     "non-zero: the product is listed in Add/Remove Programs; its uninstaller (uninstx.exe) removes the entry"},
+    {"UNINST", "Name", 's', 64, "[DLG] TI", "copy page", "name in Add/Remove Programs and of its registry key (no \"\\\")"},
+    {"UNINST", "Publisher", 's', 64, "", "copy page", "publisher shown in Add/Remove Programs"},
+    {"UNINST", "Version", 's', 64, "", "copy page", "version shown in Add/Remove Programs"},
     {0, 0, 0, 0, 0, 0, 0},
 };
 

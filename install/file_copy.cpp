@@ -199,14 +199,16 @@ static void ShowText(HWND page, int id, const char *text) {
 }
 
 // Gives the uninstaller a name of its own when one is already installed.
+// Its path is kept for the product's entry in Add/Remove Programs.
 static void MakeUninstallerUnique(FileState *s, const char *name) {
-    if (lstrcmpiA(name, "uninstx.exe") != 0 || !ReadSettingInt("UNINST", "Unique", 0)) return;
+    if (lstrcmpiA(name, "uninstx.exe") != 0) return;
     int n = 0;
-    while (Exists(s->target) && n < 9999) {
+    while (ReadSettingInt("UNINST", "Unique", 0) && Exists(s->target) && n < 9999) {
         n++;
         wsprintfA(s->newName, "uninstx%i.exe", n);
         JoinPath(s->target, sizeof s->target, g_installFolder, s->newName);
     }
+    CopyText(g_uninstallerPath, s->target, sizeof g_uninstallerPath);
     if (n == 0) return;
     g_unpackOptions |= UNPACK_RENAMED;
     if (g_support.KWP_U_FILERENAME) g_support.KWP_U_FILERENAME(s->newName);

@@ -245,6 +245,7 @@ static void FinishCopy(HWND page) {
             if (g_silentMode || MessageBoxA(0, text, caption, MB_YESNO | MB_TASKMODAL) == IDYES)
                 RegisterClarionTemplates();
         }
+        RegisterUninstallEntry();
     }
     EmptySelfRegistrationQueue();
     WalkBar(IDC_OVERALL_BAR, 99);
@@ -271,6 +272,11 @@ static int CopyEntry(HWND page) {
                 ended = 1;
             } else {
                 if (!g_perFileProgressOff && g_lastSkipState == SKIP_NONE) WalkBar(IDC_FILE_BAR, 100);
+                if (g_lastSkipState != SKIP_LEFT_OUT) {
+                    DWORD bytes;
+                    memcpy(&bytes, g_entryRecord + ENTRY_RECORD_EXPANDED, sizeof bytes);
+                    g_installedKB += (bytes >> 10) + ((bytes & 1023) != 0);
+                }
                 CountStep();
                 WalkBar(IDC_OVERALL_BAR, g_overallPercent);
             }

@@ -13,6 +13,13 @@ void LogRecord(const char *tag, const char *text) {
     g_support.LOGINFO(tag, text, (int)g_installLog);
 }
 
+void LogRegistryValue(const char *key, const char *name, const char *value) {
+    LogRecord("RegRoot:", "3");
+    LogRecord("RegKey :", key);
+    LogRecord("RegName:", name);
+    LogRecord("RegVal :", value);
+}
+
 void LogFileRecord(const char *tag, int variant, const char *text) {
     char variantTag[9];
     CopyText(variantTag, tag, sizeof variantTag);

@@ -11,6 +11,8 @@ void LogRecord(const char *tag, const char *text);
 // becomes ";".
 void LogFileRecord(const char *tag, int variant, const char *text);
 int InstallLogOpen();
+// The four records of a registry value under HKEY_LOCAL_MACHINE.
+void LogRegistryValue(const char *key, const char *name, const char *value);
 
 // Copy-page start: works out the log path from [DLG] "LO", creates its
 // folder and the installation folder (unless in test mode), opens or

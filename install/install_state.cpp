@@ -6,6 +6,8 @@ DWORD g_overallPercent;
 HWND g_progressPage;
 int g_perFileProgressOff;
 char g_installLogPath[127];
+char g_uninstallerPath[255];
+DWORD g_installedKB;
 char g_backupFolder[127];
 WORD g_backupsOn;
 DWORD g_unpackOptions;

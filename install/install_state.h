@@ -11,6 +11,8 @@ extern DWORD g_overallPercent;      // counter * 100 / total steps
 extern HWND g_progressPage;         // page whose bars receive progress
 extern int g_perFileProgressOff;    // field 17 of the current record
 extern char g_installLogPath[127];
+extern char g_uninstallerPath[255];  // where the entry "uninstx.exe" goes
+extern DWORD g_installedKB;          // kilobytes of the files put in place
 extern char g_backupFolder[127];
 extern WORD g_backupsOn;            // [DLG] "BU"
 extern DWORD g_unpackOptions;       // option word of KWP_UNPACK

@@ -9,6 +9,7 @@ void CreateShortcuts();            // [GRP]
 void ChangeIniFiles();             // [INI]
 void InstallOdbcEntries();         // [ODBC]
 void RegisterClarionTemplates();   // [TPL]
+void RegisterUninstallEntry();     // [UNINST] "Register": Add/Remove Programs
 // Unpacks the current billboard entry and shows it as picture 43.
 void ShowBillboardEntry(HWND page);
 

@@ -3,6 +3,7 @@
 #include "payload/binding.h"
 #include "payload/paths.h"
 #include "script/settings.h"
+#include "script/system_variables.h"
 #include "base/settings.h"
 #include "base/text.h"
 
@@ -19,19 +20,14 @@ void RegisterFont(const char *fontName, const char *path) {
     char name[128], file[256], key[128];
     CopyText(name, fontName, sizeof name);
     CopyText(file, path, sizeof file);
-    LogRecord("RegRoot:", "3");
-    wsprintfA(key, "%s\\Fonts",
-              g_platform == 2 ? "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"
-                              : "SOFTWARE\\Microsoft\\Windows\\CurrentVersion");
+    wsprintfA(key, "%s\\Fonts", g_platform == 2 ? g_windowsNtKey : g_windowsKey);
     HKEY fonts = 0;
     DWORD disposition;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, (char *)"", 0, KEY_ALL_ACCESS, 0, &fonts, &disposition) ==
         ERROR_SUCCESS) {
         RegSetValueExA(fonts, name, 0, REG_SZ, (const BYTE *)file, (DWORD)TextLength(file) + 1);
     }
-    LogRecord("RegKey :", key);
-    LogRecord("RegName:", name);
-    LogRecord("RegVal :", file);
+    LogRegistryValue(key, name, file);
     if (fonts) RegCloseKey(fonts);
     AddFontResourceA(file);
     SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);

@@ -38,6 +38,7 @@
 // Entry record filled by KWP_NEXTLOOP: 36 bytes owned by the library, then
 // the entry name and the destination folder text.
 #define ENTRY_RECORD_SIZE 548u
+#define ENTRY_RECORD_EXPANDED 12u  // the library's copy of the expanded size
 #define ENTRY_RECORD_NAME 36u
 #define ENTRY_RECORD_FOLDER 292u
 #define ENTRY_RECORD_TEXT_MAX 256u

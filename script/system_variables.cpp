@@ -7,6 +7,8 @@
 #include "base/settings.h"
 #include "base/text.h"
 
+const char g_windowsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const char g_windowsNtKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 char g_registeredOwner[80];
 char g_registeredOrganisation[80];
 char g_binaryVariables[3][50];
@@ -123,8 +125,7 @@ void InitVariables() {
 
     g_platform = (GetVersion() & 0x80000000u) ? 1 : 2;
     if (ReadDlgInt("RUI", 0)) {
-        const char *key = g_platform == 2 ? "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"
-                                          : "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+        const char *key = g_platform == 2 ? g_windowsNtKey : g_windowsKey;
         g_support.GETREG(3, key, "RegisteredOwner", g_registeredOwner, 0);
         g_support.GETREG(3, key, "RegisteredOrganization", g_registeredOrganisation, 0);
     }
@@ -134,10 +135,10 @@ void InitVariables() {
 
     char value[VARIABLE_TEXT];
     value[0] = 0;
-    g_support.GETREG(3, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", value, 0);
+    g_support.GETREG(3, g_windowsKey, "ProgramFilesDir", value, 0);
     AddVariable("%PROGRAMFILESDIR%", value);
     value[0] = 0;
-    g_support.GETREG(3, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "CommonFilesDir", value, 0);
+    g_support.GETREG(3, g_windowsKey, "CommonFilesDir", value, 0);
     AddVariable("%COMMONFILESDIR%", value);
 
     GetWindowsDirectoryA(g_windowsDir, PATH_TEXT);

@@ -4,6 +4,9 @@
 #include <windows.h>
 #include "wizard/choices.h"
 
+// The system's keys below HKEY_LOCAL_MACHINE that several units read.
+extern const char g_windowsKey[];    // "SOFTWARE\Microsoft\Windows\CurrentVersion"
+extern const char g_windowsNtKey[];  // the same with "Windows NT"
 extern char g_registeredOwner[80];
 extern char g_registeredOrganisation[80];
 // Three 50-byte text fields of the initialised data ("%BINVAR_1%".."3").

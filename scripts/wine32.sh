@@ -92,15 +92,17 @@ run() {
   # The 64-bit wineboot fills only the 64-bit registry view; 32-bit programs
   # read HKLM\Software through the 32-bit one. Once a prefix (tests that run
   # side by side wait for the first): the folders a 32-bit Windows names
-  # there (the program folders, the shell's folders for all users) and the
-  # shell's COM classes (shortcuts), which the 32-bit shell32 registers.
+  # there (the program folders, the shell's folders for all users, the list
+  # of installed programs) and the shell's COM classes (shortcuts), which
+  # the 32-bit shell32 registers.
   if [ ! -f "$WINEPREFIX/.wine32-view" ]; then
     exec 9>"$WINEPREFIX/.wine32-view.lock"
     flock 9
     if [ ! -f "$WINEPREFIX/.wine32-view" ]; then
       local reg=$WINEPREFIX/drive_c/wine32-view folders='HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
-      printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion]\r\n%s\r\n%s\r\n' \
-        '"ProgramFilesDir"="C:\\Program Files"' '"CommonFilesDir"="C:\\Program Files\\Common Files"' > "$reg.a.reg"
+      printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion]\r\n%s\r\n%s\r\n%s\r\n' \
+        '"ProgramFilesDir"="C:\\Program Files"' '"CommonFilesDir"="C:\\Program Files\\Common Files"' \
+        '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall]' > "$reg.a.reg"
       { wine reg import 'C:\wine32-view.a.reg' /reg:32 &&
         wine reg export "$folders" 'C:\wine32-view.b.reg' /reg:64 /y &&
         wine reg import 'C:\wine32-view.b.reg' /reg:32 &&

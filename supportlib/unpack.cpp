@@ -140,7 +140,7 @@ LIBRARY_ENTRY KWP_NEXTLOOP(const char *programPath, int skipping, char *record) 
     Put32(record + 0, g_entryPosition);
     Put32(record + 4, data);
     Put32(record + 8, g_entry.stored);
-    Put32(record + 12, g_entry.expanded);
+    Put32(record + ENTRY_RECORD_EXPANDED, g_entry.expanded);
     Put32(record + 16, g_entry.crc);
     Put32(record + 20, g_entry.time | g_entry.date << 16);
     Put32(record + 24, g_entry.flags);

@@ -9,6 +9,7 @@
 #include <vector>
 #include "buildtool/record_field.h"
 #include "driver.h"
+#include "payload_edit.h"
 #include "payload/payload_layout.h"
 #include "payload/support_entries.h"
 #include "screenshot.h"
@@ -266,23 +267,8 @@ size_t DataAt(const std::string &file, size_t entry) {
 }
 
 // A changed setup program with the checksum its main script must carry, as
-// a tampered file made to pass the integrity check would have: the
-// product's main script with a fresh [SIG], in one stored deflate block.
-std::string Resign(const std::string &file) {
-    size_t main = EntryAt(file, "_SFX.DLG"), data = DataAt(file, main);
-    size_t end = data + Get32(file, main + ENTRY_OFF_STORED);
-    std::string rest = file.substr(0, main) + file.substr(end), packed(5, '\x01');
-    uint32_t sum = crc32(0, (const Bytef *)rest.data(), (uInt)rest.size()) & 0x7FFFFFFF;
-    std::string script = Source("bad_good", "_SFX.DLG") + "[SIG]\r\nCheckSum=" + std::to_string(sum ? sum : 1) +
-                         "\r\nSize=" + std::to_string(rest.size()) + "\r\n";
-    Put32(packed, 1, (uint32_t)script.size() | (uint32_t)(~script.size() & 0xFFFF) << 16);
-    packed += script;
-    std::string head = file.substr(main, data - main);
-    Put32(head, ENTRY_OFF_CRC, crc32(0, (const Bytef *)script.data(), (uInt)script.size()));
-    Put32(head, ENTRY_OFF_STORED, (uint32_t)packed.size());
-    Put32(head, ENTRY_OFF_EXPANDED, (uint32_t)script.size());
-    return file.substr(0, main) + head + packed + file.substr(end);
-}
+// a tampered file made to pass the integrity check would have.
+std::string Resign(const std::string &file) { return Signed(file, Source("bad_good", "_SFX.DLG")); }
 
 // Damaged entries behind a checksum made to match, and file scripts out of
 // step with their payload (an empty line ends the script early; a record

@@ -49,6 +49,7 @@ TEST_F(ProductCheckTest, EachFaultWithFileAndLine) {
         {"_SFX.DLG", "[RUN]\nNdx=2\n+1a=x.exe\n", 2, "error: [RUN] \"Ndx\" is 2 but item 2 has no keys"},
         {"_SFX.DLG", "[CLA]\nNdx=2\n+1=CW50\n", 2, "error: [CLA] \"Ndx\" is 2 but item 2 has no keys"},
         {"_SFX.DLG", "[DLG]\nC65=Installing %PRODUKT%\n", 2, "warning: variable %PRODUKT% is used but never set"},
+        {"_SFX.DLG", "[UNINST]\nRegister=1\nName=Sample\\Suite\n", 3, "error: [UNINST] \"Name\" names a registry key, which holds no \"\\\""},
         {"_SFX.DLG", "[DLG]\nDetectIFU=1\n", 2, "warning: unknown key \"DetectIFU\" in [DLG]; did you mean \"DetectIUF\"?"},
         {"_SFX.DLG", "[DLG]\nC14=&Browse...\n", 2, "warning: \"C14\" and \"C6\" (line 19) both take Alt+B on the destination page"},
         {"_SFX.DLG", "[ACT]\nNdx=1\n+1a=950\n+1t=30\n", 3, "error: action 1 has the type 950, which does not exist"},
@@ -106,6 +107,14 @@ TEST_F(ProductCheckTest, NewAndScan) {
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(r.out, "");
     EXPECT_NE(Tool("new " + p, dir).status, 0);  // never over an existing product
+    // Listed in Add/Remove Programs, it needs the uninstaller that removes it.
+    std::string main = Slurp(p + "/_SFX.DLG");
+    Spit(p + "/_SFX.DLG", main + "[UNINST]\r\nRegister=1\r\n");
+    r = Tool("check " + p, dir);
+    EXPECT_NE(r.out.find("_SFX.DLG:" + std::to_string(std::count(main.begin(), main.end(), '\n') + 2) +
+                         ": error: [UNINST] \"Register\" lists the product in Add/Remove Programs"),
+              std::string::npos) << r.out;
+    Spit(p + "/_SFX.DLG", main);
 
     system(("mkdir -p " + p + "/files/A/docs/deep " + p + "/files/b/extra").c_str());
     Spit(p + "/files/A/docs/deep/a.txt", "a");

@@ -147,6 +147,13 @@ std::string IniText(const std::string &file, const char *section, const char *ke
     return value;
 }
 
+// Kilobytes of a file, rounded up.
+DWORD Kilobytes(const std::string &path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return (data.nFileSizeLow + 1023) / 1024;
+}
+
 bool KeyExists(HKEY root, const char *key) {
     HKEY k;
     if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
@@ -231,9 +238,47 @@ TEST_F(UninstallTest, TwoProductsRemovedLeaveOnlyWhatIsNotTheirs) {
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\E2E Uninstall\\Settings"));
     log = ReadFileBytes(kFolder + "\\install.log");
     EXPECT_NE(log.find("RegRoot: 3\r\nRegKey : SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"), std::string::npos);
+
+    // Both products in Add/Remove Programs: the first under the name its
+    // script gives, the second under its setup title, each sized by the
+    // files it put in place.
+    const std::string list = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    const std::string one = list + "E2E Listed One", two = list + "E2E Uninstall Two";
+    const std::string command = "\"" + kFolder + "\\uninstx.exe\" \"" + kFolder + "\\install.log\"";
+    struct Listed {
+        std::string key;
+        const char *name, *text;
+    } listed[] = {{one, "DisplayName", "E2E Listed One"}, {one, "DisplayVersion", "1.5"},
+                  {one, "Publisher", "E2E Makers"},       {two, "DisplayName", "E2E Uninstall Two"},
+                  {two, "DisplayVersion", ""},            {two, "Publisher", ""}};
+    for (const Listed &l : listed) EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, l.key, l.name), l.text) << l.key << l.name;
+    for (const std::string &key : {one, two}) {
+        EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, key, "InstallLocation"), kFolder);
+        EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, key, "UninstallString"), command);
+    }
+    DWORD size = 0, bytes = sizeof size;
+    RegGetValueA(HKEY_LOCAL_MACHINE, two.c_str(), "EstimatedSize", RRF_RT_REG_DWORD, 0, &size, &bytes);
+    DWORD kb = 0;
+    for (const std::string &file : {kFolder + "\\a.txt", kFolder + "\\data\\deep\\c.txt", shared_,
+                                    kFolder + "\\late\\big.bin", kFolder + "\\new.txt", kFolder + "\\uninstx.exe"})
+        kb += Kilobytes(file);
+    EXPECT_EQ(size, kb);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, one.c_str()));
     WriteFileBytes(kFolder + "\\data\\mine.txt", "the user's own file");
 
-    EXPECT_EQ(Start(kFolder + "\\uninstx.exe", "-s", temp_), 0) << OwnLog();
+    // The command Add/Remove Programs runs: it asks, removes both products
+    // with their entries, tells what it kept, and asks to restart for its
+    // own file (No).
+    Program remover;
+    remover.SetTempFolder(temp_);
+    std::string recorded = RegText(HKEY_LOCAL_MACHINE, two, "UninstallString");
+    size_t exe = recorded.find('"', 1);
+    ASSERT_NE(exe, std::string::npos) << recorded;
+    ASSERT_TRUE(remover.Start(recorded.substr(1, exe - 1), recorded.substr(exe + 2)));
+    EXPECT_EQ(AnswerMessageBox(remover, IDYES, 60000), "Remove E2E Uninstall Two and all of its components?");
+    for (HWND box; (box = WaitForMessageBox(remover, 60000)) != 0; WaitGone(box, 10000))
+        PressButton(box, GetDlgItem(box, IDNO) ? IDNO : IDOK);
+    EXPECT_EQ(remover.Wait(30000), 0) << OwnLog();
     RestartFor(kFolder);
     // The user's file and the file marked to stay, with their folders.
     std::vector<std::string> expected = {
