@@ -351,18 +351,11 @@ void EndDetection() { g_progressCounter = 0; }
 
 // Painting and static colours as on every page: the page picture in its
 // slot, the title and subtitle in the header's colours.
-static INT_PTR CommonPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_PAINT:
-        PaintPage(page, 437, 1, 1, PageIndexOf(page));
-        return TRUE;
-    case WM_CTLCOLORSTATIC: {
-        HBRUSH brush = HeaderColours((HDC)wParam, (HWND)lParam, message, page, IDC_PAGE_TITLE);
-        if (!brush) brush = HeaderColours((HDC)wParam, (HWND)lParam, message, page, IDC_PAGE_SUBTITLE);
-        return (INT_PTR)brush;
-    }
-    }
-    return 0;
+static INT_PTR PageLooks(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    static const int red[] = {IDC_PAGE_TITLE, IDC_PAGE_SUBTITLE};
+    INT_PTR result = 0;
+    CommonPageMessage(page, message, wParam, lParam, 1, red, 2, &result);
+    return result;
 }
 
 // The page index given at creation, and the picture of the page's slot.
@@ -445,7 +438,7 @@ INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         // The separate copy window has no header: the page's banner and its
         // line would be drawn across its bars and texts.
         if (g_speedFlag) return 0;
-        return CommonPageMessage(page, message, wParam, lParam);
+        return PageLooks(page, message, wParam, lParam);
     }
     return 0;
 }
@@ -471,7 +464,7 @@ INT_PTR CALLBACK DetectionPageProc(HWND page, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_PAINT:
     case WM_CTLCOLORSTATIC:
-        return CommonPageMessage(page, message, wParam, lParam);
+        return PageLooks(page, message, wParam, lParam);
     }
     return 0;
 }

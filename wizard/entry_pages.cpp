@@ -124,11 +124,6 @@ static int ListProgramGroups(HWND page) {
                 name = next ? end + 1 : end;
             }
             LocalFree(reply);
-            // The group the field shows, or none: a selected line reads as
-            // the choice.
-            char group[sizeof g_programGroup];
-            GetDlgItemTextA(page, IDC_GROUP_NAME, group, sizeof group);
-            SendMessageA(list, LB_SETCURSEL, SendMessageA(list, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)group), 0);
             listed = 1;
         }
         if (data) DdeFreeDataHandle(data);
@@ -154,6 +149,10 @@ static INT_PTR CALLBACK ProgramFolderPageProc(HWND page, UINT message, WPARAM wP
         else ReadDlgText("DG", group, sizeof group);
         SetEdit(page, IDC_GROUP_NAME, group, sizeof group);
         ListProgramGroups(page);
+        // The group the field shows, or none: a selected line reads as the
+        // choice.
+        HWND list = GetDlgItem(page, IDC_GROUP_LIST);
+        SendMessageA(list, LB_SETCURSEL, SendMessageA(list, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)group), 0);
         return TRUE;
     }
     case WM_COMMAND:

@@ -117,9 +117,7 @@ static void ComputeDefaultFolder() {
 static int s_browseAppend;  // [DIR] "APPEND"
 // The folder as the user chose it, which may be longer than the engine's
 // folder: such a folder is refused whole on Next, never cut.
-static char s_chosenFolder[MAX_PATH + 2];
-
-static int ChosenFolderFits() { return TextLength(s_chosenFolder) < (int)sizeof g_installFolder; }
+static int s_folderTooLong;
 
 static UINT_PTR CALLBACK BrowseHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -155,9 +153,12 @@ static UINT_PTR CALLBACK BrowseHook(HWND dialog, UINT message, WPARAM wParam, LP
     }
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
-            GetDlgItemTextA(dialog, IDC_BROWSE_PATH, s_chosenFolder, sizeof s_chosenFolder);
-            RemoveTrailingBackslash(s_chosenFolder);
-            if (ChosenFolderFits()) CopyText(g_installFolder, s_chosenFolder, sizeof g_installFolder);
+            // A folder longer than the engine holds is kept out whole.
+            char path[sizeof g_installFolder + 1];
+            GetDlgItemTextA(dialog, IDC_BROWSE_PATH, path, sizeof path);
+            s_folderTooLong = TextLength(path) >= (int)sizeof g_installFolder;
+            RemoveTrailingBackslash(path);
+            if (!s_folderTooLong) CopyText(g_installFolder, path, sizeof g_installFolder);
         }
         return FALSE;
     }
@@ -187,8 +188,8 @@ static int BrowseForFolder(HWND page) {
     if (!GetSaveFileNameA(&dialog)) return 0;
     UpdateWindow(page);
     SplitInstallFolder();
-    SetDlgItemTextA(page, IDC_FOLDER_LABEL, s_chosenFolder);
-    if (ChosenFolderFits()) ShowPathInLabel(page, IDC_FOLDER_LABEL, g_installFolder);
+    SetDlgItemTextA(page, IDC_FOLDER_LABEL, g_installFolder);
+    ShowPathInLabel(page, IDC_FOLDER_LABEL, g_installFolder);
     return 1;
 }
 
@@ -210,12 +211,11 @@ static int FormatTakes(const char *format, const char *kinds) {
 }
 
 // A message of the destination page from [DLG] key with its arguments;
-// the page stays. A script without the key shows the folder the user chose.
+// the page stays.
 static int RefuseFolder(HWND page, const char *key, const char *kinds, INT_PTR first, INT_PTR second) {
     char format[256], message[1025];
     ReadDlgText(key, format, sizeof format);
-    if (!format[0]) CopyText(message, s_chosenFolder, sizeof message);
-    else if (FormatTakes(format, kinds)) wsprintfA(message, format, first, second);
+    if (FormatTakes(format, kinds)) wsprintfA(message, format, first, second);
     else CopyText(message, format, sizeof message);
     MessageBoxA(page, message, g_messageTitle, MB_OK);
     return 0;
@@ -228,11 +228,9 @@ static int RefuseFolder(HWND page, const char *key, const char *kinds, INT_PTR f
 // needed is the figure the ready page shows: the space text of the setup
 // type or of the components page, else the base space.
 static int CheckChosenFolder(HWND page) {
-    if (!ChosenFolderFits()) return RefuseFolder(page, "C87", "u", sizeof g_installFolder - 1, 0);
+    if (s_folderTooLong) return RefuseFolder(page, "C87", "u", sizeof g_installFolder - 1, 0);
     if (!IsUsableFolder(g_installFolder)) return RefuseFolder(page, "C88", "s", (INT_PTR)g_installFolder, 0);
-    unsigned needed = 0;
-    for (const char *c = g_spaceText; *c >= '0' && *c <= '9'; c++) needed = needed * 10 + (unsigned)(*c - '0');
-    if (!g_spaceText[0]) needed = (unsigned)g_diskRequired;
+    unsigned needed = (unsigned)(g_spaceText[0] ? ParseDecimal(g_spaceText) : g_diskRequired);
     unsigned free = (unsigned)GetFreeDiskSpaceKB(g_installFolder);
     g_freeSpaceKB = (int)free;
     if (free >= needed) return 1;
@@ -267,7 +265,7 @@ static INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wPar
         // Computed on the first showing; later showings keep the choice.
         if (!g_defaultFolderComputed) ComputeDefaultFolder();
         else SplitInstallFolder();
-        CopyText(s_chosenFolder, g_installFolder, sizeof s_chosenFolder);
+        s_folderTooLong = 0;
         SetDlgItemTextA(page, IDC_FOLDER_LABEL, g_installFolder);
         GetCurrentDirectoryA(sizeof s_savedDirectory, s_savedDirectory);
         return TRUE;
