@@ -1,5 +1,6 @@
 #include "buildtool/product_check.h"
 #include "buildtool/access_keys.h"
+#include "buildtool/product_rules.h"
 #include "buildtool/record_field.h"
 #include "buildtool/script_keys.h"
 #include <ctype.h>
@@ -130,6 +131,13 @@ std::string Upper(std::string s) {
 
 bool ReadTextLines(const std::string &path, const std::string &shown, bool forFileScript, TextLines *out,
                    std::vector<Finding> *findings) {
+    // A pipe would hold the read for ever, a folder reads as empty.
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return false;
+    if (!S_ISREG(st.st_mode)) {
+        findings->push_back({shown, 0, true, "is no file (a folder, a pipe or a device); only files are read"});
+        return true;
+    }
     FILE *f = fopen(path.c_str(), "rb");
     if (!f) return false;
     std::string bytes;
@@ -244,18 +252,20 @@ std::string RecordSourcePath(const std::string &folder, const std::string &lette
     return folder + "/" + name;
 }
 
-int CheckProduct(const std::string &folder, std::vector<Finding> *findings) {
+int CheckProduct(const std::string &folder, std::vector<Finding> *findings, const std::string &uninstaller) {
     Context cx = {folder, findings};
     const char *main = "_SFX.DLG", *blocks = "_DLG.SCR", *files = "_FILE1.SCR";
+    ProductFacts facts;
+    facts.folder = folder;
 
     // Main script.
     TextLines script;
     std::vector<IniKey> keys;
-    if (!ReadTextLines(folder + "/" + main, folder + "/" + main, false, &script, findings)) {
+    if (!ReadTextLines(SetupFilePath(folder, main), folder + "/" + main, false, &script, findings)) {
         cx.Add(main, 0, true, "missing: every product needs its main script");
     } else {
         struct stat st;
-        if (stat((folder + "/" + main).c_str(), &st) == 0 && (size_t)st.st_size > kProfileFileBytes)
+        if (stat(SetupFilePath(folder, main).c_str(), &st) == 0 && (size_t)st.st_size > kProfileFileBytes)
             cx.Add(main, 0, false, "larger than 64 KB; Windows 95 reads only the first 64 KB of an INI file");
         keys = ParseIni(script, folder + "/" + main, findings);
     }
@@ -363,6 +373,7 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings) {
     // Actions: types, phases, modes; the variables they set.
     std::set<std::string> variables;
     for (long n = 1; n <= number("VARIABLES", "#") && n < 10000; n++) variables.insert(Upper(value("VARIABLES", std::to_string(n))));
+    facts.listed = variables;
     for (const IniKey &k : keys)
         if (!strcasecmp(k.section.c_str(), "VARIABLES") && k.key.size() > 2 && k.key[0] == '%') variables.insert(Upper(k.key));
     std::set<std::string> tags;
@@ -416,9 +427,16 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings) {
     // Text blocks: what the pages and the action pages ask for.
     TextLines blockText;
     std::set<std::string> defined;
-    if (!ReadTextLines(folder + "/" + blocks, folder + "/" + blocks, false, &blockText, findings)) {
+    if (!ReadTextLines(SetupFilePath(folder, blocks), folder + "/" + blocks, false, &blockText, findings)) {
         cx.Add(blocks, 0, true, "missing: every product needs its text-block file");
     } else {
+        // The pages' scan steps two characters over every line end.
+        for (size_t i = 0; i < blockText.lines.size(); i++)
+            if (!blockText.crlf[i]) {
+                cx.Add(blocks, (int)i + 1, false, "line ends with LF alone; the build writes the text blocks with"
+                                                  " CR LF, the line end the pages' text scan needs");
+                break;
+            }
         for (const std::string &l : blockText.lines)
             if (l.compare(0, 5, "[STR ") == 0 && l.find(']') != std::string::npos)
                 defined.insert(Upper(l.substr(5, l.find(']') - 5)));
@@ -436,11 +454,11 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings) {
 
     // File script.
     TextLines records;
-    if (!ReadTextLines(folder + "/" + files, folder + "/" + files, true, &records, findings)) {
+    if (!ReadTextLines(SetupFilePath(folder, files), folder + "/" + files, true, &records, findings)) {
         cx.Add(files, 0, true, "missing: every product needs its file script (it may be empty)");
     } else {
         std::set<std::string> targets;
-        bool uninstaller = false;
+        bool installsUninstaller = false;
         for (size_t i = 0; i < records.lines.size(); i++) {
             const std::string &r = records.lines[i];
             int line = (int)i + 1;
@@ -488,7 +506,7 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings) {
                 cx.Add(files, line, true, "overwrite mode " + std::to_string(mode) + " compares versions; field 6 is empty");
             std::string letter = RecordFieldText(r, 20), name = RecordFieldText(r, 22), where = RecordFieldText(r, 23);
             checkLetter(files, line, letter, "field 20");
-            uninstaller |= !strcasecmp(name.c_str(), "uninstx.exe");
+            installsUninstaller |= !strcasecmp(name.c_str(), "uninstx.exe");
             std::string problem = NameProblem(name);
             if (problem == "non-ascii")
                 cx.Add(files, line, false, "file name \"" + name + "\" is not plain ASCII; the engine writes names"
@@ -505,6 +523,8 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings) {
                 if (!EngineVariable(v) && !variables.count(Upper(v)))
                     cx.Add(files, line, false, "variable " + v + " is used but never set");
             std::string source = RecordSourcePath(folder, letter, where, name);
+            facts.files.push_back({where, name, line});
+            if (!Exists(source) && !uninstaller.empty() && !strcasecmp(name.c_str(), "uninstx.exe")) source = uninstaller;
             if (!Exists(source)) {
                 cx.Add(files, line, true, "\"" + name + "\" is not in the product folder (nor under files/" +
                                               (letter.empty() ? "A" : letter.substr(0, 1)) + "/)");
@@ -517,7 +537,7 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings) {
         }
         // The entry in Add/Remove Programs runs the uninstaller with the log.
         const IniKey *listed = FindIniKey(keys, "UNINST", "Register");
-        if (listed && Number(listed->value) && !uninstaller)
+        if (listed && Number(listed->value) && !installsUninstaller)
             cx.Add(main, listed->line, true, "[UNINST] \"Register\" lists the product in Add/Remove Programs, "
                                              "but the file script installs no uninstx.exe to remove it");
     }
@@ -525,7 +545,7 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings) {
     if (listName && listName->value.find('\\') != std::string::npos)
         cx.Add(main, listName->line, true, "[UNINST] \"Name\" names a registry key, which holds no \"\\\"");
     for (const char *picture : {"_PIC0.IMG", "_PIC1.IMG", "_PIC2.IMG"}) {
-        std::string path = folder + "/" + picture;
+        std::string path = SetupFilePath(folder, picture);
         if (!Exists(path)) cx.Add(picture, 0, true, "missing: the pages and the background need their picture");
         else if (!IsBitmap(path)) cx.Add(picture, 0, false, "not a Windows bitmap; the pages show no picture");
     }
@@ -539,6 +559,9 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings) {
             if (!EngineVariable(v) && !variables.count(Upper(v)))
                 cx.Add(main, k.line, false, "variable " + v + " is used but never set");
     }
+
+    facts.keys = &keys;
+    CheckProductRules(facts, findings);
 
     std::stable_sort(findings->begin(), findings->end(), [](const Finding &a, const Finding &b) {
         return a.file != b.file ? a.file < b.file : a.line < b.line;

@@ -11,8 +11,10 @@ struct Finding {
     std::string text;
 };
 
-// Appends what it finds; returns the number of errors.
-int CheckProduct(const std::string &folder, std::vector<Finding> *findings);
+// Appends what it finds; returns the number of errors. uninstaller: the one
+// the build adds when the file script names uninstx.exe and the folder
+// lacks it.
+int CheckProduct(const std::string &folder, std::vector<Finding> *findings, const std::string &uninstaller = "");
 // "FILE:LINE: error: text" lines.
 std::string FormatFindings(const std::vector<Finding> &findings);
 

@@ -49,7 +49,10 @@ bool IsFolder(const std::string &path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-void Walk(const std::string &root, const std::string &relative, std::vector<std::string> *out) {
+// Files below a folder. Links are not followed (a link to a folder above
+// would lead round for ever): they go to links.
+void Walk(const std::string &root, const std::string &relative, std::vector<std::string> *out,
+          std::vector<std::string> *links = 0) {
     DIR *d = opendir((root + relative).c_str());
     if (!d) return;
     std::vector<std::string> names;
@@ -59,8 +62,15 @@ void Walk(const std::string &root, const std::string &relative, std::vector<std:
     std::sort(names.begin(), names.end());
     for (const std::string &n : names) {
         std::string path = relative + "/" + n;
-        if (IsFolder(root + path)) Walk(root, path, out);
-        else out->push_back(path);
+        struct stat st;
+        if (lstat((root + path).c_str(), &st) != 0) continue;
+        if (S_ISLNK(st.st_mode)) {
+            if (links) links->push_back(path);
+        } else if (S_ISDIR(st.st_mode)) {
+            Walk(root, path, out, links);
+        } else {
+            out->push_back(path);
+        }
     }
 }
 
@@ -73,7 +83,7 @@ int NewProduct(const std::string &folder, const std::string &title, std::vector<
         return 1;
     }
     std::vector<std::string> present;
-    Walk(folder, "", &present);
+    Walk(folder, "", &present, &present);
     if (!present.empty()) {
         errors->push_back(folder + ": not empty; mksetup new writes a product into a new folder");
         return 1;
@@ -122,12 +132,15 @@ int ScanProduct(const std::string &folder, std::string *summary, std::vector<std
         errors->push_back(root + ": missing; mksetup scan lists the files below files/<component letter>/");
         return 1;
     }
-    std::vector<std::string> paths;
-    Walk(root, "", &paths);
+    std::vector<std::string> paths, links;
+    Walk(root, "", &paths, &links);
+    for (const std::string &l : links)
+        errors->push_back(root + l + ": a link; links are not followed, left out");
 
     // The records there are now, by the file they name, so that fields the
     // author changed survive a new scan.
     std::map<std::string, std::string> kept;
+    std::vector<std::string> others;  // records of files outside the tree, in their order
     std::vector<Finding> ignored;
     TextLines old;
     if (ReadTextLines(folder + "/_FILE1.SCR", "", true, &old, &ignored))
@@ -136,7 +149,16 @@ int ScanProduct(const std::string &folder, std::string *summary, std::vector<std
             std::string key = (letter.empty() ? "A" : letter.substr(0, 1)) + RecordFieldText(r, 23) +
                               RecordFieldText(r, 22);
             for (char &c : key) c = (char)toupper((unsigned char)c);
-            if (r.size() > 1 && r[0] == '|') kept[key] = r;
+            if (r.size() < 2 || r[0] != '|') continue;
+            kept[key] = r;
+            // The uninstaller (which the build may add) and files lying in
+            // the product folder itself are no part of the tree.
+            std::string name = RecordFieldText(r, 22);
+            std::string source = RecordSourcePath(folder, letter, RecordFieldText(r, 23), name);
+            struct stat st;
+            if (!strcasecmp(name.c_str(), "uninstx.exe") ||
+                (source == folder + "/" + name && stat(source.c_str(), &st) == 0 && S_ISREG(st.st_mode)))
+                others.push_back(key);
         }
 
     std::string out;
@@ -154,11 +176,17 @@ int ScanProduct(const std::string &folder, std::string *summary, std::vector<std
         std::string where = "\\" + (last > second ? p.substr(second + 1, last - second - 1) + "\\" : "");
         for (char &c : where) c = c == '/' ? '\\' : c;
         std::string name = p.substr(last + 1);
+        if (p.find_first_of("|\r\n") != std::string::npos) {
+            errors->push_back(root + p + ": a name with \"|\", CR or LF cannot stand in a file-script record; left out");
+            skipped++;
+            continue;
+        }
         std::string key = letter + where + name;
         for (char &c : key) c = (char)toupper((unsigned char)c);
         auto it = kept.find(key);
         if (it != kept.end()) {
             out += it->second + "\r\n";
+            kept.erase(it);
             same++;
             continue;
         }
@@ -168,9 +196,17 @@ int ScanProduct(const std::string &folder, std::string *summary, std::vector<std
         out += r + "\r\n";
         added++;
     }
+    for (const std::string &key : others) {
+        auto it = kept.find(key);
+        if (it == kept.end()) continue;
+        out += it->second + "\r\n";
+        kept.erase(it);
+        same++;
+    }
     if (!WriteText(folder + "/_FILE1.SCR", out, errors)) return 1;
     *summary = std::to_string(added + same) + " records: " + std::to_string(added) + " new, " + std::to_string(same) +
-               " kept as they were, " + std::to_string(kept.size() - same) + " dropped (file gone)" +
-               (skipped ? ", " + std::to_string(skipped) + " files left out" : "") + "\n";
+               " kept as they were, " + std::to_string(kept.size()) + " dropped (file gone)" +
+               (skipped ? ", " + std::to_string(skipped) + " files left out" : "") +
+               (links.empty() ? "" : ", " + std::to_string(links.size()) + " links not followed") + "\n";
     return skipped ? 1 : 0;
 }

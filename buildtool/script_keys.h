@@ -12,6 +12,8 @@ struct ScriptKey {
     const char *fallback; // value when the key is absent
     const char *reader;   // page or step that reads it
     const char *meaning;
+    char expanded;        // 'y' variables expanded, 'n' used as written, 'p' a path; 0 for a number
+    const char *example;  // a value as a product would write it
 };
 
 // Every key, in the order of the guide's tables; ends with a null section.

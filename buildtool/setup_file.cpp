@@ -1,10 +1,11 @@
 #include "buildtool/setup_file.h"
 #include "buildtool/memory_streams.h"
 #include "buildtool/product_check.h"
+#include "buildtool/product_rules.h"
 #include "buildtool/record_field.h"
+#include "buildtool/script_text.h"
 #include "buildtool/szdd.h"
 #include "payload/payload_layout.h"
-#include "supportlib/crc32.h"
 #include "supportlib/entry_data.h"
 #include "supportlib/entry_header.h"
 #include "supportlib/inflate.h"
@@ -18,7 +19,10 @@
 
 namespace {
 
+// Regular files only: a pipe would hold the read for ever.
 bool ReadFile(const std::string &path, std::string *out) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     FILE *f = fopen(path.c_str(), "rb");
     if (!f) return false;
     out->clear();
@@ -27,13 +31,6 @@ bool ReadFile(const std::string &path, std::string *out) {
     while ((n = fread(buf, 1, sizeof buf, f)) > 0) out->append(buf, n);
     fclose(f);
     return true;
-}
-
-bool WriteFile(const std::string &path, const std::string &bytes) {
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
 }
 
 void Put16(std::string &s, size_t at, unsigned v) {
@@ -59,8 +56,7 @@ bool FitsEntrySizes(const std::string &name, uint64_t size, std::vector<std::str
     return false;
 }
 
-bool MakeEntry(const std::string &name, const std::string &folder, const std::string &data, unsigned flags,
-               time_t stamp, std::string *entry, std::vector<std::string> *errors) {
+bool FitsEntryTexts(const std::string &name, const std::string &folder, std::vector<std::string> *errors) {
     if (name.size() >= ENTRY_RECORD_TEXT_MAX || name.empty()) {
         errors->push_back(name + ": name of " + std::to_string(name.size()) +
                           " characters does not fit the entry record (at most 255)");
@@ -71,9 +67,81 @@ bool MakeEntry(const std::string &name, const std::string &folder, const std::st
                           " characters does not fit the entry record (at most 255)");
         return false;
     }
-    std::string packed = CompressEntryData(data);
-    if (!FitsEntrySizes(name, data.size(), errors) || !FitsEntrySizes(name, packed.size(), errors)) return false;
+    return true;
+}
+
+// Where an entry's bytes come from: an open file, read in pieces, or bytes
+// already in memory (the main script).
+struct Source {
+    FILE *file;
+    const std::string *bytes;
+    size_t at;
+    size_t Read(unsigned char *buf, size_t max) {
+        if (file) return fread(buf, 1, max, file);
+        size_t n = bytes->size() - at < max ? bytes->size() - at : max;
+        memcpy(buf, bytes->data() + at, n);
+        at += n;
+        return n;
+    }
+};
+
+// Writes entries at the end of a file one at a time: the header with room
+// for the figures first, the data packed piece by piece behind it, then the
+// header's figures in place. Memory is the compressor's state and two
+// buffers whatever the size of the files. crc runs on over every byte
+// written (the setup program's checksum).
+class EntryWriter {
+  public:
+    EntryWriter() {
+        memset(&z_, 0, sizeof z_);
+        deflateInit2(&z_, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    }
+    ~EntryWriter() { deflateEnd(&z_); }
+    // false with a message when the source cannot be read, the figures do
+    // not fit the header or the file cannot be written.
+    bool Write(FILE *out, const std::string &name, const std::string &folder, Source *source, unsigned flags,
+               time_t stamp, uint32_t *crc, std::vector<std::string> *errors);
+    // Appends the whole of from (read from its start) to out.
+    bool Append(FILE *out, FILE *from);
+
+  private:
+    z_stream z_;
+    unsigned char in_[1 << 18], out_[1 << 18];
+};
+
+bool EntryWriter::Write(FILE *out, const std::string &name, const std::string &folder, Source *source,
+                        unsigned flags, time_t stamp, uint32_t *crc, std::vector<std::string> *errors) {
+    if (!FitsEntryTexts(name, folder, errors)) return false;
+    off_t start = ftello(out);
     std::string h(ENTRY_HEADER_SIZE, '\0');
+    h += name + folder;
+    if (fwrite(h.data(), 1, h.size(), out) != h.size()) return false;
+    deflateReset(&z_);
+    uint32_t dataCrc = 0, storedCrc = 0;
+    uint64_t expanded = 0, stored = 0;
+    int flush;
+    do {
+        size_t n = source->Read(in_, sizeof in_);
+        if (source->file && ferror(source->file)) {
+            errors->push_back(name + ": cannot be read");
+            return false;
+        }
+        expanded += n;
+        dataCrc = (uint32_t)crc32(dataCrc, in_, (uInt)n);
+        flush = n == 0 ? Z_FINISH : Z_NO_FLUSH;
+        z_.next_in = in_;
+        z_.avail_in = (uInt)n;
+        do {
+            z_.next_out = out_;
+            z_.avail_out = sizeof out_;
+            deflate(&z_, flush);
+            size_t have = sizeof out_ - z_.avail_out;
+            if (fwrite(out_, 1, have, out) != have) return false;
+            storedCrc = (uint32_t)crc32(storedCrc, out_, (uInt)have);
+            stored += have;
+        } while (z_.avail_out == 0);
+    } while (flush != Z_FINISH);
+    if (!FitsEntrySizes(name, expanded, errors) || !FitsEntrySizes(name, stored, errors)) return false;
     memcpy(&h[0], ENTRY_SIGNATURE, 4);
     unsigned t, d;
     DosTime(stamp, &t, &d);
@@ -82,15 +150,25 @@ bool MakeEntry(const std::string &name, const std::string &folder, const std::st
     Put16(h, ENTRY_OFF_METHOD, ENTRY_METHOD_DEFLATE);
     Put16(h, ENTRY_OFF_TIME, t);
     Put16(h, ENTRY_OFF_DATE, d);
-    Put32(h, ENTRY_OFF_CRC, Crc32Update(0, data.data(), data.size()));
-    Put32(h, ENTRY_OFF_STORED, (uint32_t)packed.size());
-    Put32(h, ENTRY_OFF_EXPANDED, (uint32_t)data.size());
+    Put32(h, ENTRY_OFF_CRC, dataCrc);
+    Put32(h, ENTRY_OFF_STORED, (uint32_t)stored);
+    Put32(h, ENTRY_OFF_EXPANDED, (uint32_t)expanded);
     Put16(h, ENTRY_OFF_NAMELEN, (unsigned)name.size());
     Put16(h, ENTRY_OFF_EXTRALEN, (unsigned)folder.size());
-    *entry = h + name + folder + packed;
+    if (fseeko(out, start, SEEK_SET) != 0 || fwrite(h.data(), 1, ENTRY_HEADER_SIZE, out) != ENTRY_HEADER_SIZE ||
+        fseeko(out, 0, SEEK_END) != 0)
+        return false;
+    *crc = (uint32_t)crc32_combine(crc32(*crc, (const Bytef *)h.data(), (uInt)h.size()), storedCrc, (z_off_t)stored);
     return true;
 }
 
+bool EntryWriter::Append(FILE *out, FILE *from) {
+    if (fflush(from) != 0 || fseeko(from, 0, SEEK_SET) != 0) return false;
+    size_t n;
+    while ((n = fread(in_, 1, sizeof in_, from)) > 0)
+        if (fwrite(in_, 1, n, out) != n) return false;
+    return !ferror(from);
+}
 
 // Main script with a fresh [SIG] section holding the expected figures.
 std::string WithSignature(const std::string &script, unsigned covered, int sum) {
@@ -286,46 +364,69 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
     head += szdd;
     head.resize(PAYLOAD_FIRST_ENTRY, '\0');
 
+    // Written beside and renamed, so that a failed write never leaves a
+    // half-made program in place of a good one. The files to install come
+    // behind the main script, whose entry carries the checksum of all the
+    // rest: they are packed into a file of their own first and appended
+    // once the main script's entry is written.
+    std::string temp = in.output + ".part", files = in.output + ".files";
+    FILE *out = fopen(temp.c_str(), "wb"), *behind = fopen(files.c_str(), "wb+");
+    bool written = out && behind && fwrite(head.data(), 1, head.size(), out) == head.size();
+    uint32_t crc = (uint32_t)crc32(0, (const Bytef *)head.data(), (uInt)head.size());
+    static EntryWriter writer;
+    time_t now = time(0);
     // Setup files: required ones, then the optional libraries, main script last.
     const char *required[] = {SETUP_FILE_PICTURE0, SETUP_FILE_PICTURE1, SETUP_FILE_PICTURE2,
                               SETUP_FILE_TEXT_BLOCKS, SETUP_FILE_FILE_SCRIPT};
     const char *optional[] = {SETUP_FILE_ODBC, SETUP_FILE_PLUGIN};
-    std::string before, after, script, fileScript;
-    time_t now = time(0);
-    auto add = [&](const std::string &name, const std::string &folder, const std::string &source, unsigned flags,
-                   std::string *to) {
-        std::string data, entry;
+    std::string script, fileScript;
+    // Once a fault is found the rest is only checked, so that every fault
+    // is listed, and nothing more is packed.
+    auto add = [&](const std::string &name, const std::string &folder, const std::string &path, unsigned flags,
+                   FILE *to) {
+        if (!FitsEntryTexts(name, folder, errors)) return;
+        // Regular files only: a pipe would hold the read for ever. A file
+        // too large for an entry is refused from its size alone, before
+        // gigabytes are read and packed for nothing.
         struct stat st;
-        if (name.size() >= ENTRY_RECORD_TEXT_MAX || folder.size() >= ENTRY_RECORD_TEXT_MAX)
-            return MakeEntry(name, folder, data, flags, now, &entry, errors);
-        // A file too large for an entry is refused from its size alone,
-        // before gigabytes are read and packed for nothing.
-        bool known = stat(source.c_str(), &st) == 0;
-        if (known && !FitsEntrySizes(name, (uint64_t)st.st_size, errors)) return false;
-        if (!ReadFile(source, &data)) {
-            errors->push_back(source + ": missing");
-            return false;
+        Source source = {0, 0, 0};
+        if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !(source.file = fopen(path.c_str(), "rb"))) {
+            errors->push_back(path + ": missing");
+            return;
         }
-        time_t stamp = known ? st.st_mtime : now;
-        if (!MakeEntry(name, folder, data, flags, stamp, &entry, errors)) return false;
-        *to += entry;
-        return true;
+        // The setup's text scripts go in with CR LF line ends, the profile
+        // functions' and the copy page's; they are small.
+        std::string text;
+        if (flags == ENTRY_FLAGS_SETUP && IsTextScript(name)) {
+            fclose(source.file);
+            source.file = 0;
+            if (!ReadFile(path, &text)) {
+                errors->push_back(path + ": missing");
+                return;
+            }
+            text = WithCrLf(text);
+            source.bytes = &text;
+        }
+        if (FitsEntrySizes(name, (uint64_t)st.st_size, errors) && errors->empty() && written)
+            written = writer.Write(to, name, folder, &source, flags, st.st_mtime, &crc, errors) || !errors->empty();
+        if (source.file) fclose(source.file);
     };
-    for (const char *name : required) add(name, "\\", in.product + "/" + name, ENTRY_FLAGS_SETUP, &before);
+    for (const char *name : required) add(name, "\\", SetupFilePath(in.product, name), ENTRY_FLAGS_SETUP, out);
     for (const char *name : optional) {
         struct stat st;
-        if (stat((in.product + "/" + name).c_str(), &st) == 0)
-            add(name, "\\", in.product + "/" + name, ENTRY_FLAGS_SETUP, &before);
+        if (stat(SetupFilePath(in.product, name).c_str(), &st) == 0)
+            add(name, "\\", SetupFilePath(in.product, name), ENTRY_FLAGS_SETUP, out);
     }
-    if (!ReadFile(in.product + "/" + SETUP_FILE_MAIN_SCRIPT, &script))
+    if (!ReadFile(SetupFilePath(in.product, SETUP_FILE_MAIN_SCRIPT), &script))
         errors->push_back(in.product + "/" + SETUP_FILE_MAIN_SCRIPT + ": missing");
-    if (!errors->empty()) return 1;
-    WarnOfMissingTexts(in.product + "/" + SETUP_FILE_MAIN_SCRIPT, script);
+    script = WithCrLf(script);
+    if (errors->empty()) WarnOfMissingTexts(in.product + "/" + SETUP_FILE_MAIN_SCRIPT, script);
+    uint64_t covered = written ? (uint64_t)ftello(out) : 0;
 
     // Files to install, in the file script's order: field 22 the entry name
     // (found below files/ or in the product folder), field 23 the destination
     // folder text.
-    ReadFile(in.product + "/" + SETUP_FILE_FILE_SCRIPT, &fileScript);
+    ReadFile(SetupFilePath(in.product, SETUP_FILE_FILE_SCRIPT), &fileScript);
     size_t at = 0;
     int line = 0;
     while (at < fileScript.size()) {
@@ -349,32 +450,37 @@ int BuildSetupProgram(const BuildInput &in, std::vector<std::string> *errors) {
                               " leads out of its folder (\"..\", drive, root or share)");
             continue;
         }
-        add(name, folder, RecordSourcePath(in.product, RecordFieldText(record, 20), folder, name), ENTRY_FLAGS_INSTALL,
-            &after);
+        std::string source = RecordSourcePath(in.product, RecordFieldText(record, 20), folder, name);
+        struct stat st;
+        if (stat(source.c_str(), &st) != 0 && !in.uninstaller.empty() && !strcasecmp(name.c_str(), "uninstx.exe"))
+            source = in.uninstaller;
+        add(name, folder, source, ENTRY_FLAGS_INSTALL, behind);
     }
-    if (!errors->empty()) return 1;
-
-    // The main script's entry is left out of the sum it carries.
-    std::string probe = head + before + after;
-    unsigned covered;
-    int sum;
-    SetupChecksum(probe, &covered, &sum);
-    std::string mainEntry;
-    if (!MakeEntry(SETUP_FILE_MAIN_SCRIPT, "\\", WithSignature(script, covered, sum), ENTRY_FLAGS_SETUP, now,
-                   &mainEntry, errors))
-        return 1;
-    uint64_t total = (uint64_t)head.size() + before.size() + mainEntry.size() + after.size();
-    if (total > 0xFFFFFFFFu) {
-        errors->push_back(in.output + ": " + std::to_string(total) +
-                          " bytes, past the 4 GiB that entry offsets reach");
-        return 1;
+    if (errors->empty() && written) {
+        uint64_t filesSize = (uint64_t)ftello(behind);
+        covered += filesSize;
+        int sum = (int)(crc & 0x7FFFFFFF);
+        if (sum == 0) sum = 1;
+        Source main = {0, 0, 0};
+        std::string signed_ = WithSignature(script, (unsigned)covered, sum);
+        main.bytes = &signed_;
+        // The main script's entry is left out of the sum it carries.
+        uint32_t mainCrc = 0;
+        written = writer.Write(out, SETUP_FILE_MAIN_SCRIPT, "\\", &main, ENTRY_FLAGS_SETUP, now, &mainCrc, errors);
+        uint64_t total = (uint64_t)ftello(out) + filesSize;
+        if (written && total > 0xFFFFFFFFu)
+            errors->push_back(in.output + ": " + std::to_string(total) +
+                              " bytes, past the 4 GiB that entry offsets reach");
+        else if (written)
+            written = writer.Append(out, behind);
     }
-    // Written beside and renamed, so that a failed write never leaves a
-    // half-made program in place of a good one.
-    std::string temp = in.output + ".part";
-    if (!WriteFile(temp, head + before + mainEntry + after) || rename(temp.c_str(), in.output.c_str()) != 0) {
+    if (behind) fclose(behind);
+    remove(files.c_str());
+    if (out && fclose(out) != 0) written = false;
+    if (!written && errors->empty()) errors->push_back(in.output + ": cannot be written");
+    if (!errors->empty() || rename(temp.c_str(), in.output.c_str()) != 0) {
         remove(temp.c_str());
-        errors->push_back(in.output + ": cannot be written");
+        if (errors->empty()) errors->push_back(in.output + ": cannot be written");
         return 1;
     }
     return 0;

@@ -8,6 +8,7 @@ struct BuildInput {
     std::string library;  // support library DLL
     std::string product;  // product folder with the setup files
     std::string output;
+    std::string uninstaller;  // for a file script that names uninstx.exe when the product lacks it
 };
 
 // Each returns 0 on success; problems are appended to errors (one line

@@ -151,6 +151,12 @@ static void WriteLogSection(const char *path) {
     GlobalFree(old);
 }
 
+void SealInstallLog(int starting) {
+    typedef int(SUPPORT_CALL * Seal)(const char *, int);
+    Seal seal = g_support.module ? (Seal)(void *)GetProcAddress(g_support.module, "SEALLOG") : 0;
+    if (seal) seal(g_installLogPath, starting);
+}
+
 int OpenInstallLog() {
     // Looked at before the log's own folder is made, which may be this one.
     int folderExisted = FolderExists(g_installFolder);
@@ -179,6 +185,7 @@ int OpenInstallLog() {
         g_support.KWP_CREATEPATH(folder);
         createdFolder = 1;
     }
+    SealInstallLog(1);
     g_installLog = OpenOrCreate(g_installLogPath);
     if (!InstallLogOpen()) return createdFolder;
     if (BannerMayBeWritten(g_installLog)) LogRecord(LOG_BANNER, "");

@@ -11,6 +11,11 @@ void LogRecord(const char *tag, const char *text);
 // becomes ";".
 void LogFileRecord(const char *tag, int variant, const char *text);
 int InstallLogOpen();
+// The support library's word for the log (a digest under HKLM, or HKCU,
+// that the uninstaller checks before it acts outside the product's
+// folder): before the run changes the log (starting) and once it is
+// closed. A library without the entry gives none.
+void SealInstallLog(int starting);
 // The four records of a registry value under HKEY_LOCAL_MACHINE.
 void LogRegistryValue(const char *key, const char *name, const char *value);
 

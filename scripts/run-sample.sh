@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Main job: builds everything, writes the sample product's setup programs
-# (the 32-bit release one and its 64-bit twin), lists and verifies them, runs
+# Main job: builds the build tool and the programs a setup is made of (not
+# the tests), writes the sample product's setup programs (the 32-bit
+# release one and its 64-bit twin), lists and verifies them, runs
 # the 64-bit one silently under Wine, and prints the files it installed and
 # its install log.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$src/build}
-"$src/scripts/build.sh" "$out"
+"$src/scripts/build.sh" "$out" --programs
 tool=$out/host/buildtool/mksetup
 for arch in i686 x86_64; do
   bin=$out/win-$arch/bin

@@ -93,8 +93,9 @@ run() {
   # read HKLM\Software through the 32-bit one. Once a prefix (tests that run
   # side by side wait for the first): the folders a 32-bit Windows names
   # there (the program folders, the shell's folders for all users, the list
-  # of installed programs) and the shell's COM classes (shortcuts), which
-  # the 32-bit shell32 registers.
+  # of installed programs), the shell's COM classes (shortcuts) and the
+  # cryptography providers (the install log's digest), which the 32-bit
+  # shell32 and rsaenh register.
   if [ ! -f "$WINEPREFIX/.wine32-view" ]; then
     exec 9>"$WINEPREFIX/.wine32-view.lock"
     flock 9
@@ -106,7 +107,7 @@ run() {
       { wine reg import 'C:\wine32-view.a.reg' /reg:32 &&
         wine reg export "$folders" 'C:\wine32-view.b.reg' /reg:64 /y &&
         wine reg import 'C:\wine32-view.b.reg' /reg:32 &&
-        loader32 "$root" "$root/usr/lib/i386-linux-gnu/wine/i386-windows/regsvr32.exe" /s shell32.dll; } >/dev/null 2>&1 ||
+        loader32 "$root" "$root/usr/lib/i386-linux-gnu/wine/i386-windows/regsvr32.exe" /s shell32.dll rsaenh.dll; } >/dev/null 2>&1 ||
         fail "cannot fill the 32-bit registry view"
       rm -f "$reg.a.reg" "$reg.b.reg"
       # A 32-bit program's system folder on a 64-bit Windows is syswow64,

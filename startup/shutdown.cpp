@@ -4,6 +4,7 @@
 #include "script/settings.h"
 #include "script/text_blocks.h"
 #include "install/billboards.h"
+#include "install/install_log.h"
 #include "base/settings.h"
 #include "wizard/wizard.h"
 
@@ -82,6 +83,11 @@ void RestartAfterQuestion(int platform) {
 }
 
 void FinishRun() {
+    // The log closes first: the support library keeps the word for it.
+    if (g_installLog && g_installLog != HFILE_ERROR) {
+        _lclose(g_installLog);
+        SealInstallLog(0);
+    }
     UnloadLibraries();
     char question[255];
     ReadDlgText("C25", question, sizeof question);
@@ -89,7 +95,6 @@ void FinishRun() {
     int logOffFlag = ReadDlgInt("srb", 0) != 0;
     FreeStartupBuffers();
     DeleteTempFiles();
-    if (g_installLog && g_installLog != HFILE_ERROR) _lclose(g_installLog);
     if (g_richEdit) FreeLibrary(g_richEdit);
     // A run that installed nothing (cancelled before the copy ended) has
     // nothing to finish at a restart.

@@ -222,7 +222,8 @@ class Decoder {
 bool Decoder::MoreInput() {
     InflateState *s = s_;
     if (!s->inputDone) {
-        int n = s->read(s->readContext, s->input, INFLATE_INPUT);
+        int n = s->read(s->readContext, s->input, s->shortRead ? INFLATE_HEADER_READ : INFLATE_INPUT);
+        s->shortRead = 0;
         if (n < 0) {
             error_ = INFLATE_READ_FAILED;
             return false;
@@ -283,27 +284,31 @@ bool Decoder::Stored() {
         len--;
     }
     // The bit buffer is empty now; what it held above its count were copies
-    // of the bytes copied below.
+    // of the bytes copied below. Bytes already read come from the input;
+    // the rest is read straight into the output, and the next read takes
+    // only what a block header needs, so that a run of stored blocks is
+    // copied once, by the source.
     if (len) s->bits = 0;
     while (len) {
-        if (s->in == s->inEnd) {
-            int n = s->inputDone ? 0 : s->read(s->readContext, s->input, INFLATE_INPUT);
-            if (n <= 0) {
-                if (n == 0) s->inputDone = 1;
-                error_ = n < 0 ? INFLATE_READ_FAILED : INFLATE_TRUNCATED;
+        if (s->outPos >= INFLATE_BUFFER && !Flush()) return false;
+        unsigned room = INFLATE_BUFFER - s->outPos, n = (unsigned)(s->inEnd - s->in);
+        if (n) {
+            if (n > len) n = len;
+            if (n > room) n = room;
+            memcpy(s->out + s->outPos, s->in, n);
+            s->in += n;
+        } else {
+            int got = s->inputDone ? 0 : s->read(s->readContext, s->out + s->outPos, (int)(len < room ? len : room));
+            if (got <= 0) {
+                if (got == 0) s->inputDone = 1;
+                error_ = got < 0 ? INFLATE_READ_FAILED : INFLATE_TRUNCATED;
                 return false;
             }
-            s->in = s->input;
-            s->inEnd = s->input + n;
-            s->consumed += (unsigned)n;
+            n = (unsigned)got;
+            s->consumed += n;
+            s->shortRead = 1;
         }
-        if (s->outPos >= INFLATE_BUFFER && !Flush()) return false;
-        unsigned n = (unsigned)(s->inEnd - s->in);
-        if (n > len) n = len;
-        if (n > INFLATE_BUFFER - s->outPos) n = INFLATE_BUFFER - s->outPos;
-        memcpy(s->out + s->outPos, s->in, n);
         s->outPos += n;
-        s->in += n;
         len -= n;
     }
     return true;
@@ -560,6 +565,7 @@ int InflateStream(InflateState *s, InflateRead read, void *readContext, InflateW
     s->bitCount = 0;
     s->padding = 0;
     s->inputDone = 0;
+    s->shortRead = 0;
     s->in = s->inEnd = s->input;
     s->outPos = s->flushed = 0;
     s->total = s->consumed = 0;

@@ -13,6 +13,9 @@
 // window is moved back per byte of output.
 #define INFLATE_BUFFER (INFLATE_WINDOW + 7 * INFLATE_WINDOW)
 #define INFLATE_INPUT 65536
+// A read after a stored block read straight into the output: enough for
+// the next block's header and, when it is stored, its first bytes.
+#define INFLATE_HEADER_READ 16
 // Bits looked up at once for literal and length codes, and for distance
 // codes (fewer: 30 symbols, and a small table stays in the cache).
 #define INFLATE_FAST_BITS 11
@@ -53,6 +56,7 @@ struct InflateState {
     int bitCount;
     int padding;     // zero bytes fed in behind the end of the input
     int inputDone;
+    int shortRead;   // the next read is INFLATE_HEADER_READ bytes
     const unsigned char *in;
     const unsigned char *inEnd;
     unsigned outPos;    // write position in out

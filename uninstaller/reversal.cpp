@@ -45,6 +45,8 @@ static void UndoRecordAt(UndoRun *run, int i, int start, int end) {
         // goes down, the file stays.
         if (!RecordText(r, path, sizeof path) || !PlainPath(path))
             Note(run, NOTE_DAMAGED, r->line, "");
+        else if (!RECORD_VOUCHED(run))
+            Note(run, NOTE_NOT_VOUCHED, r->line, path);
         else
             LowerSharedCount(run, path);
         return;
@@ -62,10 +64,14 @@ static void UndoRecordAt(UndoRun *run, int i, int start, int end) {
         return;
     }
     case REC_REGROOT:
-        if (!GroupWhole(run, i, end))
+        if (!GroupWhole(run, i, end)) {
             Note(run, NOTE_DAMAGED, r->line, "");
-        else
+        } else if (!RECORD_VOUCHED(run)) {
+            RecordText(r + 1, path, sizeof path);
+            Note(run, NOTE_NOT_VOUCHED, r->line, path);
+        } else {
             UndoRegistryValue(run, i);
+        }
         return;
     case REC_INIFILE:
         if (!GroupWhole(run, i, end)) {
@@ -122,6 +128,11 @@ int UndoBlocks(UndoRun *run) {
             if (r[i].kind != REC_INFO && r[i].kind != REC_CREATE && r[i].kind != REC_LOCKED &&
                 r[i].kind != REC_UNDONE)
                 pending++;
+#ifdef UNDO_WHOLE_LOGS
+#ifdef UNDO_WHOLE_LOGS
+            run->vouched = r[i].line >= run->trustFromLine;
+#endif
+#endif
             UndoRecordAt(run, i, start, end);
             if (run->step && !run->step(run, r[i].line)) {
                 run->stopped = 1;

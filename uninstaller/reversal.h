@@ -21,6 +21,9 @@ enum UndoNote {
     NOTE_NO_BACKUP,       // replaced file kept: its backup is gone
     NOTE_AT_RESTART,      // in use: removed at the next Windows start
     NOTE_NOT_UNDONE,      // a kind of record this run does not undo
+    NOTE_NOT_VOUCHED,     // outside the product's folders, and the setup
+                          // does not vouch for the record
+    NOTE_NOT_COUNTED,     // a system file no shared count names
 };
 
 enum UndoKind {
@@ -58,6 +61,12 @@ struct UndoRun {
     int resumeLine;
     // 1: only the newest block (the setup's rollback of its own run).
     int onlyLastBlock;
+    // Records before this line are not vouched for by the setup (the log
+    // was changed behind its back): they change nothing outside the
+    // product's own folders (0: all are vouched for).
+    int trustFromLine;
+    // Whether the record being undone is vouched for (RECORD_VOUCHED).
+    int vouched;
     // Callbacks; each may be 0.
     void (*note)(UndoRun *run, int note, int line, const char *subject);
     // Called after each record; returns 0 to stop the run.
@@ -77,6 +86,12 @@ struct UndoRun {
     int ownPathSet;
     char ownPath[UNDO_PATH];    // the running uninstaller: goes at the next start
 };
+
+#ifdef UNDO_WHOLE_LOGS
+#define RECORD_VOUCHED(run) ((run)->vouched)
+#else
+#define RECORD_VOUCHED(run) 1  // the setup's own run
+#endif
 
 // Splits the log text into records (the text must outlive the run).
 // Returns 0 when memory runs out.
@@ -100,7 +115,7 @@ void FreeUndoRun(UndoRun *run);
 // block [start, end).
 void UndoFile(UndoRun *run, int i, int start, int end);
 // Lowers the file's shared count; at 0 the value goes. Returns the count
-// left (0 when there was none).
+// it found (0 when there was none).
 DWORD LowerSharedCount(UndoRun *run, const char *path);
 // "RegRoot:" ... "RegVal :" starting at record i.
 void UndoRegistryValue(UndoRun *run, int i);
@@ -122,7 +137,9 @@ int RecordText(const UndoRecord *r, char *buffer, int size);
 // 1 when the path may be changed: a full local path inside an allowed place
 // (or the system or fonts folder when also says so), no "..", device name
 // or folder link.
-enum { ALLOW_SHARED = 1, ALLOW_FONT = 2 };
+// Shell folders (ALLOW_SHELL) only for shortcuts and program groups, and
+// none of these for a record the setup does not vouch for.
+enum { ALLOW_SHARED = 1, ALLOW_FONT = 2, ALLOW_SHELL = 4 };
 int PathAllowed(UndoRun *run, const char *path, int also);
 // A full local path ("X:\a\b") whose parts are plain names.
 int PlainPath(const char *path);

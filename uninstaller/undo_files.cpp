@@ -154,7 +154,7 @@ static void RestoreFile(UndoRun *run, const char *backup, const char *target, in
 static const char kSharedKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
 
 // Lowers the file's shared count; at 0 the value goes. Returns the count
-// left (0 when there was none).
+// it found (0 when there was none).
 DWORD LowerSharedCount(UndoRun *run, const char *path) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
@@ -164,11 +164,10 @@ DWORD LowerSharedCount(UndoRun *run, const char *path) {
         size != sizeof count)
         count = 0;
     if (count > 1) {
-        count--;
-        RegSetValueExA(key, path, 0, REG_DWORD, (const BYTE *)&count, sizeof count);
-    } else {
-        if (RegDeleteValueA(key, path) == ERROR_SUCCESS) run->changes++;
-        count = 0;
+        DWORD left = count - 1;
+        RegSetValueExA(key, path, 0, REG_DWORD, (const BYTE *)&left, sizeof left);
+    } else if (RegDeleteValueA(key, path) == ERROR_SUCCESS) {
+        run->changes++;
     }
     RegCloseKey(key);
     return count;
@@ -209,13 +208,21 @@ void UndoFile(UndoRun *run, int i, int start, int end) {
     // Files in the system and fonts folders only when the log counts them
     // as shared or registers them as fonts.
     int also = (shared >= 0 ? ALLOW_SHARED : 0) | (FindRecord(run, REC_REGVAL, start, end, path) >= 0 ? ALLOW_FONT : 0);
-    if (!PathAllowed(run, path, also)) {
-        Note(run, NOTE_REFUSED, r->line, path);
+    int inProduct = PathAllowed(run, path, 0);
+    if (!inProduct && !PathAllowed(run, path, also)) {
+        Note(run, RECORD_VOUCHED(run) || !PlainPath(path) ? NOTE_REFUSED : NOTE_NOT_VOUCHED, r->line, path);
         return;
     }
-    if (shared >= 0 && LowerSharedCount(run, path) > 0) {
-        Note(run, NOTE_STILL_SHARED, r->line, path);
-        return;
+    if (shared >= 0) {
+        // The count is the registry's: a log the setup does not vouch for
+        // leaves it, and the file with it. Outside the product's folders a
+        // file goes only when this run takes its count from 1 to 0.
+        DWORD count = RECORD_VOUCHED(run) ? LowerSharedCount(run, path) : 0;
+        if (!RECORD_VOUCHED(run) || count > 1 || (!count && !inProduct)) {
+            Note(run, !RECORD_VOUCHED(run) ? NOTE_NOT_VOUCHED : count > 1 ? NOTE_STILL_SHARED : NOTE_NOT_COUNTED, r->line,
+                 path);
+            return;
+        }
     }
     // A file that was held open: its undoing follows the setup's rename.
     int later = FindRecord(run, REC_LOCKED, start, end, path) >= 0 && ReplacementPending(path);

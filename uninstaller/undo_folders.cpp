@@ -2,6 +2,23 @@
 #include "uninstaller/reversal.h"
 #include "base/text.h"
 
+// A program group the setup made in a shell folder: a folder below one (not
+// one of them itself) that holds a shortcut of the same block.
+static int ProgramGroup(UndoRun *run, int i, const char *path) {
+#ifdef UNDO_WHOLE_LOGS
+    if (!PathAllowed(run, path, ALLOW_SHELL)) return 0;
+    for (int k = 0; k < run->rootCount; k++)
+        if (SamePath(path, run->roots[k])) return 0;
+    char link[MAX_PATH];
+    for (int k = BlockStart(run, i), end = BlockEnd(run, i); k < end; k++)
+        if (run->records[k].kind == REC_SLINK && RecordText(run->records + k, link, sizeof link) &&
+            PathBelow(link, path))
+            return 1;
+#endif
+    (void)run, (void)i, (void)path;
+    return 0;
+}
+
 void RemoveCreatedFolders(UndoRun *run) {
     UndoRecord *r = run->records;
     int first = run->onlyLastBlock ? BlockStart(run, run->count) : 0;
@@ -34,7 +51,12 @@ void RemoveCreatedFolders(UndoRun *run) {
             RecordText(&r[i], path, sizeof path);
             int n = TextLength(path);
             if (n > 3 && path[n - 1] == '\\') path[n - 1] = 0;
-            if (!PathAllowed(run, path, 0)) {
+#ifdef UNDO_WHOLE_LOGS
+#ifdef UNDO_WHOLE_LOGS
+            run->vouched = r[i].line >= run->trustFromLine;
+#endif
+#endif
+            if (!PathAllowed(run, path, 0) && !ProgramGroup(run, i, path)) {
                 Note(run, NOTE_REFUSED, r[i].line, path);
                 continue;
             }

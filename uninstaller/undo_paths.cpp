@@ -2,6 +2,7 @@
 // the allowed folders, no device names and no folder links.
 #include "uninstaller/reversal.h"
 #include "base/text.h"
+#include "payload/entry_names.h"
 
 static int Upper(int c) { return c >= 'a' && c <= 'z' ? c - 32 : c; }
 
@@ -23,19 +24,6 @@ int SamePath(const char *a, const char *b) {
     return n == TextLength(b) && SameText(a, b, n);
 }
 
-// Names Windows opens as devices in any folder: "C:\Product\con.txt" is the
-// console.
-static int DeviceName(const char *name, int n) {
-    static const char *const devices[] = {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"};
-    int base = 0;
-    while (base < n && name[base] != '.') base++;
-    for (unsigned d = 0; d < sizeof devices / sizeof devices[0]; d++)
-        if (TextLength(devices[d]) == base && SameText(name, devices[d], base)) return 1;
-    if (base == 4 && (SameText(name, "COM", 3) || SameText(name, "LPT", 3)) && name[3] >= '1' && name[3] <= '9')
-        return 1;
-    return 0;
-}
-
 int PlainPath(const char *path) {
     int n = TextLength(path);
     if (n < 4 || n >= MAX_PATH) return 0;
@@ -55,7 +43,11 @@ int PlainPath(const char *path) {
         if (len == 0 || len > 255) return 0;
         // "..", "." and names Windows trims ("a." is "a").
         if (path[i - 1] == '.' || path[i - 1] == ' ') return 0;
-        if (DeviceName(path + start, len)) return 0;
+        // Names Windows opens as devices in any folder, in every spelling
+        // the payload's entry names are refused in ("con .txt" too).
+        char part[256];
+        CopyText(part, path + start, len + 1);
+        if (IsDeviceName(part)) return 0;
         start = i + 1;
     }
     return 1;
@@ -79,8 +71,13 @@ static int NoLinksBelow(const char *path, const char *folder) {
 int PathAllowed(UndoRun *run, const char *path, int also) {
     if (!PlainPath(path)) return 0;
     for (int i = 0; i < run->rootCount; i++)
-        if (run->roots[i][0] && (PathBelow(path, run->roots[i]) || SamePath(path, run->roots[i])))
+        if (run->roots[i][0] && (PathBelow(path, run->roots[i]) || SamePath(path, run->roots[i]))
+#ifdef UNDO_WHOLE_LOGS
+            && (i < run->productRoots || ((also & ALLOW_SHELL) && run->vouched))
+#endif
+        )
             return SamePath(path, run->roots[i]) || NoLinksBelow(path, run->roots[i]);
+    if (!RECORD_VOUCHED(run)) return 0;
     if (also & ALLOW_SHARED) {
         // The system folder, and on the NT family the 16-bit one too.
         char system16[UNDO_PATH + 8];

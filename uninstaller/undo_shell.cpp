@@ -5,37 +5,39 @@
 char g_shellFolders[UNDO_MAX_ROOTS][UNDO_PATH];
 int g_shellFolderCount;
 
-static int ShellRoot(const char *path) {
-    for (int i = 0; i < g_shellFolderCount; i++)
-        if (PathBelow(path, g_shellFolders[i])) return i;
-    return -1;
+
+// A shell link: its header's size and class come first.
+static int ShortcutFile(const char *path) {
+    static const unsigned char kHeader[20] = {0x4C, 0, 0, 0, 0x01, 0x14, 0x02, 0, 0, 0,
+                                              0,    0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    unsigned char head[20];
+    DWORD got = 0;
+    HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    if (f == INVALID_HANDLE_VALUE) return 1;  // gone already
+    ReadFile(f, head, sizeof head, &got, 0);
+    CloseHandle(f);
+    for (DWORD k = 0; k < sizeof head; k++)
+        if (got != sizeof head || head[k] != kHeader[k]) return 0;
+    return 1;
 }
 
+// In a shell folder only a shortcut file goes; its program group goes with
+// the group's own "Create :" record, when the shortcuts were all it held.
 void UndoShortcut(UndoRun *run, int i) {
     char path[MAX_PATH];
     int line = run->records[i].line;
-    if (!RecordText(run->records + i, path, sizeof path) || !PathAllowed(run, path, 0)) {
-        Note(run, NOTE_REFUSED, line, path);
+    if (!RecordText(run->records + i, path, sizeof path) ||
+        (!PathAllowed(run, path, 0) && (!PathAllowed(run, path, ALLOW_SHELL) || !ShortcutFile(path)))) {
+        Note(run, run->vouched ? NOTE_REFUSED : NOTE_NOT_VOUCHED, line, path);
         return;
     }
     RemoveFile(run, path, line);
-    // The program group goes when the shortcuts were all it held.
-    int root = ShellRoot(path);
-    if (root < 0) return;
-    for (;;) {
-        int n = TextLength(path);
-        while (n > 0 && path[n - 1] != '\\') n--;
-        if (n == 0) return;
-        path[n - 1] = 0;
-        if (!PathBelow(path, g_shellFolders[root]) || !RemoveDirectoryA(path)) return;
-        run->changes++;
-    }
 }
 
 // An INI file in an allowed place, or directly in the Windows folder.
 static int IniAllowed(UndoRun *run, const char *file) {
     if (PathAllowed(run, file, 0)) return 1;
-    if (!PlainPath(file) || !PathBelow(file, run->windowsFolder)) return 0;
+    if (!run->vouched || !PlainPath(file) || !PathBelow(file, run->windowsFolder)) return 0;
     for (const char *p = file + TextLength(run->windowsFolder) + 1; *p; p++)
         if (*p == '\\') return 0;
     return 1;
@@ -54,7 +56,7 @@ void UndoIniChange(UndoRun *run, int i) {
         return;
     }
     if (!IniAllowed(run, file)) {
-        Note(run, NOTE_REFUSED, r->line, file);
+        Note(run, run->vouched ? NOTE_REFUSED : NOTE_NOT_VOUCHED, r->line, file);
         return;
     }
     if (GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES) return;

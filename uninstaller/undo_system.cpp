@@ -65,13 +65,16 @@ static int Unregister(const char *path, int typeLibrary) {
     return ok;
 }
 
+// Libraries are loaded only for records the setup vouches for: a log
+// changed behind its back could name any library its writer put in place.
 void UndoSelfRegistration(UndoRun *run, int i) {
     char path[MAX_PATH];
-    int own = OwnFile(run, i, path);
+    int own = run->vouched ? OwnFile(run, i, path) : 0;
     int line = run->records[i].line;
     if (own < 0) return;  // still counted: stays registered
     if (own == 0) {
-        Note(run, NOTE_REFUSED, line, path);
+        RecordText(run->records + i, path, sizeof path);
+        Note(run, run->vouched ? NOTE_REFUSED : NOTE_NOT_VOUCHED, line, path);
     } else if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
         if (Unregister(path, run->records[i].kind == REC_SELFTLB))
             run->changes++;
@@ -81,8 +84,9 @@ void UndoSelfRegistration(UndoRun *run, int i) {
 }
 
 // The ODBC setup library the setup used, as the product installed it: the
-// newest "odbcdll.dll" the log records as written, in the product's places
-// (or the system folder when counted as shared), while it is there. The
+// newest "odbcdll.dll" the log records as written, in a record the setup
+// vouches for, in the product's places (or the system folder when counted
+// as shared), while it is there. The
 // records of a block come before its files are removed, so the library is
 // still in place for them.
 static HMODULE LoadOdbcLibrary(UndoRun *run) {
@@ -91,7 +95,8 @@ static HMODULE LoadOdbcLibrary(UndoRun *run) {
     for (int i = run->count - 1; i >= 0; i--) {
         UndoRecord *r = run->records + i;
         char path[MAX_PATH];
-        if ((r->kind != REC_COPY && r->kind != REC_REPLACE) || r->length <= n || !RecordText(r, path, sizeof path) ||
+        if ((r->kind != REC_COPY && r->kind != REC_REPLACE) || r->line < run->trustFromLine || r->length <= n ||
+            !RecordText(r, path, sizeof path) ||
             lstrcmpiA(path + r->length - n, kName) != 0 || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
             continue;
         int shared = FindRecord(run, REC_CSHARED, 0, run->count, path) >= 0;
@@ -109,13 +114,13 @@ void UndoOdbc(UndoRun *run, int i) {
         Note(run, NOTE_DAMAGED, r->line, "");
         return;
     }
-    HMODULE odbc = LoadOdbcLibrary(run);
+    HMODULE odbc = run->vouched ? LoadOdbcLibrary(run) : 0;
     typedef int(WINAPI * Remove)(const char *);
     Remove remove = odbc ? (Remove)GetProcAddress(odbc, r->kind == REC_ODBC ? "REMOVEODBC" : "REMOVEDSN") : 0;
     if (remove && remove(text) == 0)
         run->changes++;
     else
-        Note(run, NOTE_NOT_UNDONE, r->line, text);
+        Note(run, run->vouched ? NOTE_NOT_UNDONE : NOTE_NOT_VOUCHED, r->line, text);
     if (odbc) FreeLibrary(odbc);
 }
 

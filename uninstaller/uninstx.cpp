@@ -17,6 +17,7 @@
 #include "base/text.h"
 #include "uninstaller/reversal.h"
 #include "uninstaller/undo_later.h"
+#include "supportlib/log_vouch.h"
 
 #define LOG_LIMIT (8 * 1024 * 1024)
 #define SUMMARY_SIZE 2048
@@ -57,6 +58,8 @@ static const char *const kNoteTexts[] = {
     "replaced file kept: no backup to restore",
     "removed at the next Windows start",
     "not undone",
+    "not undone outside the product's folder: the setup does not vouch for the record",
+    "system file kept: no shared count names it",
 };
 
 static void OnNote(UndoRun *, int note, int line, const char *subject) {
@@ -266,7 +269,7 @@ static void ReadTexts() {
 }
 
 // The last run's own log: when it worked on the same log (same path and
-// size) and did not finish, the lowest record line it undid.
+// digest of its bytes) and did not finish, the lowest record line it undid.
 static int ResumeLine(const char *header) {
     HANDLE f = CreateFileA(s_ownLogPath, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
     if (f == INVALID_HANDLE_VALUE) return 0;
@@ -323,6 +326,9 @@ static int Uninstall() {
     GetModuleFileNameA(0, ownPath, sizeof ownPath);
     ReadCommandLine();
     if (!s_logPath[0]) FindLogBeside(ownPath);
+    // Full, as the setup names the log in its word for it.
+    char full[MAX_PATH], *part;
+    if (s_logPath[0] && GetFullPathNameA(s_logPath, MAX_PATH, full, &part) < MAX_PATH) CopyText(s_logPath, full, MAX_PATH);
     ReadTexts();
     GetTempPathA(sizeof s_ownLogPath, s_ownLogPath);
     AppendText(s_ownLogPath, "uninstx.log", sizeof s_ownLogPath);
@@ -359,10 +365,40 @@ static int Uninstall() {
     AllowedPlaces(&run, ownPath);
     s_total = run.count;
 
-    char header[MAX_PATH + 40];
-    wsprintfA(header, "Log    : %s|%lu", s_logPath, (unsigned long)size);
+    // The log is known by its bytes' digest: a new log of the same path and
+    // size is another log.
+    char header[MAX_PATH + 80];
+    BYTE digest[20] = {0};
+    LogDigest(text, got, digest);
+    int n = wsprintfA(header, "Log    : %s|%lu|", s_logPath, (unsigned long)got);
+    for (int i = 0; i < 40; i++) header[n + i] = "0123456789abcdef"[(digest[i / 2] >> (i & 1 ? 0 : 4)) & 15];
+    header[n + 40] = 0;
     run.resumeLine = ResumeLine(header);
-    if (!s_silent && MessageBoxA(0, s_question, s_title, MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES)
+    // Outside the product's folder only what the setup vouches for: the
+    // installations after those its word leaves out, all when it has none.
+    int unvouched = VouchedFrom(s_logPath, digest), line = 1, blanks = 0;
+    run.trustFromLine = unvouched < 0 ? 0x7fffffff : 0;
+    for (DWORD at = 0; unvouched > 0 && at < got; at++) {
+        if (text[at] == ' ' && (at == 0 || text[at - 1] == '\n') && (at + 1 == got || text[at + 1] == '\r') &&
+            ++blanks > unvouched) {
+            run.trustFromLine = line;
+            break;
+        }
+        if (text[at] == '\n') line++;
+        run.trustFromLine = 0x7fffffff;
+    }
+    static char warning[MAX_PATH + 400];
+    warning[0] = 0;
+    if (run.trustFromLine > 1) {
+        char folder[MAX_PATH];
+        FolderOf(s_logPath, folder);
+        wsprintfA(warning, "The install log was changed since the setup wrote it: nothing outside %s is changed.\r\n\r\n",
+                  folder);
+    }
+    static char question[sizeof warning + 256];
+    CopyText(question, warning, sizeof question);
+    AppendText(question, s_question, sizeof question);
+    if (!s_silent && MessageBoxA(0, question, s_title, MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES)
         return 1;
     s_ownLog = CreateFileA(s_ownLogPath, GENERIC_WRITE, FILE_SHARE_READ, 0, run.resumeLine ? OPEN_ALWAYS : CREATE_ALWAYS,
                            0, 0);
@@ -372,6 +408,7 @@ static int Uninstall() {
     } else {
         WriteOwn("Log    :", header + 9);
     }
+    if (warning[0]) WriteOwn("Trust  :", "the log is not as the setup left it; its changed records act in its folder only");
     if (!s_silent) OpenWindow();
 
     int pending = UndoBlocks(&run);
@@ -384,6 +421,7 @@ static int Uninstall() {
     } else {
         // The log goes before the folders, which it would keep.
         DeleteFileA(s_logPath);
+        ForgetLogVouch(s_logPath);
         RemoveCreatedFolders(&run);
         if (pending == 0 && run.changes == 0 && run.notes == 0 && !run.resumeLine) {
             code = NothingLeft();

@@ -25,12 +25,25 @@ inline std::string Record(const std::string &name, const std::string &folder, co
     return r + letter + "||" + name + "|" + folder + "|\r\n";
 }
 
+// A Windows program's headers (MZ, PE, machine 0x14C or 0x8664, a DLL or
+// not) padded to a size with bytes that pack well.
+inline std::string FakeProgram(unsigned machine, bool dll, size_t size = 40000) {
+    std::string b(size, 'p');
+    b.replace(0, 2, "MZ");
+    b.replace(0x3C, 4, std::string("\x80\0\0\0", 4));
+    b.replace(0x80, 4, std::string("PE\0\0", 4));
+    b[0x84] = (char)(machine & 255), b[0x85] = (char)(machine >> 8);
+    b[0x96] = 2, b[0x97] = dll ? 0x21 : 0x01;
+    return b;
+}
+
 struct ToolRun {
     int status;
     std::string out, err;
 };
-inline ToolRun Tool(const std::string &args, const std::string &dir) {
-    std::string cmd = std::string(MKSETUP_PATH) + " " + args + " >" + dir + "/out.txt 2>" + dir + "/err.txt";
+// wrap: a command the tool runs under ("timeout 60").
+inline ToolRun Tool(const std::string &args, const std::string &dir, const std::string &wrap = "") {
+    std::string cmd = wrap + " " + MKSETUP_PATH + " " + args + " >" + dir + "/out.txt 2>" + dir + "/err.txt";
     int s = system(cmd.c_str());
     return ToolRun{WIFEXITED(s) ? WEXITSTATUS(s) : -1, Slurp(dir + "/out.txt"), Slurp(dir + "/err.txt")};
 }
