@@ -102,10 +102,11 @@ int RunItem(HWND parent, Item &item) {
             ProcessMatchingFiles(MATCH_COPY, p1, p2, item.pattern, item.flags);
         } else {
             // A folder named as the source has nothing CopyFileA could copy.
+            int existed = IsFile(p2);
             int copied = !IsFile(p1)                             ? 0
                          : (item.flags & FLAG_PROGRESS_COPY) ? CopyFileWithProgress(p1, p2, parent, p4)
                                                                  : CopyFileA(p1, p2, FALSE);
-            if (copied && (item.flags & ACTION_LOG)) LogRecord("Copy   :", p2);
+            if (copied && (item.flags & ACTION_LOG)) LogCopied(p2, existed);
             if (item.flags & ACTION_RESET_READ_ONLY) ResetReadOnly(p2);
         }
         break;

@@ -70,8 +70,9 @@ void TreeFileStep(const char *folder) {
         ShowStatusLine(901, target);
         // Only a file that was written is ours to record: the uninstaller
         // deletes what the log names.
+        int existed = GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES;
         if (!CopyFileA(source, target, FALSE)) continue;
-        LogRecord("Copy   :", target);
+        LogCopied(target, existed);
         ResetReadOnly(target);
     } while (FindNextFileA(find, &entry));
     FindClose(find);
@@ -182,8 +183,9 @@ void ProcessMatchingFiles(int mode, const char *folder, const char *target, cons
         if (!JoinFits(source, folder, entry.cFileName) || !JoinFits(destination, target, entry.cFileName)) continue;
         if (mode == MATCH_COPY) {
             ShowStatusLine(911, destination);
+            int existed = GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES;
             if (!CopyFileA(source, destination, FALSE)) continue;
-            if (flags & ACTION_LOG) LogRecord("Copy   :", destination);
+            if (flags & ACTION_LOG) LogCopied(destination, existed);
             if (flags & ACTION_RESET_READ_ONLY) ResetReadOnly(destination);
         } else if (mode == MATCH_DELETE) {
             DeleteFileA(destination);

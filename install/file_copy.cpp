@@ -3,6 +3,7 @@
 #include "install/file_record.h"
 #include "install/install_log.h"
 #include "install/install_state.h"
+#include "install/later_steps.h"
 #include "install/registrations.h"
 #include "install/walk_display.h"
 #include "payload/binding.h"
@@ -26,6 +27,7 @@ struct FileState {
     int replaced;
     int locked;
     int existed;
+    DWORD attributes;   // the target's before any rule changed them
     int backedUp;       // the old file was moved (not copied) to the backup
     int variant;        // field 14
     char target[TARGET_SIZE];
@@ -246,6 +248,9 @@ static int ProtectOldFile(FileState *s, const char *name) {
     } else if (g_backupsOn && s->backup[0]) {
         s->backedUp = MoveFileA(s->target, s->backup) != 0;
     }
+    // The read-only rule cleared the old file's attribute: the backup keeps
+    // the attributes the file had, which a restore then gives back.
+    SetFileAttributesA(s->backup, s->attributes);
     s->replaced = 1;
     if (s->locked) {
         char folder[TARGET_SIZE];
@@ -353,6 +358,7 @@ int InstallCurrentEntry(HWND page) {
     // there reads the whole folder.
     DWORD attributes = GetFileAttributesA(s.target);
     s.existed = attributes != INVALID_FILE_ATTRIBUTES;
+    s.attributes = attributes;
 
     s.skip = DecideFile(g_fileRecord, s.target, attributes, &s.replace);
     ApplyCopyRules(&s, attributes);
@@ -362,6 +368,13 @@ int InstallCurrentEntry(HWND page) {
         LogRecord("Skipped:", s.target);
     }
 
+    // The folders of a new file are made here rather than by the library,
+    // so that the log names each folder the setup created.
+    if (!g_testMode && s.skip == SKIP_NONE) {
+        char dir[TARGET_SIZE];
+        DirectoryOfPath(s.target, dir, sizeof dir);
+        CreateLoggedFolder(dir);
+    }
     int result = Unpack(page, &s, name, folder);
     if (result != 0) {
         if (!g_testMode && s.skip == SKIP_NONE) UndoFailedUnpack(&s);
@@ -392,6 +405,8 @@ int InstallCurrentEntry(HWND page) {
         if (shared) RaiseSharedCount(s.target);
         if (!s.replaced) {
             LogFileRecord("Copy   :", s.variant, s.target);
+            // Written over without a backup: not the setup's to delete.
+            if (s.existed) LogRecord("Existed:", s.target);
         } else {
             LogFileRecord("Replace:", s.variant, s.target);
             if (g_backupsOn && s.backup[0] && Exists(s.backup)) LogFileRecord("Backup :", s.variant, s.backup);

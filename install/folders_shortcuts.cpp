@@ -18,7 +18,7 @@ static int Exists(const char *path) {
 // Creates the folder when it is missing; "Create :" for every level that
 // was made, outermost first, so that a removal can take the whole new
 // branch away again (deepest first) and nothing that was there before.
-static void CreateFolder(const char *folder) {
+void CreateLoggedFolder(const char *folder) {
     if (Exists(folder) || !g_support.KWP_CREATEPATH) return;
     char level[PATH_TEXT];
     CopyText(level, folder, sizeof level);
@@ -56,7 +56,7 @@ void CreateScriptFolders() {
             LogPassedOver("folder name too long: ", text);
             continue;
         }
-        if (BuildItemPath(text, folder, sizeof folder, "folder passed over: ")) CreateFolder(folder);
+        if (BuildItemPath(text, folder, sizeof folder, "folder passed over: ")) CreateLoggedFolder(folder);
     }
 }
 
@@ -106,7 +106,7 @@ static void CreateShortcut(int i) {
     CopyText(folder, base, sizeof folder);
     if (group[0]) {
         JoinPath(folder, sizeof folder, base, group);
-        CreateFolder(folder);
+        CreateLoggedFolder(folder);
     }
     JoinPath(link, sizeof link, folder, name);
     if (TextLength(link) >= CONVERT_BUFFER_SIZE - 1) {

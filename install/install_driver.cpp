@@ -177,6 +177,17 @@ void StartCopy(HWND page) {
     g_skipOptimised = ReadSettingInt("FLE", "OPT", 0);
 
     int createdFolder = OpenInstallLog();
+    if (createdFolder == LOG_UNUSABLE) {
+        // Stopped before the first file: an installation without its log
+        // could never be removed.
+        g_setupStatus = 2;
+        if (!g_silentMode) {
+            char text[300];
+            wsprintfA(text, "The install log cannot be written:\n%s", g_installLogPath);
+            MessageBoxA(0, text, g_messageTitle, MB_ICONHAND);
+        }
+        return;
+    }
     WriteLogHeader();
     char drive[3];
     CopyText(drive, g_ownPath, sizeof drive);
@@ -254,6 +265,10 @@ static void FinishCopy(HWND page) {
 
 // One payload entry; 1 when the walk has ended.
 static int CopyEntry(HWND page) {
+    if (g_setupStatus) {
+        FinishCopy(page);
+        return 1;
+    }
     int next = g_support.KWP_NEXTLOOP ? g_support.KWP_NEXTLOOP(g_ownPath, 0, g_entryRecord) : NEXTLOOP_END;
     int ended = 0;
     if (next != NEXTLOOP_ENTRY) {

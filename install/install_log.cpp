@@ -1,4 +1,5 @@
 #include "install/install_log.h"
+#include "install/file_checks.h"
 #include "install/install_state.h"
 #include "payload/binding.h"
 #include "payload/paths.h"
@@ -28,6 +29,11 @@ void LogFileRecord(const char *tag, int variant, const char *text) {
     LogRecord(variantTag, text);
 }
 
+void LogCopied(const char *path, int existed) {
+    LogRecord("Copy   :", path);
+    if (existed) LogRecord("Existed:", path);
+}
+
 // Expands a text in place in a buffer of the size CONVERTMACRO works in.
 static void Expand(char *text, int size, int mode) {
     char buffer[256];
@@ -42,26 +48,29 @@ static int FolderExists(const char *path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// A log that is there but cannot be opened (read-only, held) is never
+// created anew: that would empty it.
 static HFILE OpenOrCreate(const char *path) {
-    HFILE log = _lopen(path, OF_READWRITE);
-    if (log == HFILE_ERROR) log = _lcreat(path, 0);
-    return log;
+    DWORD a = GetFileAttributesA(path);
+    if (a == INVALID_FILE_ATTRIBUTES) return _lcreat(path, 0);
+    return a & FILE_ATTRIBUTE_READONLY ? HFILE_ERROR : _lopen(path, OF_READWRITE);
 }
 
 #define BANNER_LINE LOG_BANNER " \r\n"
 
-// The banner of an earlier installation is rewritten only where it stands
-// whole at the top; a log that begins otherwise (the banner's blank cut
-// off by a profile writer, or another text) is not written over.
-static int BannerMayBeWritten(HFILE log) {
+// How a log begins: LOG_FRESH empty or with the banner line whole (it is
+// rewritten in place), LOG_KEPT with the banner but not its line end as
+// this program writes it (a profile writer cut its blank: left as it is),
+// LOG_DAMAGED otherwise (binary, cut at its head): the uninstaller would
+// neither find nor read it.
+enum { LOG_FRESH, LOG_KEPT, LOG_DAMAGED };
+static int LogHead(HFILE log) {
     char head[sizeof BANNER_LINE];
-    UINT got = _lread(log, head, sizeof BANNER_LINE - 1);
+    UINT got = _lread(log, head, sizeof BANNER_LINE - 1), i = 0;
     _llseek(log, 0, 0);
-    if (got == 0) return 1;
-    if (got != sizeof BANNER_LINE - 1) return 0;
-    for (UINT i = 0; i < got; i++)
-        if (head[i] != BANNER_LINE[i]) return 0;
-    return 1;
+    while (i < got && i < sizeof BANNER_LINE - 1 && head[i] == BANNER_LINE[i]) i++;
+    if (got == 0 || i == sizeof BANNER_LINE - 1) return LOG_FRESH;
+    return i < sizeof LOG_BANNER - 1 ? LOG_DAMAGED : LOG_KEPT;
 }
 
 static const char *const s_logKeys[6][2] = {{"C59", "L1"}, {"C60", "L2"}, {"C61", "C61"},
@@ -185,10 +194,21 @@ int OpenInstallLog() {
         g_support.KWP_CREATEPATH(folder);
         createdFolder = 1;
     }
-    SealInstallLog(1);
     g_installLog = OpenOrCreate(g_installLogPath);
-    if (!InstallLogOpen()) return createdFolder;
-    if (BannerMayBeWritten(g_installLog)) LogRecord(LOG_BANNER, "");
+    if (InstallLogOpen() && LogHead(g_installLog) == LOG_DAMAGED) {
+        // Records appended to a log the uninstaller cannot read would be
+        // lost with it: the damaged log is kept beside a fresh one.
+        _lclose(g_installLog);
+        g_installLog = HFILE_ERROR;
+        char aside[sizeof g_installLogPath];
+        if (NumberedBackupName(g_installLogPath, aside, sizeof aside) && MoveFileA(g_installLogPath, aside))
+            g_installLog = OpenOrCreate(g_installLogPath);
+    }
+    if (!InstallLogOpen()) return LOG_UNUSABLE;
+    // Vouched for as it stands before this run writes: a damaged log moved
+    // aside has nothing in it to vouch for.
+    SealInstallLog(1);
+    if (LogHead(g_installLog) == LOG_FRESH) LogRecord(LOG_BANNER, "");
     _lclose(g_installLog);
     WriteLogSection(g_installLogPath);
     g_installLog = _lopen(g_installLogPath, OF_WRITE);

@@ -10,6 +10,9 @@ void LogRecord(const char *tag, const char *text);
 // A file record's tag ("Copy   :"): with variant set the closing ":"
 // becomes ";".
 void LogFileRecord(const char *tag, int variant, const char *text);
+// "Copy   :" for a file written; "Existed:" after it when a file stood
+// there before (written over without a backup: the uninstaller keeps it).
+void LogCopied(const char *path, int existed);
 int InstallLogOpen();
 // The support library's word for the log (a digest under HKLM, or HKCU,
 // that the uninstaller checks before it acts outside the product's
@@ -22,7 +25,11 @@ void LogRegistryValue(const char *key, const char *name, const char *value);
 // Copy-page start: works out the log path from [DLG] "LO", creates its
 // folder and the installation folder (unless in test mode), opens or
 // creates the log, writes the banner and the uninstaller's [DLG] section.
-// Returns 1 when the installation folder was created.
+// Returns 1 when the installation folder was created, LOG_UNUSABLE when
+// no log can be written (a folder in its place, no right to write): the
+// copy must not start. A log that does not begin with the banner is moved
+// to its first free numbered name ("install.001") and a fresh one started.
+#define LOG_UNUSABLE (-1)
 int OpenInstallLog();
 // The empty record and the four header records; stores %INSTDATE%.
 void WriteLogHeader();

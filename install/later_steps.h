@@ -22,6 +22,9 @@ int ItemChosen(const char *section, int item);
 // Non-zero when a path holds a ".." step, which would lead out of the
 // folder the script names.
 int ClimbsOut(const char *path);
+// Creates a missing folder with "Create :" for every level it made,
+// outermost first.
+void CreateLoggedFolder(const char *folder);
 // The record for an item that was passed over, with the reason.
 void LogPassedOver(const char *why, const char *subject);
 // Builds a script path (a text starting with "%" as it is, anything else

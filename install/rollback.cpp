@@ -1,7 +1,6 @@
 #include "install/rollback.h"
 #include "install/install_log.h"
 #include "install/install_state.h"
-#include "payload/extract.h"
 #include "base/settings.h"
 #include "base/text.h"
 #include "uninstaller/reversal.h"
@@ -26,21 +25,11 @@ void RollBackRun(const char *why) {
     CopyText(run->fontsFolder, g_windowsDir, UNDO_PATH);
     AppendText(run->fontsFolder, "\\Fonts", UNDO_PATH);
     run->onlyLastBlock = 1;
+    // The folders of the entry that failed were made and logged before the
+    // library wrote into them: its block names them all.
     if (ParseUndoLog(run, text, (int)got)) {
         UndoBlocks(run);
         RemoveCreatedFolders(run);
-        // The library made the folders of the entry that failed before it
-        // could write it: no record names them.
-        const char *folderText = EntryFolderText();
-        char folder[UNDO_PATH];
-        CopyText(folder, g_installFolder, sizeof folder);
-        if (folderText && folderText[0] != '%') AppendText(folder, folderText, sizeof folder);
-        int n = TextLength(folder);
-        while (n > 0 && folder[n - 1] == '\\') folder[--n] = 0;
-        while (PathBelow(folder, g_installFolder) && RemoveDirectoryA(folder)) {
-            while (n > 0 && folder[n - 1] != '\\') n--;
-            if (n > 0) folder[--n] = 0;
-        }
     }
     char record[300];
     wsprintfA(record, "%s: %i changes undone, %i records kept", why, run->changes, run->notes);

@@ -1,4 +1,5 @@
 #include "payload/paths.h"
+#include "payload/leftovers.h"
 #include "base/settings.h"
 #include "base/text.h"
 
@@ -38,5 +39,6 @@ HFILE CreateTempFile(char *path) {
     }
     CopyText(path, name, PATH_TEXT);
     if (!path[0]) return HFILE_ERROR;
+    NoteLeftover(path);
     return _lopen(path, OF_READWRITE);
 }

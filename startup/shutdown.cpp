@@ -1,6 +1,7 @@
 #include "startup/shutdown.h"
 #include "payload/binding.h"
 #include "payload/extract.h"
+#include "payload/leftovers.h"
 #include "script/settings.h"
 #include "script/text_blocks.h"
 #include "install/billboards.h"
@@ -43,6 +44,7 @@ void DeleteTempFiles() {
     DeleteIfNamed(g_billboardPath);
     if (g_plugin.present) DeleteIfNamed(g_pluginPath);
     if (g_odbc.present) DeleteIfNamed(g_odbcPath);
+    EndLeftovers();
 }
 
 void ExitQuietly() {

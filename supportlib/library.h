@@ -24,6 +24,14 @@ void CopyBounded(char *dst, const char *src, int size);
 void AppendBounded(char *dst, const char *src, int size);
 // Writes one install-log record to the handle (no-op without one).
 void WriteLogRecord(const char *tag, const char *text, int handle);
+// Removes what killed runs left (their journals' files and work files) and
+// logs each file as "Cleanup:" (killed_runs.cpp).
+void RemoveKilledRunsLeftovers(int logHandle);
+// Lists a folder the library writes a work file into in its own journal
+// (a folder listed last is not listed again); the journal goes when the
+// library is unloaded.
+void NoteWorkFolder(const char *folder);
+void EndWorkJournal();
 // Tells the user about a failure: caption, message text and the subject
 // (a file or folder). Without a progress window (start-up, silent setups)
 // nothing blocks: the text goes to the install log and the debugger output.

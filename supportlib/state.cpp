@@ -89,6 +89,9 @@ LIBRARY_ENTRY INITMAK(const char *scriptPath, int platform, int family, int clar
     if (scriptPath) CopyBounded(g_scriptPath, scriptPath, sizeof g_scriptPath);
     g_platformCode = platform;
     g_logHandle = logHandle;
+    // The copy starts with its log open: the right time to take away what
+    // killed runs left, and to say so in it.
+    if (logHandle && logHandle != HFILE_ERROR) RemoveKilledRunsLeftovers(logHandle);
     return 0;
 }
 
@@ -120,6 +123,9 @@ LIBRARY_ENTRY KWP_CREATEPATH(const char *path) {
 
 LIBRARY_ENTRY CREATEFOLDER(const char *path) { return path && CreateDirectoryA(path, 0) ? 1 : 0; }
 
-// The library's entry point: there is no C run-time to start, and nothing
-// to do when a process or thread attaches or detaches.
-extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+// The library's entry point: there is no C run-time to start; when the
+// setup unloads it at its end, the journal of its work folders goes.
+extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_DETACH) EndWorkJournal();
+    return TRUE;
+}

@@ -309,15 +309,12 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
     in.offset = g_entryData;
     in.left = g_entry.stored;
 
-    // A new file is written under its own name, and deleted again unless it
-    // is complete and checked. A file that is there already is written
-    // under a temporary name first; only a complete, checked file takes its
-    // place.
+    // Every file is written under a work name in its folder first; only a
+    // complete, checked file takes the target's name. A run killed half way
+    // leaves a work file, never a half file under the real name.
     char temp[MAX_PATH + 16];
-    HANDLE out = CreateFileA(target, GENERIC_WRITE, 0, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, 0);
-    int direct = out != INVALID_HANDLE_VALUE;
-    if (direct) CopyBounded(temp, target, sizeof temp);
-    else out = CreateWorkFile(folder, temp);
+    NoteWorkFolder(folder);
+    HANDLE out = CreateWorkFile(folder, temp);
     if (out == INVALID_HANDLE_VALUE) {
         ReportProblem("Error", "Output write failure: ", target);
         return 7;
@@ -336,7 +333,7 @@ LIBRARY_ENTRY KWP_UNPACK(const char *entryName, const char *folderText, const ch
     } else if (r != ENTRY_DATA_OK) {
         ReportProblem("Error", "CRC-32 failure: ", target);
         result = 6;
-    } else if (!direct && !PutInPlace(temp, target, folder)) {
+    } else if (!PutInPlace(temp, target, folder)) {
         ReportProblem("Error", "Output write failure: ", target);
         result = 7;
     }

@@ -40,6 +40,12 @@ static void UndoRecordAt(UndoRun *run, int i, int start, int end) {
         if (i == start || run->records[i - 1].kind != REC_REPLACE || run->records[i - 1].mark != r->mark)
             Note(run, NOTE_DAMAGED, r->line, "");
         return;
+#ifdef UNDO_WHOLE_LOGS
+    case REC_EXISTED:
+        if (!RecordText(r, path, sizeof path) || FindRecord(run, REC_COPY, i - 1, i, path) < 0)
+            Note(run, NOTE_DAMAGED, r->line, "");
+        return;
+#endif
     case REC_CSHARED:
         // A shared file the setup kept (its version was newer): the count
         // goes down, the file stays.
@@ -126,7 +132,7 @@ int UndoBlocks(UndoRun *run) {
             }
 #endif
             if (r[i].kind != REC_INFO && r[i].kind != REC_CREATE && r[i].kind != REC_LOCKED &&
-                r[i].kind != REC_UNDONE)
+                r[i].kind != REC_UNDONE && r[i].kind != REC_EXISTED)
                 pending++;
 #ifdef UNDO_WHOLE_LOGS
 #ifdef UNDO_WHOLE_LOGS

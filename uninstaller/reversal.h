@@ -24,14 +24,24 @@ enum UndoNote {
     NOTE_NOT_VOUCHED,     // outside the product's folders, and the setup
                           // does not vouch for the record
     NOTE_NOT_COUNTED,     // a system file no shared count names
+    NOTE_WRITTEN_OVER,    // a file that was there before: no backup to restore
 };
 
 enum UndoKind {
     REC_OTHER, REC_BLANK, REC_INFO, REC_CREATE, REC_COPY, REC_REPLACE, REC_BACKUP, REC_LOCKED,
     REC_CSHARED, REC_REGROOT, REC_REGKEY, REC_REGNAME, REC_REGVAL, REC_SELFREG, REC_SELFTLB, REC_SLINK,
     REC_INIFILE, REC_INISEC, REC_INIITEM, REC_INIOLD, REC_INIVAL, REC_ODBC, REC_ODBCDSN, REC_UNDONE,
-    REC_DAMAGED
+    REC_DAMAGED, REC_EXISTED
 };
+// Records newer setups add to the ones above; logs without them are read as
+// before:
+//   "Existed: path"  right after "Copy   : path": a file stood there before
+//                    the setup wrote over it without a backup; it is kept
+//                    and named, never deleted.
+//   "Cleanup: path"  what a killed run left (a work file, a temp file) and
+//                    this run removed; nothing to undo.
+//   "Create : path"  also for every folder the copy made for a file: a
+//                    folder is removed only when such a record names it.
 
 struct UndoRecord {
     const char *text;   // the text after the tag (not terminated)

@@ -173,23 +173,20 @@ DWORD LowerSharedCount(UndoRun *run, const char *path) {
     return count;
 }
 
-// The library creates the folders of a file without a record: they go
-// with the file when it leaves them empty, up to the product's folder.
-static void RemoveEmptyParents(UndoRun *run, const char *path) {
-    for (int i = 0; i < run->productRoots; i++) {
-        if (!PathBelow(path, run->roots[i])) continue;
-        char folder[MAX_PATH];
-        CopyText(folder, path, sizeof folder);
-        for (;;) {
-            int n = TextLength(folder);
-            while (n > 0 && folder[n - 1] != '\\') n--;
-            if (n == 0) return;
-            folder[n - 1] = 0;
-            if (!PathBelow(folder, run->roots[i]) || !RemoveDirectoryA(folder)) return;
-            run->changes++;
-        }
-    }
+#ifdef UNDO_WHOLE_LOGS
+// A replaced file that stays (still shared, marked to stay): nothing will
+// restore its backup, which goes.
+static void DropBackup(UndoRun *run, int i, int end) {
+    char backup[MAX_PATH];
+    UndoRecord *b = &run->records[i + 1];
+    if (run->records[i].kind == REC_REPLACE && i + 1 < end && b->kind == REC_BACKUP &&
+        RecordText(b, backup, sizeof backup) && PathAllowed(run, backup, 0))
+        RemoveFile(run, backup, b->line);
 }
+#else
+// The setup's rollback restores a shared file and leaves a marked one.
+#define DropBackup(run, i, end)
+#endif
 
 // A file record ("Copy   :" or "Replace:" with its "Backup :").
 void UndoFile(UndoRun *run, int i, int start, int end) {
@@ -203,6 +200,7 @@ void UndoFile(UndoRun *run, int i, int start, int end) {
     if (shared >= 0) run->done[shared] = 1;
     if (r->mark) {
         Note(run, NOTE_LEFT_IN_PLACE, r->line, path);
+        DropBackup(run, i, end);
         return;
     }
     // Files in the system and fonts folders only when the log counts them
@@ -216,13 +214,24 @@ void UndoFile(UndoRun *run, int i, int start, int end) {
     if (shared >= 0) {
         // The count is the registry's: a log the setup does not vouch for
         // leaves it, and the file with it. Outside the product's folders a
-        // file goes only when this run takes its count from 1 to 0.
+        // file goes only when this run takes its count from 1 to 0. A file
+        // other products still count stays, and its backup, which nothing
+        // will restore, goes; the setup's own rollback puts back the
+        // version they had.
         DWORD count = RECORD_VOUCHED(run) ? LowerSharedCount(run, path) : 0;
-        if (!RECORD_VOUCHED(run) || count > 1 || (!count && !inProduct)) {
+        if ((!RECORD_VOUCHED(run) || count > 1 || (!count && !inProduct)) &&
+            !(count > 1 && run->onlyLastBlock && r->kind == REC_REPLACE)) {
             Note(run, !RECORD_VOUCHED(run) ? NOTE_NOT_VOUCHED : count > 1 ? NOTE_STILL_SHARED : NOTE_NOT_COUNTED, r->line,
                  path);
+            if (count > 1) DropBackup(run, i, end);
             return;
         }
+    }
+    // "Existed:" right after it: the setup wrote over a file that was
+    // there before, without a backup.
+    if (r->kind == REC_COPY && FindRecord(run, REC_EXISTED, i + 1, i + 2, path) >= 0) {
+        Note(run, NOTE_WRITTEN_OVER, r->line, path);
+        return;
     }
     // A file that was held open: its undoing follows the setup's rename.
     int later = FindRecord(run, REC_LOCKED, start, end, path) >= 0 && ReplacementPending(path);
@@ -248,8 +257,9 @@ void UndoFile(UndoRun *run, int i, int start, int end) {
         if (run->onlyLastBlock) Note(run, NOTE_NO_BACKUP, r->line, path);
         return;
     }
+    // Its folders go only where a "Create :" record names them.
     if (later)
         AtRestart(run, path, 0, r->line);
-    else if (RemoveFile(run, path, r->line) && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
-        RemoveEmptyParents(run, path);
+    else
+        RemoveFile(run, path, r->line);
 }

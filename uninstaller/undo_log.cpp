@@ -20,7 +20,7 @@ static const struct {
     {"Skipped", REC_INFO, 0},    {"Source ", REC_INFO, 0},
     {"PrevLev", REC_INFO, 0},    {"CompInf", REC_INFO, 0},    {"Clarion", REC_INFO, 0},
     {"CTplReg", REC_INFO, 0},    {"CID    ", REC_INFO, 0},    {"RunWait", REC_INFO, 0},
-    {"Error  ", REC_INFO, 0},
+    {"Error  ", REC_INFO, 0},    {"Cleanup", REC_INFO, 0},    {"Existed", REC_EXISTED, 0},
     // Opens the header of every installation. Profile writes to the log's
     // [DLG] section may drop the one-blank line in front of it, so it
     // starts a block too.
@@ -71,7 +71,7 @@ static PathIndex s_index;
 
 static int Indexed(int kind) {
     return kind == REC_COPY || kind == REC_REPLACE || kind == REC_CSHARED || kind == REC_SELFREG ||
-           kind == REC_SELFTLB || kind == REC_REGVAL || kind == REC_LOCKED;
+           kind == REC_SELFTLB || kind == REC_REGVAL || kind == REC_LOCKED || kind == REC_EXISTED;
 }
 
 static unsigned HashPath(const char *text, int length) {

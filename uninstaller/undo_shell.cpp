@@ -74,8 +74,9 @@ void UndoIniChange(UndoRun *run, int i) {
     }
     WritePrivateProfileStringA(0, 0, 0, file);
     run->changes++;
-    // An INI file of the product's own that is left empty goes too.
-    if (PathAllowed(run, file, 0)) {
+    // An INI file left empty goes too, in the product's places or the
+    // Windows folder: one that held nothing but the setup's keys.
+    {
         HANDLE h = CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
         if (h == INVALID_HANDLE_VALUE) return;
         char head[64];

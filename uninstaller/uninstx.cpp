@@ -60,6 +60,7 @@ static const char *const kNoteTexts[] = {
     "not undone",
     "not undone outside the product's folder: the setup does not vouch for the record",
     "system file kept: no shared count names it",
+    "written over without a backup",
 };
 
 static void OnNote(UndoRun *, int note, int line, const char *subject) {
@@ -88,9 +89,11 @@ static void Pump() {
 }
 
 static int s_steps;
-static int OnStep(UndoRun *, int line) {
-    char text[16];
-    wsprintfA(text, "%i", line);
+static int OnStep(UndoRun *run, int line) {
+    // Records are the log's lines, one each: what was undone, by path.
+    char text[16 + UNDO_PATH];
+    wsprintfA(text, "%i ", line);
+    RecordText(&run->records[line - 1], text + TextLength(text), UNDO_PATH);
     WriteOwn("Done   :", text);
     s_steps++;
     if (s_bar && s_total) {
@@ -419,7 +422,9 @@ static int Uninstall() {
         Say("The removal was stopped. Run the uninstaller again to finish it.", MB_ICONINFORMATION);
         code = 1;
     } else {
-        // The log goes before the folders, which it would keep.
+        // The log goes before the folders, which it would keep; made
+        // read-only or not.
+        SetFileAttributesA(s_logPath, FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(s_logPath);
         ForgetLogVouch(s_logPath);
         RemoveCreatedFolders(&run);

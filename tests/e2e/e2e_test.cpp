@@ -61,12 +61,18 @@ std::string LastRun(const std::string &log) {
     return at == std::string::npos ? std::string() : log.substr(at);
 }
 
-// The position of a record in a log text, npos when it is not there.
-size_t RecordAt(const std::string &log, const std::string &tag, const std::string &path) {
-    return log.find("\r\n" + tag + " " + path + "\r\n");
-}
 bool Logged(const std::string &log, const std::string &tag, const std::string &path) {
-    return RecordAt(log, tag, path) != std::string::npos;
+    return log.find("\r\n" + tag + " " + path + "\r\n") != std::string::npos;
+}
+// The records stand in the log in this order, each of them there.
+::testing::AssertionResult InOrder(const std::string &log, const std::vector<std::string> &records) {
+    size_t at = 0;
+    for (const std::string &record : records) {
+        size_t found = log.find("\r\n" + record + "\r\n", at);
+        if (found == std::string::npos) return ::testing::AssertionFailure() << "missing or out of order: " << record;
+        at = found + 2;
+    }
+    return ::testing::AssertionSuccess();
 }
 
 std::string Source(const char *product, const std::string &name) { return ReadFileBytes(Sources(product) + "\\" + name); }
@@ -156,17 +162,15 @@ TEST(EndToEndTest, FreshInstallThenTheSecondProductOverItWithAFileHeld) {
         EXPECT_TRUE(Logged(log, r.replaced ? "Replace:" : "Skipped:", Rules(r.name))) << log;
         EXPECT_FALSE(Logged(log, "Copy   :", Rules(r.name)));
         EXPECT_EQ(ReadFileBytes(backup), r.replaced ? was(r.name) : "");
-        if (r.replaced) EXPECT_LT(RecordAt(log, "Replace:", Rules(r.name)), RecordAt(log, "Backup :", backup));
+        if (r.replaced) EXPECT_TRUE(InOrder(log, {"Replace: " + Rules(r.name), "Backup : " + backup})) << log;
     }
 
     // The held file: untouched, its old content also in the backup, the new
     // one under a temporary name beside it ("VT", two characters, ".",
     // three characters), renamed at the next start where Wine keeps that.
     std::string backup = backups + "\\held.001";
-    size_t locked = RecordAt(log, "Locked :", Rules("held.txt"));
-    ASSERT_NE(locked, std::string::npos) << log;
-    EXPECT_LT(locked, RecordAt(log, "Replace:", Rules("held.txt")));
-    EXPECT_LT(RecordAt(log, "Replace:", Rules("held.txt")), RecordAt(log, "Backup :", backup));
+    EXPECT_TRUE(InOrder(log, {"Locked : " + Rules("held.txt"), "Replace: " + Rules("held.txt"), "Backup : " + backup}))
+        << log;
     EXPECT_EQ(ReadFileBytes(Rules("held.txt")), was("held.txt"));
     EXPECT_EQ(ReadFileBytes(backup), was("held.txt"));
     std::vector<std::string> waiting = FilesIn(std::string(kFolder) + "\\rules", "VT*");
@@ -218,10 +222,15 @@ TEST(EndToEndTest, SeparateCopyWindowWhileTheFrameIsHidden) {
 // Cancel in the middle of many small files: the walk waits while the
 // question is open and stops on Yes; the files written until then, each
 // whole and logged, are removed again with the folders they needed, and
-// no work file is left behind.
+// no work file is left behind. The file the first record replaced is back
+// as another product left it, and the backup folder is gone.
 TEST(EndToEndTest, CancelInABurstOfSmallFilesRollsTheRunBack) {
     const std::string folder = "C:\\E2E Burst", log = folder + "\\install.log";
+    const std::string replaced = folder + "\\part0\\b0.txt";
     RemoveTree(folder);
+    CreateDirectoryA(folder.c_str(), 0);
+    CreateDirectoryA((folder + "\\part0").c_str(), 0);
+    WriteFileBytes(replaced, "another product's b0");
     Program setup;
     ASSERT_TRUE(setup.Start(ProgramFolder() + "\\e2e_burst_setup.exe", ""));
     HWND frame = WaitForDialogWithItem(setup, 201, 20000);
@@ -246,7 +255,11 @@ TEST(EndToEndTest, CancelInABurstOfSmallFilesRollsTheRunBack) {
     // The folders the files needed (and any work file in them) went with
     // them; the log (read above) is left, which tells what was done and
     // undone.
-    EXPECT_TRUE(FilesIn(folder, "part*").empty());
+    EXPECT_TRUE(Logged(text, "Replace:", replaced)) << text;
+    EXPECT_EQ(ReadFileBytes(replaced), "another product's b0");
+    EXPECT_FALSE(FileExists(folder + "\\_BACKUP_"));
+    EXPECT_EQ(FilesIn(folder, "part*"), std::vector<std::string>({folder + "\\part0"}));
+    EXPECT_EQ(FilesIn(folder + "\\part0", "*.txt"), std::vector<std::string>({replaced}));
 }
 
 uint32_t Get32(const std::string &s, size_t at) {
@@ -289,7 +302,7 @@ TEST(EndToEndTest, SilentRunOverDamagedEntriesOrScriptsEndsWithAFailure) {
                  {"good", "Damaged entry header: ", good},
                  {"good", "Damaged entry header: ", good},
                  {"good", "Damaged entry header: ", good.substr(0, DataAt(good, f2) + 2)},
-                 {"short", "\r\nAborted file record does not match f", ReadFileBytes(ProgramFolder() + "\\e2e_bad_short_setup.exe")},
+                 {"short", "\r\nAborted no file record for f1.txt", ReadFileBytes(ProgramFolder() + "\\e2e_bad_short_setup.exe")},
                  {"shifted", "\r\nAborted file record does not match f", ReadFileBytes(ProgramFolder() + "\\e2e_bad_shifted_setup.exe")}};
     cases[0].bytes[DataAt(good, f1) + 3] ^= 0x20;
     Put32(cases[1].bytes, f1 + ENTRY_OFF_EXPANDED, Get32(good, f1 + ENTRY_OFF_EXPANDED) + 1);

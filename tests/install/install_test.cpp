@@ -164,8 +164,11 @@ TEST_F(CopyTest, SecondRunFollowsTheRecordFieldsAndReadOnlyRules) {
     std::string b = app_ + "\\_BACKUP_\\";
     EXPECT_EQ("old variant", ReadFileBytes(b + "variant.001"));
     EXPECT_FALSE(FileExists(b + "plain.001"));  // mode 0: no backup
+    // The backup keeps the attribute the copy cleared on the old file.
+    EXPECT_TRUE(GetFileAttributesA((b + "ro.001").c_str()) & FILE_ATTRIBUTE_READONLY);
     std::vector<std::string> expected = {
-        "Copy   : " + app_ + "\\plain.txt",    "Create : " + app_ + "\\_BACKUP_",
+        "Copy   : " + app_ + "\\plain.txt",    "Existed: " + app_ + "\\plain.txt",  // written over
+        "Create : " + app_ + "\\_BACKUP_",
         "Replace; " + app_ + "\\variant.txt",  "Backup ; " + b + "variant.001",
         "Replace: " + app_ + "\\ro.txt",       "Backup : " + b + "ro.001",
         "Skipped: " + app_ + "\\only.txt",     "Skipped: " + app_ + "\\optional.txt",

@@ -303,6 +303,153 @@ TEST_F(UninstallTest, TwoProductsRemovedLeaveOnlyWhatIsNotTheirs) {
     EXPECT_NE(OwnLog().find("nothing left to remove"), std::string::npos);
 }
 
+// The lines of the uninstaller's own log that tell it undid a record of
+// this path ("Done   : line path").
+bool UndoneByPath(const std::string &own, const std::string &path) {
+    for (const std::string &line : Lines(own))
+        if (line.rfind("Done   : ", 0) == 0 && line.size() > path.size() &&
+            line.compare(line.size() - path.size() - 1, std::string::npos, " " + path) == 0)
+            return true;
+    return false;
+}
+
+// The user's folder before the install: a file the product writes over
+// without a backup (mode 0), a read-only one it replaces with a backup
+// (mode 1), and an empty folder a new file goes into. After the removal the
+// folders are there, the replaced file is back as it was (read-only too),
+// the file written over stays with what the setup wrote and is named; the
+// log goes though it was made read-only.
+TEST_F(UninstallTest, PreExistingFilesAndFoldersSurviveTheRemoval) {
+    const std::string over = kFolder + "\\a.txt", replaced = kFolder + "\\data\\deep\\c.txt";
+    ASSERT_EQ(SHCreateDirectoryExA(0, (kFolder + "\\data\\deep").c_str(), 0), ERROR_SUCCESS);
+    ASSERT_TRUE(CreateDirectoryA((kFolder + "\\bin").c_str(), 0));
+    WriteFileBytes(over, "the user's a");
+    WriteFileBytes(replaced, "the user's c");
+    SetFileAttributesA(replaced.c_str(), FILE_ATTRIBUTE_READONLY);
+    Snapshot before = TakeSnapshot();
+    ASSERT_EQ(Install("uninstall_first_setup.exe"), 0);
+    EXPECT_EQ(ReadFileBytes(replaced), "first c\r\n");
+    SetFileAttributesA((kFolder + "\\install.log").c_str(), FILE_ATTRIBUTE_READONLY);
+
+    EXPECT_EQ(Start(ProgramFolder() + "\\uninstx.exe", "-s \"" + kFolder + "\\install.log\"", temp_), 0) << OwnLog();
+    RestartFor(kFolder);
+    std::vector<std::string> expected = {"*" + Lower(over), "+" + Lower(kFolder) + "\\keep.txt"};
+    EXPECT_EQ(Differences(before, TakeSnapshot()), expected);
+    EXPECT_EQ(ReadFileBytes(over), "first a\r\n");
+    EXPECT_EQ(ReadFileBytes(replaced), "the user's c");
+    EXPECT_EQ(GetFileAttributesA(replaced.c_str()) & FILE_ATTRIBUTE_READONLY, (DWORD)FILE_ATTRIBUTE_READONLY);
+    std::string own = OwnLog();
+    EXPECT_NE(own.find("written over without a backup: " + over), std::string::npos) << own;
+    EXPECT_TRUE(UndoneByPath(own, kFolder + "\\data\\b.txt")) << own;
+    EXPECT_TRUE(UndoneByPath(own, replaced)) << own;
+    SetFileAttributesA(replaced.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A log the setup cannot append to as it stands: one of other bytes and
+// one without its first line are kept under a numbered name beside a fresh
+// log, which the uninstaller the product installed finds and empties the
+// folder by; a folder or a read-only file in the log's place stops the
+// setup before it copies anything.
+TEST_F(UninstallTest, DamagedLogIsKeptAsideOrTheSetupStops) {
+    const std::string log = kFolder + "\\install.log", aside = kFolder + "\\install.001";
+    struct Row {
+        const char *what;
+        std::string bytes;
+        DWORD attributes;  // 0: a folder in the log's place
+    } rows[] = {
+        {"binary", std::string("MZ\0\x90\xff\x01", 6) + std::string(300, '\xfe'), FILE_ATTRIBUTE_NORMAL},
+        {"no banner", "[DLG]\r\nL1=Remove\r\n \r\nModule : x\r\nCopy   : " + kFolder + "\\a.txt\r\n",
+         FILE_ATTRIBUTE_NORMAL},
+        {"folder", "", 0},
+        {"read-only", "*** KVX32 Vantrel 3.0 \r\n", FILE_ATTRIBUTE_READONLY},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        RemoveTree(kFolder);
+        CreateDirectoryA(kFolder.c_str(), 0);
+        if (row.attributes)
+            WriteFileBytes(log, row.bytes);
+        else
+            CreateDirectoryA(log.c_str(), 0);
+        if (row.attributes == FILE_ATTRIBUTE_READONLY) SetFileAttributesA(log.c_str(), row.attributes);
+        int code = Install("uninstall_first_setup.exe");
+        if (row.attributes != FILE_ATTRIBUTE_NORMAL) {
+            EXPECT_EQ(code, 2);
+            EXPECT_FALSE(FileExists(kFolder + "\\a.txt"));
+            EXPECT_EQ(SharedCount(own_), 0u);
+            SetFileAttributesA(log.c_str(), FILE_ATTRIBUTE_NORMAL);
+            continue;
+        }
+        EXPECT_EQ(code, 0);
+        EXPECT_EQ(ReadFileBytes(aside), row.bytes);
+        EXPECT_EQ(ReadFileBytes(log).substr(0, 24), "*** KVX32 Vantrel 3.0 \r\n");
+        EXPECT_EQ(Start(kFolder + "\\uninstx.exe", "-s", temp_), 0) << OwnLog();
+        RestartFor(kFolder);
+        std::vector<std::string> left = FilesIn(kFolder, "*.*");
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, std::vector<std::string>({kFolder + "\\.", kFolder + "\\..", aside, kFolder + "\\keep.txt"}));
+        EXPECT_EQ(SharedCount(own_), 0u);
+    }
+    RemoveTree(kFolder);
+}
+
+// The setup killed while it writes a large new file: nothing stands under
+// the file's name. The next run removes what the killed one left (its
+// work file beside the target, its temp files) and logs each; it writes the
+// file as new, so no backup is made of a half file, and the removal leaves
+// the machine as it was before the first run.
+TEST_F(UninstallTest, KilledSetupLeavesNoHalfFileAndTheNextRunCleansUp) {
+    const std::string big = kFolder + "\\big", target = big + "\\big1.bin";
+    // Its size, not its bytes: 24 MB read into the 32-bit test program may
+    // not find the room. -1 while it is not there.
+    auto size = [&] {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        return GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &data) ? (long long)data.nFileSizeLow : -1LL;
+    };
+    Snapshot before = TakeSnapshot();
+    std::string temp = MakeTempFolder("killed");
+    Program setup;
+    setup.SetTempFolder(temp);
+    ASSERT_TRUE(setup.Start(ProgramFolder() + "\\uninstall_big_setup.exe", "-s"));
+    // The first bytes of the large file are on the disk, under whatever name.
+    auto writing = [&] {
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((big + "\\*.*").c_str(), &found);
+        bool some = false;
+        if (find == INVALID_HANDLE_VALUE) return false;
+        do some = some || (found.nFileSizeLow > 0 && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY));
+        while (FindNextFileA(find, &found));
+        FindClose(find);
+        return some;
+    };
+    while (setup.Running() && !writing()) Sleep(1);
+    ASSERT_EQ(setup.Wait(0), -1) << "the setup ended before it could be killed";
+    std::string killedLog = ReadFileBytes(kFolder + "\\install.log");
+    ASSERT_EQ(killedLog.find("big1.bin"), std::string::npos) << killedLog;
+    EXPECT_EQ(size(), -1) << "a half file under its name";
+    std::vector<std::string> left = FilesIn(big, "VT*.tmp"), temps = FilesIn(temp, "VT*.tmp");
+    EXPECT_FALSE(temps.empty());
+
+    Program again;
+    again.SetTempFolder(temp);
+    ASSERT_TRUE(again.Start(ProgramFolder() + "\\uninstall_big_setup.exe", "-s"));
+    ASSERT_EQ(again.Wait(120000), 0);
+    std::string log = ReadFileBytes(kFolder + "\\install.log");
+    EXPECT_EQ(size(), 24000000);
+    EXPECT_NE(log.find("\r\nCopy   : " + target + "\r\n"), std::string::npos) << log;
+    EXPECT_FALSE(FileExists(kFolder + "\\_BACKUP_"));
+    EXPECT_TRUE(FilesIn(big, "VT*.tmp").empty());
+    EXPECT_TRUE(FilesIn(temp, "VT*.tmp").empty());
+    for (const std::string &file : left) EXPECT_NE(log.find("\r\nCleanup: " + file + "\r\n"), std::string::npos) << file;
+    for (const std::string &file : temps)
+        if (file.find("VTJ") == std::string::npos)
+            EXPECT_NE(log.find("\r\nCleanup: " + file + "\r\n"), std::string::npos) << file << "\n" << log;
+
+    EXPECT_EQ(Start(ProgramFolder() + "\\uninstx.exe", "-s \"" + kFolder + "\\install.log\"", temp_), 0) << OwnLog();
+    RestartFor(kFolder);
+    EXPECT_EQ(Differences(before, TakeSnapshot()), std::vector<std::string>()) << OwnLog();
+}
+
 // A shortcut file read back through the shell's own link object: its
 // target, arguments, working folder and hot key, as "path|arguments|folder|
 // key" (paths in lower case); empty when it cannot be read.
@@ -372,6 +519,9 @@ TEST_F(UninstallTest, FinishingProductIsInstalledAndRemovedAsItCame) {
     EXPECT_EQ(IniText(folder + "\\settings.ini", "Paths", "Home"), folder);
     EXPECT_EQ(IniText(folder + "\\settings.ini", "Paths", "Unchosen"), "absent");
     EXPECT_EQ(IniText(folder + "\\existing.ini", "Old", "Key"), "after");
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    EXPECT_EQ(IniText(std::string(windows) + "\\e2efinish.ini", "E2E Finish", "Home"), folder);
     // Font, shared count, self-registration.
     EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, fonts, "E2E Finish Font"), folder + "\\fonts\\e2e.fon");
     EXPECT_EQ(SharedCount(bin + "\\shared.dll"), 1u);
