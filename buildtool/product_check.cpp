@@ -1,4 +1,5 @@
 #include "buildtool/product_check.h"
+#include "buildtool/access_keys.h"
 #include "buildtool/product_rules.h"
 #include "buildtool/record_field.h"
 #include "buildtool/script_keys.h"
@@ -298,6 +299,7 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings, cons
             cx.Add(main, k.line, false, "\"" + k.key + "\" holds " + std::to_string(k.value.size()) +
                                             " characters; the engine reads " + std::to_string(known->size - 1));
     }
+    CheckAccessKeys(keys, folder + "/" + main, findings);
     std::set<std::string> unknownSections;
     for (const IniKey &k : keys) {
         if (KnownSection(k.section) || !unknownSections.insert(Upper(k.section)).second) continue;

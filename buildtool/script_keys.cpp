@@ -122,6 +122,8 @@ const ScriptKey kScriptKeys[] = {
     {"DLG", "A1", 'i', 0, "0", "folder browser", "1: the folder list is kept disabled", 0, "1"},
     {"DLG", "A2", 'i', 0, "0", "destination page", "1: no Browse button", 0, "1"},
     {"DLG", "C64", 's', 255, "", "destination page", "message when the disk has too little space (KB and drive)", 'n', "%u KB more are needed on drive %s."},
+    {"DLG", "C87", 's', 255, "", "destination page", "message when the chosen folder is too long (its limit, 126)", 'n', "A folder can have at most %u characters."},
+    {"DLG", "C88", 's', 255, "", "destination page", "message when the chosen folder is no whole path Windows accepts (the folder)", 'n', "%s is not a folder Windows can create."},
     {"DLG", "C12", 's', 255, "", "destination page", "heading", 'y', "Destination Folder"},
     {"DLG", "C66", 's', 255, "", "destination page", "subheading", 'n', "Sample Product will be installed into this folder."},
     {"DLG", "C13", 's', 255, "", "destination page", "caption of the folder group box", 'n', "Destination folder"},

@@ -155,8 +155,7 @@ static void HandBack(HWND page) {
 
 static void SetTitleLooks(HWND page, const char *titleKey, int titleMode, const char *subtitleKey) {
     if (!page) return;
-    s_titleFont = CreateFontA(13, 0, 0, 0, 600, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Verdana");
-    SendDlgItemMessageA(page, IDC_PAGE_TITLE, WM_SETFONT, (WPARAM)s_titleFont, 0);
+    s_titleFont = CreateHeadingFont(page, IDC_PAGE_TITLE, 13, 0, 600);
     ShowDlgText(page, IDC_PAGE_TITLE, titleKey, titleMode);
     ShowDlgText(page, IDC_PAGE_SUBTITLE, subtitleKey, 2);
 }
@@ -367,18 +366,11 @@ void EndDetection() { g_progressCounter = 0; }
 
 // Painting and static colours as on every page: the page picture in its
 // slot, the title and subtitle in the header's colours.
-static INT_PTR CommonPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_PAINT:
-        PaintPage(page, 437, 1, 1, PageIndexOf(page));
-        return TRUE;
-    case WM_CTLCOLORSTATIC: {
-        HBRUSH brush = HeaderColours((HDC)wParam, (HWND)lParam, message, page, IDC_PAGE_TITLE);
-        if (!brush) brush = HeaderColours((HDC)wParam, (HWND)lParam, message, page, IDC_PAGE_SUBTITLE);
-        return (INT_PTR)brush;
-    }
-    }
-    return 0;
+static INT_PTR PageLooks(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    static const int red[] = {IDC_PAGE_TITLE, IDC_PAGE_SUBTITLE};
+    INT_PTR result = 0;
+    CommonPageMessage(page, message, wParam, lParam, 1, red, 2, &result);
+    return result;
 }
 
 // The page index given at creation, and the picture of the page's slot.
@@ -461,7 +453,7 @@ INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         // The separate copy window has no header: the page's banner and its
         // line would be drawn across its bars and texts.
         if (g_speedFlag) return 0;
-        return CommonPageMessage(page, message, wParam, lParam);
+        return PageLooks(page, message, wParam, lParam);
     }
     return 0;
 }
@@ -487,7 +479,7 @@ INT_PTR CALLBACK DetectionPageProc(HWND page, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_PAINT:
     case WM_CTLCOLORSTATIC:
-        return CommonPageMessage(page, message, wParam, lParam);
+        return PageLooks(page, message, wParam, lParam);
     }
     return 0;
 }

@@ -40,8 +40,6 @@ echo "Installed files (C:\\Sample Product is $folder):"
 echo "Install log (C:\\Sample Product\\install.log):"
 tr -d '\r' < "$folder/install.log" | sed 's/^/  /'
 echo "The sample with its wizard on: wine $out/sample-wizard-setup-x86_64.exe"
-echo "Screenshots of the samples' wizard pages: $src/docs/screenshots/"
-echo "  (the wizard tests of scripts/test.sh take fresh ones into $out/win-x86_64/bin/screenshots/)"
 
 # The uninstaller the sample installed removes it again.
 echo "Removing it silently: wine 'C:\Sample Product\uninstx.exe' -s"
@@ -50,4 +48,7 @@ timeout 120 wine "$folder/uninstx.exe" -s
 echo "Uninstaller ended with exit code $?"
 set -e
 echo "Left in C:\Sample Product: $(find "$folder" -type f 2>/dev/null | wc -l) files"
+
+# README's pictures, fresh from this build.
+bash "$src/scripts/readme-pictures.sh" "$out"
 exit "$status"

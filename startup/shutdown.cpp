@@ -7,6 +7,7 @@
 #include "install/billboards.h"
 #include "install/install_log.h"
 #include "base/settings.h"
+#include "wizard/wizard.h"
 
 void ReportInstallerError(const char *code) {
     char text[160];
@@ -97,7 +98,9 @@ void FinishRun() {
     FreeStartupBuffers();
     DeleteTempFiles();
     if (g_richEdit) FreeLibrary(g_richEdit);
-    switch (ChooseRestart(g_setupStatus, g_restartNeeded, logOffFlag, g_silentMode)) {
+    // A run that installed nothing (cancelled before the copy ended) has
+    // nothing to finish at a restart.
+    switch (ChooseRestart(g_setupStatus, g_restartNeeded && WizardCopyFinished(), logOffFlag, g_silentMode)) {
     case RESTART_LOG_OFF:
         EndSession(EWX_LOGOFF, (DWORD)-1);
         break;

@@ -7,130 +7,12 @@
 #include <algorithm>
 #include <vector>
 #include "driver.h"
+#include "wizard_frame.h"
 #include "screenshot.h"
 
 using namespace driver;
 
 namespace {
-
-const int kNext = 201, kBack = 200;
-
-// Each page template has an item no other template has.
-struct PageMark {
-    int templateId, item;
-};
-const PageMark kMarks[] = {{2000, 501},   {3000, 513},   {4000, 541},   {6000, 628},  {7000, 614},
-                           {8000, 587},   {9000, 572},   {10000, 522},  {11000, 596}, {12000, 704},
-                           {13000, 807},  {14000, 1001}, {15000, 1012}, {30000, 551}};
-
-class Wizard {
-  public:
-    explicit Wizard(const char *setup, const char *args = "") {
-        program_.SetTempFolder(temp_);
-        EXPECT_TRUE(program_.Start(ProgramFolder() + "\\" + setup, args));
-        frame_ = WaitForDialogWithItem(program_, kNext, 20000);
-        EXPECT_NE(frame_, (HWND)0) << "no wizard frame";  // the first step then fails too
-        if (frame_) WaitForPage(0);
-    }
-    HWND frame() const { return frame_; }
-    int shown() const { return shown_; }
-    Program &program() { return program_; }
-
-    // The page dialog on screen; 0 while two exist (during a switch) or none.
-    HWND Page() const {
-        HWND found = 0;
-        for (HWND child = FindWindowExA(frame_, 0, "#32770", 0); child;
-             child = FindWindowExA(frame_, child, "#32770", 0)) {
-            if (!IsWindowVisible(child)) continue;
-            if (found) return 0;
-            found = child;
-        }
-        return found;
-    }
-    int PageId() const { return TemplateOf(Page()); }
-    static int TemplateOf(HWND page) {
-        if (!page) return 0;
-        for (const PageMark &mark : kMarks)
-            if (GetDlgItem(page, mark.item)) return mark.templateId;
-        return -1;
-    }
-    std::string Item(int id) const { return ItemText(Page(), id); }
-    std::string Button(int id) const { return ItemText(frame_, id); }
-    bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(frame_, id)) != 0; }
-
-    // Waits until a page other than `old` is alone on screen and the frame
-    // has taken the switch that made it to its end (the buttons' states and
-    // texts come after the page): a message sent to the frame is answered
-    // only once the command that runs the switch has returned. The page, or
-    // 0 after the time limit; its template in shown_, read while it was on
-    // screen (the copy page may be gone by the time the caller asks).
-    HWND WaitForPage(HWND old, DWORD ms = 15000) {
-        shown_ = 0;
-        for (DWORD start = GetTickCount(); GetTickCount() - start < ms && program_.Running(); Sleep(20)) {
-            HWND page = Page();
-            if (page && page != old && Settled()) {
-                Sleep(150);  // let the page finish its painting
-                // A page on its way out has lost its items: ask again after.
-                if ((shown_ = TemplateOf(page)) > 0 && Page() == page) return page;
-            }
-        }
-        return 0;
-    }
-    // True once the frame has returned from the command it was running.
-    bool Settled() {
-        DWORD_PTR answer;
-        return SendMessageTimeoutA(frame_, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer) != 0;
-    }
-    // The detection and copy pages (13000) move on by themselves: waits
-    // until a page of another template stands alone; its template. What is
-    // on screen at the call may already be gone, so it is never asked for.
-    int WaitPastCopy(DWORD ms = 30000) {
-        DWORD start = GetTickCount();
-        int page = 0;
-        while ((page == 0 || page == 13000) && GetTickCount() - start < ms && program_.Running())
-            page = WaitForPage(0, 300) ? shown_ : 0;
-        return page == 13000 ? 0 : page;
-    }
-    // The page after the press, past the copy page.
-    int Press(int button) {
-        HWND old = Page();
-        PressButton(frame_, button);
-        int page = WaitForPage(old) ? shown_ : 0;
-        return page == 13000 ? WaitPastCopy() : page;
-    }
-    int Next() { return Press(kNext); }
-    int Back() { return Press(kBack); }
-    // Presses Cancel and gives the answer; the question's text.
-    std::string Cancel(int answer) {
-        PressButton(frame_, IDCANCEL);
-        return AnswerMessageBox(program_, answer, 10000);
-    }
-    // Next on the last page: the program ends by itself.
-    int Finish() {
-        PressButton(frame_, kNext);
-        return program_.Wait(15000);
-    }
-    void Shot(const char *name) { EXPECT_TRUE(SaveShot(name)) << name; }
-
-  private:
-    std::string temp_ = MakeTempFolder("wz");
-    Program program_;
-    HWND frame_ = 0;
-    int shown_ = 0;
-};
-
-std::vector<std::string> ListBoxLines(HWND list) {
-    std::vector<std::string> lines;
-    for (int i = 0, count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0); i < count; i++) {
-        // Across processes the system hands list-box texts over in UTF-16.
-        wchar_t wide[512] = L"";
-        char line[512] = "";
-        if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 511) SendMessageW(list, LB_GETTEXT, i, (LPARAM)wide);
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, line, sizeof line, 0, 0);
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 bool SameText(const std::string &a, const std::string &b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
@@ -501,7 +383,7 @@ TEST_F(ChosenProduct, PluginRefusalKeepsTheUserPage) {
 // The sample with its wizard on: a type that leaves the parts open, the
 // examples ticked for the help files, the folder browser opened and left,
 // the program folder page; program and examples installed, no help. Its
-// screenshots are the README's.
+// screenshots are the README's (scripts/readme-pictures.sh).
 TEST(WizardSample, CustomPartsFolderAndGroup) {
     RemoveTree("C:\\Sample Suite");
     Wizard wizard("sample_wizard_setup.exe");
@@ -528,10 +410,12 @@ TEST(WizardSample, CustomPartsFolderAndGroup) {
     PressButton(browser, IDCANCEL);
     ASSERT_TRUE(WaitGone(browser, 10000));
     EXPECT_EQ(wizard.Item(101), "C:\\Sample Suite");
+    wizard.Shot("53-sample-destination");
     ASSERT_EQ(wizard.Next(), 11000);
     EXPECT_EQ(wizard.Item(593), "Sample Suite");
     wizard.Shot("54-sample-program-folder");
     ASSERT_EQ(wizard.Next(), 12000);
+    wizard.Shot("55-sample-ready");
     InstallFromReady(wizard);
     EXPECT_TRUE(FileExists("C:\\Sample Suite\\program.txt"));
     EXPECT_TRUE(FileExists("C:\\Sample Suite\\examples\\examples.txt"));

@@ -198,8 +198,48 @@ static void CreateCurrentPage(HWND frame) {
     SetWindowPos(s_pageWindow, 0, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
+// A field the user types in: an edit that is not read-only.
+static int IsTypingField(HWND control) {
+    return (SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) &&
+           !(GetWindowLongPtrA(control, GWL_STYLE) & ES_READONLY);
+}
+
+// The keyboard focus after a page change: the page's first field to type
+// in, else Next, so that Enter goes on; Cancel
+// while Next is off (the detection and copy pages). A disabled button that
+// kept the focus would leave the keyboard nowhere.
+static void PlaceFocus() {
+    HWND focus = GetNextDlgTabItem(s_pageWindow, 0, FALSE), next = FrameButton(IDC_NEXT);
+    if (!IsTypingField(focus)) focus = IsWindowEnabled(next) ? next : FrameButton(IDCANCEL);
+    SendMessageA(s_frame, WM_NEXTDLGCTL, (WPARAM)focus, TRUE);
+}
+
 static void EnterPage(int index) {
     if (!EnterCheck(index)) s_pages[index].enabled = 0;
+}
+
+// Builds the page of the current index, then destroys the one left (first
+// when both are action pages, and before the separate copy dialog); sets
+// Back and the focus. Back is off on the first page shown, the finish page,
+// after the copy, and on the detection and copy pages, which walk until
+// they press Next themselves: going back would leave the walk half done.
+static void ShowCurrentPage(HWND frame, int previous, int back) {
+    HWND old = s_pageWindow;
+    int alone = s_current == s_at.copy && g_speedFlag;  // never reached by Back
+    if (alone) ShowWindow(frame, SW_HIDE);
+    if (old && (alone || (IsActionPage(previous) && IsActionPage(s_current)))) {
+        DestroyWindow(old);
+        old = 0;
+    }
+    CreateCurrentPage(frame);
+    if (alone) SetTitleAndCentre(s_pageWindow, "TI");
+    if (back) RunHook(HOOK_AFTER_BACK, s_pageWindow, s_current);
+    if (old) DestroyWindow(old);
+    int c = s_current;
+    if (s_first == -1) s_first = c;
+    EnableFrameButton(IDC_BACK, c != s_first && c != s_at.finish && !s_copyFinished && c != s_at.detection &&
+                                    c != s_at.copy);
+    if (!alone) PlaceFocus();
 }
 
 static void GoNext(HWND frame) {
@@ -207,12 +247,10 @@ static void GoNext(HWND frame) {
     if (previous >= 0) {
         RunHook(HOOK_BEFORE_LEAVE, s_pageWindow, previous);
         if (!RunHook(HOOK_LEAVE_CHECK, s_pageWindow, previous)) return;
-    }
-    s_current = previous + 1;
-    if (previous >= 0) {
         Commit(s_pageWindow, previous);
         AfterLeave(s_pageWindow, previous);
     }
+    s_current = previous + 1;
     if (s_current >= s_pageCount) {
         DestroyWindow(s_pageWindow);
         s_pageWindow = 0;
@@ -228,48 +266,20 @@ static void GoNext(HWND frame) {
     }
     if (g_setupStatus != 0) s_current = s_at.finish;
 
-    HWND old = s_pageWindow;
-    if (IsActionPage(previous) && IsActionPage(s_current)) {
-        DestroyWindow(old);
-        old = 0;
-    }
-    int alone = s_current == s_at.copy && g_speedFlag;
-    if (alone) {
-        ShowWindow(frame, SW_HIDE);
-        if (old) DestroyWindow(old);
-        old = 0;
-    }
-    CreateCurrentPage(frame);
-    if (alone) SetTitleAndCentre(s_pageWindow, "TI");
-    if (old) DestroyWindow(old);
-
-    if (s_current != 0) EnableFrameButton(IDC_BACK, TRUE);
-    if (s_first == -1) s_first = s_current;
-    if (s_current == s_at.finish || s_current == s_first || s_copyFinished) EnableFrameButton(IDC_BACK, FALSE);
-    if (s_current == s_at.destination || s_current == s_at.ready) SetFocus(FrameButton(IDC_NEXT));
+    ShowCurrentPage(frame, previous, 0);
 }
 
 static void GoBack(HWND frame) {
+    // Back is disabled on the first page shown, on the detection and copy
+    // pages and after the copy; its access key and a posted press still come.
+    if (!IsWindowEnabled(FrameButton(IDC_BACK))) return;
     int previous = s_current;
-    if (previous <= s_first || s_copyFinished) return;  // Back is disabled there
     RunHook(HOOK_BEFORE_LEAVE, s_pageWindow, previous);
     int index = previous - 1;
     while (index > s_first && !s_pages[index].enabled) index--;
     s_current = index;
     if (index == s_at.setupType) ResetComponentsPage();
-    HWND old = s_pageWindow;
-    if (IsActionPage(previous) && IsActionPage(index)) {
-        DestroyWindow(old);
-        old = 0;
-    }
-    CreateCurrentPage(frame);
-    RunHook(HOOK_AFTER_BACK, s_pageWindow, index);
-    if (old) DestroyWindow(old);
-    if (index == 0 || index == s_first) {
-        EnableFrameButton(IDC_BACK, FALSE);
-        SetFocus(FrameButton(IDC_NEXT));
-    }
-    if (index == s_at.destination) SetFocus(FrameButton(IDC_NEXT));
+    ShowCurrentPage(frame, previous, 1);
 }
 
 static void AskCancel(HWND frame) {

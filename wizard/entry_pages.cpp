@@ -95,7 +95,6 @@ static int UserInfoHooks(int hook, HWND page, int index) {
 }
 
 // Program folder page.
-static int s_groupPosition;
 
 static HDDEDATA CALLBACK DdeCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return 0; }
 
@@ -125,7 +124,6 @@ static int ListProgramGroups(HWND page) {
                 name = next ? end + 1 : end;
             }
             LocalFree(reply);
-            SendMessageA(list, LB_SETCURSEL, s_groupPosition, 0);
             listed = 1;
         }
         if (data) DdeFreeDataHandle(data);
@@ -151,6 +149,10 @@ static INT_PTR CALLBACK ProgramFolderPageProc(HWND page, UINT message, WPARAM wP
         else ReadDlgText("DG", group, sizeof group);
         SetEdit(page, IDC_GROUP_NAME, group, sizeof group);
         ListProgramGroups(page);
+        // The group the field shows, or none: a selected line reads as the
+        // choice.
+        HWND list = GetDlgItem(page, IDC_GROUP_LIST);
+        SendMessageA(list, LB_SETCURSEL, SendMessageA(list, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)group), 0);
         return TRUE;
     }
     case WM_COMMAND:
@@ -159,7 +161,6 @@ static INT_PTR CALLBACK ProgramFolderPageProc(HWND page, UINT message, WPARAM wP
             int position = (int)SendMessageA(list, LB_GETCURSEL, 0, 0);
             char name[sizeof g_programGroup];
             if (position >= 0 && SendMessageA(list, LB_GETTEXTLEN, position, 0) < (LRESULT)sizeof name) {
-                s_groupPosition = position;
                 SendMessageA(list, LB_GETTEXT, position, (LPARAM)name);
                 SetDlgItemTextA(page, IDC_GROUP_NAME, name);
             }

@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include <commdlg.h>
 #include "wizard/choices.h"
+#include "wizard/folder_name.h"
 #include "wizard/page.h"
 #include "wizard/page_framework.h"
 
@@ -114,6 +115,9 @@ static void ComputeDefaultFolder() {
 #define IDC_BROWSE_FOLDERS 1121
 #define IDC_BROWSE_DRIVES 1137
 static int s_browseAppend;  // [DIR] "APPEND"
+// The folder as the user chose it, which may be longer than the engine's
+// folder: such a folder is refused whole on Next, never cut.
+static int s_folderTooLong;
 
 static UINT_PTR CALLBACK BrowseHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -149,10 +153,12 @@ static UINT_PTR CALLBACK BrowseHook(HWND dialog, UINT message, WPARAM wParam, LP
     }
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
-            // A path longer than the folder is cut at its buffer.
-            char path[256];
+            // A folder longer than the engine holds is kept out whole.
+            char path[sizeof g_installFolder + 1];
             GetDlgItemTextA(dialog, IDC_BROWSE_PATH, path, sizeof path);
-            CopyText(g_installFolder, path, sizeof g_installFolder);
+            s_folderTooLong = TextLength(path) >= (int)sizeof g_installFolder;
+            RemoveTrailingBackslash(path);
+            if (!s_folderTooLong) CopyText(g_installFolder, path, sizeof g_installFolder);
         }
         return FALSE;
     }
@@ -181,19 +187,16 @@ static int BrowseForFolder(HWND page) {
     s_browseAppend = ReadSettingInt("DIR", "APPEND", 0);
     if (!GetSaveFileNameA(&dialog)) return 0;
     UpdateWindow(page);
-    int length = TextLength(g_installFolder);
-    if (length > 3 && g_installFolder[length - 1] == '\\') g_installFolder[length - 1] = 0;
     SplitInstallFolder();
     SetDlgItemTextA(page, IDC_FOLDER_LABEL, g_installFolder);
     ShowPathInLabel(page, IDC_FOLDER_LABEL, g_installFolder);
     return 1;
 }
 
-// 1 when the script's format takes at most a number and then a text, the
-// two arguments the space message gives it: any other conversion would read
-// what was not passed.
-static int FitsNumberAndText(const char *format) {
-    int taken = 0;
+// 1 when the script's format takes no more than the arguments a message
+// gives it, in their order ("u" a number, "s" a text): any other conversion
+// would read what was not passed.
+static int FormatTakes(const char *format, const char *kinds) {
     for (const char *c = format; *c; c++) {
         if (*c != '%') continue;
         if (*++c == '%') continue;
@@ -201,26 +204,38 @@ static int FitsNumberAndText(const char *format) {
         while (*c == '-' || *c == '#' || *c == '0' || *c == ' ' || *c == '+' || (*c >= '0' && *c <= '9')) c++;
         if (*c == 'l' || *c == 'h') c++;
         int number = *c == 'u' || *c == 'd' || *c == 'i' || *c == 'x' || *c == 'X';
-        if (taken == 0 ? !number : taken == 1 ? *c != 's' : 1) return 0;
-        taken++;
+        if (!*kinds || (*kinds == 'u' ? !number : *c != 's')) return 0;
+        kinds++;
     }
     return 1;
 }
 
-// Too little space on the folder's drive: the "C64" message with the KB
-// missing and the drive, and the page stays. Exactly enough passes.
-static int CheckFreeSpace(HWND page) {
-    unsigned needed = g_requiredSpace ? g_requiredSpace : (unsigned)g_diskRequired;
-    unsigned free = (unsigned)GetFreeDiskSpaceKB(g_installFolder);
-    g_freeSpaceKB = (int)free;
-    if (free >= needed) return 1;
+// A message of the destination page from [DLG] key with its arguments;
+// the page stays.
+static int RefuseFolder(HWND page, const char *key, const char *kinds, INT_PTR first, INT_PTR second) {
     char format[256], message[1025];
-    char drive[3] = {g_installFolder[0], g_installFolder[0] ? g_installFolder[1] : (char)0, 0};
-    ReadDlgText("C64", format, sizeof format);
-    if (FitsNumberAndText(format)) wsprintfA(message, format, needed - free, drive);
+    ReadDlgText(key, format, sizeof format);
+    if (FormatTakes(format, kinds)) wsprintfA(message, format, first, second);
     else CopyText(message, format, sizeof message);
     MessageBoxA(page, message, g_messageTitle, MB_OK);
     return 0;
+}
+
+// The folder the user chose, checked once on Next: one the engine cannot
+// hold ("C87" with the limit) or Windows cannot create ("C88" with the
+// folder) keeps the page; so does too little space on its drive ("C64"
+// with the KB missing and the drive; exactly enough passes). The space
+// needed is the figure the ready page shows: the space text of the setup
+// type or of the components page, else the base space.
+static int CheckChosenFolder(HWND page) {
+    if (s_folderTooLong) return RefuseFolder(page, "C87", "u", sizeof g_installFolder - 1, 0);
+    if (!IsUsableFolder(g_installFolder)) return RefuseFolder(page, "C88", "s", (INT_PTR)g_installFolder, 0);
+    unsigned needed = (unsigned)(g_spaceText[0] ? ParseDecimal(g_spaceText) : g_diskRequired);
+    unsigned free = (unsigned)GetFreeDiskSpaceKB(g_installFolder);
+    g_freeSpaceKB = (int)free;
+    if (free >= needed) return 1;
+    char drive[3] = {g_installFolder[0], g_installFolder[0] ? g_installFolder[1] : (char)0, 0};
+    return RefuseFolder(page, "C64", "us", needed - free, (INT_PTR)drive);
 }
 
 static char s_savedDirectory[MAX_PATH];
@@ -250,6 +265,7 @@ static INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wPar
         // Computed on the first showing; later showings keep the choice.
         if (!g_defaultFolderComputed) ComputeDefaultFolder();
         else SplitInstallFolder();
+        s_folderTooLong = 0;
         SetDlgItemTextA(page, IDC_FOLDER_LABEL, g_installFolder);
         GetCurrentDirectoryA(sizeof s_savedDirectory, s_savedDirectory);
         return TRUE;
@@ -262,7 +278,7 @@ static INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wPar
 
 static int DestinationHooks(int hook, HWND page, int index) {
     switch (hook) {
-    case HOOK_LEAVE_CHECK: return CheckFreeSpace(page);
+    case HOOK_LEAVE_CHECK: return CheckChosenFolder(page);
     case HOOK_SKIP_DEFAULT:
         if (!g_defaultFolderComputed) ComputeDefaultFolder();
         break;

@@ -9,7 +9,10 @@
 #include "base/settings.h"
 #include "base/text.h"
 
+// The height is for small fonts (96 dots an inch, dialog base height 16);
+// with larger system fonts the heading grows with the text below it.
 HFONT CreateHeadingFont(HWND dialog, int item, int height, int width, int weight) {
+    height = height * DialogBaseUnit(2) / 16;  // 16 with small fonts
     HFONT font = CreateFontA(height, width, 0, 0, weight, 0, 0, 0, 0, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                              DEFAULT_QUALITY, DEFAULT_PITCH, "Verdana");
     SendDlgItemMessageA(dialog, item, WM_SETFONT, (WPARAM)font, TRUE);

@@ -123,6 +123,19 @@ static LRESULT CALLBACK ComponentListProc(HWND list, UINT message, WPARAM wParam
     case WM_KEYDOWN:
         if (wParam == VK_END || wParam == VK_HOME) return 0;
         break;
+    case WM_CHAR: {
+        // Space ticks or unticks the selected component; the list would
+        // otherwise search for the items' leading blanks.
+        if (wParam != ' ') break;
+        int n = (int)SendMessageA(list, LB_GETCURSEL, 0, 0) + 2;
+        if (n >= 2 && n <= MAX_COMPONENTS) {
+            // As a click on the box, which counts again; the list keeps
+            // the keyboard.
+            SendMessageA(s_componentBoxes[n], BM_CLICK, 0, 0);
+            SetFocus(list);
+        }
+        return 0;
+    }
     }
     LRESULT result = CallWindowProcA(s_listProc, list, message, wParam, lParam);
     if (message == WM_VSCROLL || message == WM_KEYDOWN || message == WM_MOUSEWHEEL) PlaceBoxes(list);

@@ -3,16 +3,11 @@
 
 namespace driver {
 
-namespace {
-// The time limits only end a test that fails; on a slow machine (a loaded
-// one, or 32-bit programs under emulation) SETUP_TEST_TIME_SCALE stretches
-// them.
 DWORD Limit(DWORD ms) {
     char text[8] = "";
     GetEnvironmentVariableA("SETUP_TEST_TIME_SCALE", text, sizeof text);
     return ms == INFINITE ? ms : text[0] > '0' && text[0] <= '9' ? ms * (text[0] - '0') : ms;
 }
-}  // namespace
 
 Program::~Program() {
     if (process_) {

@@ -7,6 +7,11 @@
 
 namespace driver {
 
+// The time limits only end a test that fails; on a slow machine (a loaded
+// one, or 32-bit programs under emulation) SETUP_TEST_TIME_SCALE stretches
+// them.
+DWORD Limit(DWORD ms);
+
 // A started program; killed when the object goes out of scope unless it has
 // ended by then, so no test waits for a person.
 class Program {

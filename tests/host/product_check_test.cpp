@@ -57,6 +57,7 @@ TEST_F(ProductCheckTest, EachFaultWithFileAndLine) {
         {"_SFX.DLG", "[DLG]\nC65=Installing %PRODUKT%\n", 2, "warning: variable %PRODUKT% is used but never set"},
         {"_SFX.DLG", "[UNINST]\nRegister=1\nName=Sample\\Suite\n", 3, "error: [UNINST] \"Name\" names a registry key, which holds no \"\\\""},
         {"_SFX.DLG", "[DLG]\nDetectIFU=1\n", 2, "warning: unknown key \"DetectIFU\" in [DLG]; did you mean \"DetectIUF\"?"},
+        {"_SFX.DLG", "[DLG]\nC14=&Browse...\n", 2, "warning: \"C14\" and \"C6\" (line 19) both take Alt+B on the destination page"},
         {"_SFX.DLG", "[ACT]\nNdx=1\n+1a=950\n+1t=30\n", 3, "error: action 1 has the type 950, which does not exist"},
         {"_SFX.DLG", "[ACT]\nNdx=1\n+1a=700\n+1t=20\n+1p1=2\n", 4, "error: action 1 (type 700) has the phase 20"},
         {"_SFX.DLG", "[ACT]\nNdx=1\n+1a=400\n+1t=30\n+1z=C\n", 5, "error: \"+1z\" names component \"C\""},
