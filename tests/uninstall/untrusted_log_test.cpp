@@ -341,10 +341,17 @@ TEST(StoppedRemovalTest, ResumesOnlyTheLogItStopped) {
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
     const std::string shared = std::string(system) + "\\e2eshared.dll", ownDll = std::string(system) + "\\e2eown.dll";
+    char fonts[MAX_PATH];
+    SHGetSpecialFolderPathA(0, fonts, CSIDL_FONTS, FALSE);
+    const std::string font = std::string(fonts) + "\\e2efont.fon";
     auto clean = [&] {
         RemoveTree(folder);
         DeleteFileA(ownDll.c_str());
         SetSharedCount(ownDll, 0);
+        // A stopped removal may leave the font, which the next install would
+        // then write over (and log so); deleted by hand with the folder.
+        RemoveFontResourceA(font.c_str());
+        DeleteFileA(font.c_str());
         // Another product counts the shared library.
         SetSharedCount(shared, 1);
         WriteFileBytes(shared, "shared library stand-in\r\n");
