@@ -48,7 +48,4 @@ timeout 120 wine "$folder/uninstx.exe" -s
 echo "Uninstaller ended with exit code $?"
 set -e
 echo "Left in C:\Sample Product: $(find "$folder" -type f 2>/dev/null | wc -l) files"
-
-# README's pictures, fresh from this build.
-bash "$src/scripts/readme-pictures.sh" "$out"
 exit "$status"

@@ -20,6 +20,8 @@ ctest --test-dir "$out/fuzz" --output-on-failure -j 2
 export SETUP_TEST_TIME_SCALE=${SETUP_TEST_TIME_SCALE:-3}
 (source "$src/scripts/wine-session.sh"
  ctest --test-dir "$out/win-x86_64" --output-on-failure -j 2 --timeout 300)
+# README's pictures, fresh from this build (the wizard tests take them).
+bash "$src/scripts/readme-pictures.sh" "$out"
 echo "The 32-bit build's tests under the 32-bit Wine loader:"
 (source "$src/scripts/wine-session.sh"
  ctest --test-dir "$out/win-i686" --output-on-failure -j 2 --timeout 300)
