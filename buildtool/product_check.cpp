@@ -38,15 +38,6 @@ bool Digits(const std::string &s) {
     return true;
 }
 
-long Number(const std::string &s) {
-    long n = 0;
-    for (char c : s) {
-        if (!isdigit((unsigned char)c)) break;
-        if (n < 100000000) n = n * 10 + (c - '0');
-    }
-    return n;
-}
-
 bool IsBitmap(const std::string &path) {
     FILE *f = fopen(path.c_str(), "rb");
     if (!f) return false;
@@ -273,7 +264,7 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings, cons
         const IniKey *k = FindIniKey(keys, section, key);
         return k ? k->value : "";
     };
-    auto number = [&](const char *section, const std::string &key) { return Number(value(section, key)); };
+    auto number = [&](const char *section, const std::string &key) { return LeadingNumber(value(section, key)); };
 
     // Keys one by one: known sections, known keys, numbers, lengths, twice.
     std::set<std::string> seen;
@@ -322,7 +313,7 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings, cons
     for (int i = 0; lists[i]; i++) {
         const char *countKey = ListCountKey(lists[i]);
         const IniKey *count = FindIniKey(keys, lists[i], countKey);
-        long n = count ? Number(count->value) : 0;
+        long n = count ? LeadingNumber(count->value) : 0;
         std::set<int> items;
         for (const IniKey &k : keys) {
             if (strcasecmp(k.section.c_str(), lists[i])) continue;
@@ -381,7 +372,7 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings, cons
         std::string p = "+" + std::to_string(n);
         const IniKey *typeKey = FindIniKey(keys, "ACT", p + "a");
         if (!typeKey) continue;
-        long type = Number(typeKey->value), phase = number("ACT", p + "t");
+        long type = LeadingNumber(typeKey->value), phase = number("ACT", p + "t");
         if (!KnownActionType((int)type)) {
             cx.Add(main, typeKey->line, true, "action " + std::to_string(n) + " has the type " + typeKey->value +
                                                   ", which does not exist");
@@ -488,16 +479,16 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings, cons
                     cx.Add(files, line, true, "field " + std::to_string(numeric[f]) + " is a number; \"" + v +
                                                   "\" is read as a wrong one");
             }
-            long mode = Number(RecordFieldText(r, 5));
+            long mode = LeadingNumber(RecordFieldText(r, 5));
             if (mode > 9) cx.Add(files, line, true, "overwrite mode " + std::to_string(mode) + " does not exist (0 to 9)");
             std::string version = RecordFieldText(r, 6), stamp = RecordFieldText(r, 7);
             if ((mode == 4 || mode == 5)) {
-                long date = Number(version);
+                long date = LeadingNumber(version);
                 if (!Digits(version) || version.size() != 8 || date % 100 < 1 || date % 100 > 31 ||
                     date / 100 % 100 < 1 || date / 100 % 100 > 12)
                     cx.Add(files, line, true, "overwrite mode " + std::to_string(mode) + " compares dates; field 6 \"" +
                                                   version + "\" is no YYYYMMDD date");
-                long t = Number(stamp);
+                long t = LeadingNumber(stamp);
                 if (!stamp.empty() && (!Digits(stamp) || stamp.size() > 6 || t / 10000 > 23 || t / 100 % 100 > 59 ||
                                        t % 100 > 59))
                     cx.Add(files, line, true, "field 7 \"" + stamp + "\" is no HHMMSS time");
@@ -537,7 +528,7 @@ int CheckProduct(const std::string &folder, std::vector<Finding> *findings, cons
         }
         // The entry in Add/Remove Programs runs the uninstaller with the log.
         const IniKey *listed = FindIniKey(keys, "UNINST", "Register");
-        if (listed && Number(listed->value) && !installsUninstaller)
+        if (listed && LeadingNumber(listed->value) && !installsUninstaller)
             cx.Add(main, listed->line, true, "[UNINST] \"Register\" lists the product in Add/Remove Programs, "
                                              "but the file script installs no uninstx.exe to remove it");
     }

@@ -14,15 +14,6 @@ std::string Upper(std::string s) {
     return s;
 }
 
-long Number(const std::string &s) {
-    long n = 0;
-    for (char c : s) {
-        if (!isdigit((unsigned char)c)) break;
-        if (n < 100000000) n = n * 10 + (c - '0');
-    }
-    return n;
-}
-
 bool StartsWithNoCase(const std::string &s, const char *prefix) { return !strncasecmp(s.c_str(), prefix, strlen(prefix)); }
 
 bool HasParentPart(const std::string &path) {
@@ -77,7 +68,7 @@ struct Rules {
         const IniKey *k = Key(section, key);
         return k ? k->value : "";
     }
-    long Count(const char *section) const { return Number(Value(section, ListCountKey(section))); }
+    long Count(const char *section) const { return LeadingNumber(Value(section, ListCountKey(section))); }
     int LineOf(const char *section, long item, const char *field) const {
         const IniKey *k = Key(section, "+" + std::to_string(item) + field);
         const IniKey *n = Key(section, ListCountKey(section));
@@ -92,7 +83,7 @@ struct Rules {
             bool grp = !strcmp(section, "GRP");
             for (long n = 1; n <= Count(section) && n < 1000; n++) {
                 const IniKey *k = Key(section, "+" + std::to_string(n) + "a");
-                long root = k ? Number(k->value) : grp ? 1 : 0;
+                long root = k ? LeadingNumber(k->value) : grp ? 1 : 0;
                 if (root < 1 || root > 5)
                     Add("_SFX.DLG", LineOf(section, n, "a"), true,
                         Item(section, n) + ": registry root " + (k ? "\"" + k->value + "\"" : "absent (0)") +
@@ -107,7 +98,7 @@ struct Rules {
 
     void RunBoxes() const {
         for (long n = 1; n <= Count("RUN") && n < 1000; n++) {
-            long box = Number(Value("RUN", "+" + std::to_string(n) + "cb"));
+            long box = LeadingNumber(Value("RUN", "+" + std::to_string(n) + "cb"));
             if (box > 3)
                 Add("_SFX.DLG", LineOf("RUN", n, "cb"), true,
                     Item("RUN", n) + ": check box " + std::to_string(box) + " does not exist (1 to 3; 0 for none)");
@@ -121,7 +112,7 @@ struct Rules {
     void DefaultTypes() const {
         long first = 0;
         for (long n = 1; n <= Count("TYP") && n <= 6; n++) {
-            if (!Number(Value("TYP", "+" + std::to_string(n) + "c"))) continue;
+            if (!LeadingNumber(Value("TYP", "+" + std::to_string(n) + "c"))) continue;
             if (!first) first = n;
             else
                 Add("_SFX.DLG", LineOf("TYP", n, "c"), false,
@@ -170,7 +161,7 @@ struct Rules {
             {100, "2"}, {200, "12"}, {300, "1"}, {400, "1"}, {500, "1"}, {700, "2"}, {2000, "2"}};
         for (long n = 1; n <= Count("ACT") && n < 10000; n++) {
             std::string item = "+" + std::to_string(n);
-            long type = Number(Value("ACT", item + "a"));
+            long type = LeadingNumber(Value("ACT", item + "a"));
             for (const auto &w : written) {
                 if (w.type != type) continue;
                 for (const char *f = w.fields; *f; f++) {
@@ -208,7 +199,7 @@ struct Rules {
     void SetVariables() const {
         for (long n = 1; n <= Count("ACT") && n < 10000; n++) {
             std::string item = "+" + std::to_string(n);
-            long type = Number(Value("ACT", item + "a"));
+            long type = LeadingNumber(Value("ACT", item + "a"));
             bool input = type == 1600 || type == 1700;
             if (!((type >= 1100 && type <= 1500 && type % 100 == 0) || input)) continue;
             for (const char *f : {"p1", "p2", "p4"}) {
@@ -265,16 +256,25 @@ struct Rules {
         }
         if (!hasPlugin)
             for (const IniKey &k : *p.keys)
-                if (!strcasecmp(k.section.c_str(), "DLG") && !strncasecmp(k.key.c_str(), "DLL", 3) && Number(k.value))
+                if (!strcasecmp(k.section.c_str(), "DLG") && !strncasecmp(k.key.c_str(), "DLL", 3) && LeadingNumber(k.value))
                     Add("_SFX.DLG", k.line, false,
                         "\"" + k.key + "\" calls the plug-in, but the product has no vtdllx.dll");
-        if (!hasOdbc && Number(Value("ODBC", "#")) > 0)
+        if (!hasOdbc && LeadingNumber(Value("ODBC", "#")) > 0)
             Add("_SFX.DLG", Key("ODBC", "#")->line, false,
                 "[ODBC] has items, but the product has no odbcdll.dll to install them with");
     }
 };
 
 }  // namespace
+
+long LeadingNumber(const std::string &s) {
+    long n = 0;
+    for (char c : s) {
+        if (!isdigit((unsigned char)c)) break;
+        if (n < 100000000) n = n * 10 + (c - '0');
+    }
+    return n;
+}
 
 std::string SetupFilePath(const std::string &folder, const std::string &name) {
     std::string exact = folder + "/" + name;

@@ -26,3 +26,6 @@ void CheckProductRules(const ProductFacts &facts, std::vector<Finding> *findings
 // The path of a product's setup file as Windows would find it: the name in
 // any case ("VTDLLX.DLL" for "vtdllx.dll"); folder/name when none is there.
 std::string SetupFilePath(const std::string &folder, const std::string &name);
+
+// The number the text begins with (0 when none), saturated near 10^9.
+long LeadingNumber(const std::string &s);
